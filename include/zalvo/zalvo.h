@@ -110,19 +110,34 @@ ZALVO_API bool IsHorizontal(const std::vector<Pixel>& path);
 //
 // Returns the path from x = 0 to x = column count - 1, rows unwrapped (they may
 // run below 0 or past the row count); when both ends lie beyond the middle row
-// every row is lowered by the row count. Returns no value when no line costs
-// less than 1e9, and for a grid without columns or with an empty first column.
+// every row is lowered by the row count. Among equally cheap end cells the
+// one nearest to row 0 or to the last row wins (the smaller row on a tie).
+// Returns no value when no line costs less than 1e9, and for a grid without
+// columns or whose columns are empty; never an empty path.
 //
 // `pixelCost` is called once per cell of column 0 in row order, then once per
-// neighbour the search prices; never with a pixel off the grid.
+// neighbour the search prices; always with 0 <= x < column count and
+// 0 <= y < row count. A penalty of +infinity keeps the line off that cell.
 //
-// Throws std::invalid_argument, before calling `pixelCost`, for a ragged grid;
-// std::invalid_argument naming the pixel when `pixelCost` returns NaN, or when
-// penalties are negative enough to form a cycle of negative cost (the search
-// would not end); std::bad_function_call for an empty `pixelCost`; whatever
-// `pixelCost` throws, unchanged. If penalties are negative but acyclic, the
-// backtrace stops before it would revisit a pixel; the returned path then
-// ends at that point and does not reach column 0.
+// Penalties below zero: the search still ends. Penalties that form a cycle of
+// negative cost are rejected (see below). Otherwise the path is traced back by
+// steepest descent of the found costs, which with negative penalties can lead
+// back to a cell already passed (same column, same wrapped row) or to a cell
+// with no reached neighbour: the trace stops there, and the returned path then
+// begins at the last pixel traced, which may lie right of column 0.
+//
+// Throws std::invalid_argument, before calling `pixelCost`, for a ragged grid
+// (columns of different lengths) and for more than 2^31 - 1 columns or rows;
+// std::invalid_argument naming the pixel when `pixelCost` returns NaN, or a
+// value so negative (such as -infinity) that cell count x (1 + value)
+// overflows; std::invalid_argument when the penalties form a cycle of negative
+// cost: when a cell's cost falls below cell count x min(0, 1 + the most
+// negative penalty seen), or when a chain of more cells than the grid holds
+// lowers a cell's cost (both prove such a cycle); std::invalid_argument when
+// the traced rows would leave the 32-bit range (possible only on grids of more
+// than 2^31 cells). Also std::bad_function_call for an empty `pixelCost`, at
+// its first call; whatever `pixelCost` throws, unchanged; std::bad_alloc. No
+// partial result is returned.
 ZALVO_API std::optional<std::vector<Pixel>> FindShortestPixelPath(
     const Terrain& terrain, const PixelCostFunction& pixelCost);
 
@@ -160,20 +175,41 @@ using MilliPoints = Orvex::CoordinateBase<Orvex::MilliPointCoordinateSystem, 1>;
 // false crossable content (253).
 using ImpassableFunction = std::function<bool(const Pixel&)>;
 
-// Builds the terrain of `plate`: column count x row count heights, content at
-// 253 or 255, a blocked margin of `minimumDistance` around it, a cost ramp out
-// to `preferredDistance`, and corridors (252) grown from `corridorSeeds`
-// through blocked cells. Seeds outside the plate are ignored, except row -1,
-// which stands for the last row.
+// Builds the terrain of `plate`: GetPixelColumnCount columns of
+// GetPixelRowCount heights. Free pixels are 0, occupied ones 255 where
+// `isImpassable` says true, else 253.
+//
+// Distances become pixels as millipoints / 1000 * resolution / 72. Around all
+// content lie ceil(minimum pixels) rings (8-neighbour steps, rows wrapping,
+// columns not): 255 around impassable content (the outermost ring 254 when
+// the minimum is not a whole number of pixels; crossable content there turns
+// 255 too), 253 around crossable content alone. Beyond them a ramp of
+// round(preferred pixels, halves away from zero) - ceil(minimum pixels) rings
+// falls from 251 towards 0 over free cells.
+//
+// A seed becomes a corridor cell (252) when it lies on the plate and on a
+// cell of 253 or more; row -1 stands for the last row, no other row wraps,
+// and a plate without rows uses no seed. Corridors then grow as straight or
+// diagonal lines one cell wide through cells of 253 and more, one cell per
+// step, for as many steps as the margin has rings.
 //
 // Calls, in order: GetPixelRowCount, GetPixelColumnCount (once each);
 // IsPixelOccupied row by row, and `isImpassable` right after each occupied
-// pixel; GetResolution once (not for a plate without columns).
+// pixel; GetResolution once (not for a plate without columns). Logs under
+// "zalvo.zalvoting" "Initial terrain:", "Erosion profile: " and "Eroded
+// terrain:" at level 30 and "Final terrain:" at level 20, each dump followed
+// by an empty line; a plate without columns logs only the first. The text is
+// made only when its level is on.
+//
+// Time grows with the number of pixels, not with the distances; besides the
+// result, one distance per pixel is held while eroding (1 byte, 2 beyond 254
+// rings, 4 beyond 65534).
 //
 // Throws std::length_error("vector too long") for a negative count (before
-// any IsPixelOccupied call) and for distances whose pixel lengths are
-// negative, NaN or 2^63 and beyond; std::bad_function_call for an empty
-// `isImpassable` at the first occupied pixel; whatever the host throws,
+// any IsPixelOccupied call), and after GetResolution when minimum pixels are
+// -1 or less, preferred pixels -0.5 or less, either NaN or 2^63 and beyond;
+// std::bad_function_call for an empty `isImpassable` at the first occupied
+// pixel (an empty one is fine without content); whatever the host throws,
 // unchanged; std::bad_alloc.
 ZALVO_API Terrain CreateTerrain(const PlateInterface& plate,
                                 const ImpassableFunction& isImpassable,
@@ -188,17 +224,38 @@ ZALVO_API Terrain CreateTerrain(const PlateInterface& plate,
 // Penalty for moving a path by `distance` rows (0, 1, 2, ..., both directions).
 using ShiftPenaltyFunction = std::function<double(std::int32_t)>;
 
-// Moves `path` rigidly along the rows to its cheapest free position in each
-// direction and returns {moved toward higher rows, moved toward lower rows}.
-// A shift s is allowed when shifts 1 .. s + `clearance` are free of blocking
-// cells (253 and above); its cost is the sum of `pixelCost` over the path's
-// dense line (gaps bridged by straight lines) plus `shiftPenalty(s)`. Ties go
-// to the larger shift. Returned rows are not wrapped; columns never change.
+// Moves `path` rigidly along the rows to its cheapest position in each
+// direction and returns {moved toward higher rows, moved toward lower rows};
+// either may be an exact copy. Returned rows are not wrapped; columns never
+// change; the results hold the points of `path` only.
 //
-// Throws std::invalid_argument, before any callable is called, for a grid
-// without columns or a ragged one, and for a `clearance` so negative that the
-// shift limit would overflow; std::bad_function_call for an empty callable;
-// whatever the callables throw, unchanged.
+// The path is tested and priced on its dense line: gaps between consecutive
+// points are bridged by rounded straight lines. Shift s is free when no pixel
+// of the dense line, moved s rows (row wrapped by the row count), lies on a
+// cell of 253 or above; columns off the grid never block. With k the number
+// of consecutive free shifts 1, 2, ... (each below the row count), the
+// candidates are 0 .. k - `clearance` (only 0 when shift 1 is blocked or the
+// grid has fewer than two rows; a negative clearance reaches past the free
+// shifts). An empty path counts every shift as free.
+//
+// Shift s costs the sum of `pixelCost` over the moved dense line, in line
+// order, plus `shiftPenalty(s)` added last. For each candidate s = 0, 1, ...
+// in turn, `shiftPenalty(s)` is called first, then `pixelCost` once per dense
+// pixel; upward candidates are priced first, then downward ones, shift 0
+// afresh in each direction; `shiftPenalty` always gets the non-negative
+// distance. A cost no greater than the best so far wins, so ties go to the
+// larger shift and a NaN cost never wins (nor is a NaN cost at shift 0 ever
+// replaced).
+//
+// Throws, before any callable is called: std::invalid_argument for a grid
+// without columns, a ragged one, or one of 2^31 rows or more; for a
+// `clearance` so negative that the largest candidate would exceed INT32_MAX;
+// and for a path whose moved rows would leave the 32-bit range.
+// std::length_error("vector too long") when the dense line would hold more
+// than INT32_MAX pixels (consecutive points 2^31 or more apart), before it is
+// allocated. Afterwards: std::bad_function_call for an empty callable when it
+// is first needed (`pixelCost` is never needed for an empty path); whatever
+// the callables throw, unchanged.
 ZALVO_API std::pair<std::vector<Pixel>, std::vector<Pixel>> OptimizePixelPath(
     const std::vector<Pixel>& path, std::int32_t clearance, const Terrain& terrain,
     const PixelCostFunction& pixelCost, const ShiftPenaltyFunction& shiftPenalty);
@@ -261,6 +318,16 @@ using WiggleRoom = std::variant<HorizontalRoom, VerticalRoom, NoRoom>;
 // sequence and places every vertical line within a window of
 // 2 x `transitionHalfWidth` columns where it can.
 //
+// Rooms come in path order and refer to the path's stretches (runs of pixels
+// with one free box) by half-open index ranges. The result may begin or end
+// with a VerticalRoom, or hold two side by side. A connecting VerticalRoom at
+// the plate's edge may reach one column beyond it (-1 or the column count);
+// no grid is read there. A sequence of four or more rooms that are all
+// horizontal (or all vertical) keeps every other room, the alternation with
+// the larger total extent, and turns the rest into NoRooms. Vertical lines of
+// equal width are placed in room order, however many there are. A
+// `transitionHalfWidth` beyond 2^30 acts as a window wider than any plate.
+//
 // An empty path gives an empty vector. Throws std::invalid_argument, before
 // any work, when a non-empty path meets a grid without columns, with an empty
 // first column, a ragged grid, path pixels whose column lies off the grid, or
@@ -270,23 +337,61 @@ ZALVO_API std::vector<WiggleRoom> CalculateWiggleRoomAroundPixelPath(
     std::int32_t transitionHalfWidth, std::int32_t minimumBand,
     std::int32_t sufficientBand, const std::vector<std::int32_t>& splitColumns);
 
-// Gives every HorizontalRoom a row as close as its band (less a margin for the
-// line and the corners of neighbouring vertical lines) allows to the middle of
-// the rows `path` spans; lines up the end rooms with their neighbours; then
-// resolves corner conflicts and merges short horizontal rooms. Only the `row`
-// of HorizontalRoom elements changes.
+// Chooses a new row for every HorizontalRoom so that the horizontal lines come
+// to lie as close as possible to one common row, the target T = (lowest +
+// highest row of `path`) / 2 (rows as stored, truncated toward zero).
 //
-// Throws std::invalid_argument (rooms untouched) for an empty `path`, for a
-// NoRoom without pixels where its pixels are read, and for parameters whose
-// derived margins would overflow 32 bits.
+// With baseMargin = (lineWidth + 1) / 2 - existingClearance + wantedClearance
+// and preferredWidth = max(2 x (wantedClearance - existingClearance),
+// lineWidth), each room's margin is baseMargin, raised by the corner margin
+// r - round(sqrt(r^2 - (r - offset)^2)), r = cornerRadius, towards each
+// VerticalRoom right beside it (offset: the vertical line's distance to the
+// edge of its column range that faces the room; an offset outside 0 .. 2r
+// raises nothing). The row becomes T clamped into minRow + margin .. maxRow -
+// margin (upper end first) when that band is open (upper end above lower
+// end), else (maxRow + minRow) / 2, truncated toward zero. Then:
+// - a HorizontalRoom at either end of the sequence takes the row of the
+//   facing pixel of the nearest NoRoom (next to it, or beyond one
+//   VerticalRoom), else the row of the HorizontalRoom next to it or beyond
+//   one VerticalRoom, if that row lies in its band; the last room sees what
+//   the first one got;
+// - a room whose corner with a vertical neighbour lies outside both rooms
+//   moves into the rows both share, unless that narrows its width class
+//   (preferredWidth, then minimumWidth, then 0: the width whose half fits
+//   above and below the row within the band);
+// - short rooms (RoomLength below 20) between NoRooms are pinned midway
+//   between them; then, smallest band first, each room gives its row to a
+//   short, unpinned neighbouring HorizontalRoom whose columns adjoin its own
+//   and whose band (and vertical neighbours) accept the row.
+// Only the `row` of HorizontalRoom elements changes; the number, order and
+// every other field of the rooms stay. A negative baseMargin widens the usable
+// band beyond the room's band, so rows outside the band are then expected.
+// All arithmetic is free of 32-bit overflow.
+//
+// Throws std::invalid_argument, before any room is changed, for an empty
+// `path` and when baseMargin or preferredWidth does not fit 32 bits; throws
+// std::invalid_argument for a NoRoom without pixels whose pixel is read (one
+// beside a HorizontalRoom, or beyond a VerticalRoom beside it); std::bad_alloc.
 ZALVO_API std::vector<WiggleRoom> AdjustHorizontalRoomRowsForOptimalPlateUsage(
     std::vector<WiggleRoom> rooms, const std::vector<Pixel>& path,
     std::int32_t existingClearance, std::int32_t wantedClearance,
     std::int32_t cornerRadius, std::int32_t minimumWidth, std::int32_t lineWidth);
 
-// As AdjustHorizontalRoomRowsForOptimalPlateUsage, but keeps each
-// HorizontalRoom on the row where `path` itself runs horizontally across the
-// room's columns, so the path's steps remain. `path` may be empty.
+// As AdjustHorizontalRoomRowsForOptimalPlateUsage, with the same margins,
+// corner conflicts and merging, but without the end alignment and with a
+// target of each room's own: the row of the horizontal step of `path` (two
+// consecutive pixels on one row) that overlaps the room's columns the most,
+// the overlap being min(maxColumn, right x) - max(minColumn, left x) and
+// counting only when positive. Steps whose row lies in the usable band win
+// over all others; among equal overlaps the earlier step wins. (A dense path
+// steps one column at a time, so there every overlap is 1 and the first
+// in-band step across the room decides.) The target is clamped into the
+// usable band; a room without a counting step, or whose usable band is not
+// open, gets (maxRow + minRow) / 2. `path` may be empty or a single pixel.
+//
+// Throws std::invalid_argument, before any room is changed, when baseMargin
+// or preferredWidth does not fit 32 bits, and for a NoRoom without pixels
+// whose pixel is read; std::bad_alloc.
 ZALVO_API std::vector<WiggleRoom> AdjustHorizontalRoomRowsForPreferringStagger(
     std::vector<WiggleRoom> rooms, const std::vector<Pixel>& path,
     std::int32_t existingClearance, std::int32_t wantedClearance,
@@ -294,8 +399,18 @@ ZALVO_API std::vector<WiggleRoom> AdjustHorizontalRoomRowsForPreferringStagger(
 
 // The corner pixels of a line that runs along the row of every HorizontalRoom,
 // along the column of every VerticalRoom and through the pixels of every
-// NoRoom. An empty sequence gives an empty path. Throws std::invalid_argument
-// for a NoRoom without pixels.
+// NoRoom, in room order. Where a horizontal and a vertical line meet outside
+// both boxes the corner is cut diagonally within the boxes; where the meeting
+// point lies in a box the corner stays square. Afterwards a first pixel in
+// the column of the second, and a last pixel in the column of the one before,
+// are dropped; so is every corner lying in one row or column between two
+// corners that are not its neighbours; then repeated corners.
+//
+// Sequences that begin or end with a VerticalRoom, or hold two side by side,
+// are accepted (see WiggleRoom): such a room enters where it leaves. An empty
+// sequence gives an empty path. Throws std::invalid_argument for a NoRoom
+// without pixels anywhere in the sequence, and for a corner that would leave
+// the 32-bit range (only boxes spanning more than 2^31 columns can cause it).
 ZALVO_API std::vector<Pixel> CalculateSparsePixelPathThroughWiggleRooms(
     const std::vector<WiggleRoom>& rooms);
 

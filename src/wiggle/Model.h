@@ -27,22 +27,44 @@ Box BoxOf(const VerticalRoom& room);
 // The box of a HorizontalRoom or VerticalRoom; none for a NoRoom.
 std::optional<Box> RoomBox(const WiggleRoom& room);
 
+// `value` limited to low .. high: below low gives low, else above high gives
+// high. Defined for low > high too, and always returns a 32-bit value, so
+// results of 64-bit arithmetic can be brought back into a box.
+std::int32_t ClampToRange(std::int64_t value, std::int32_t low, std::int32_t high);
+
 // `pixel` limited to the box's columns, then rows. Defined for inverted boxes
 // too: below the low bound gives the low bound, else above the high bound
 // gives the high bound.
 Pixel ClampToBox(const Pixel& pixel, const Box& box);
 
 // Entry and exit pixels of room `index`, read from the room and its direct
-// neighbours. Throws std::invalid_argument for a NoRoom without pixels that
-// would be read.
+// neighbours. A side of a VerticalRoom whose neighbour is missing or is another
+// VerticalRoom takes the pixel of its other side (entry equals exit, the room
+// adds no jog); with no HorizontalRoom or NoRoom on either side both are
+// (column, (minRow + maxRow) / 2), the middle truncated toward zero and free
+// of overflow. Throws std::invalid_argument for a NoRoom without pixels that
+// would be read, std::out_of_range for an index past the end.
 Pixel RoomEntryPixel(const std::vector<WiggleRoom>& rooms, std::size_t index);
 Pixel RoomExitPixel(const std::vector<WiggleRoom>& rooms, std::size_t index);
+// |exit.x - entry.x| for a HorizontalRoom, |exit.y - entry.y| for a
+// VerticalRoom, the larger of both for a NoRoom. Measured in 64 bits; a length
+// beyond INT32_MAX (ends at opposite extremes) saturates to INT32_MAX. Throws
+// as the entry and exit pixels do.
 std::int32_t RoomLength(const std::vector<WiggleRoom>& rooms, std::size_t index);
 
+// Box predicates, compared in 64 bits so boxes at the 32-bit limits behave.
+// An inverted box (min > max) contains nothing.
 bool InBox(const Pixel& pixel, const Box& box);
+// On the border cells of the box.
 bool OnBoxEdge(const Pixel& pixel, const Box& box);
+// On the ring of cells just outside the box (the box grown by one, which may
+// reach one beyond the 32-bit range without wrapping).
 bool OnBoxRing(const Pixel& pixel, const Box& box);
+// A corner of either box lies in the other or on its ring.
 bool BoxesTouch(const Box& a, const Box& b);
+// BoxesTouch with a room's box; for a NoRoom, its first or last pixel lies in
+// the box or on its ring. Throws std::invalid_argument for a NoRoom without
+// pixels.
 bool TouchesRoom(const Box& box, const WiggleRoom& room);
 
 }  // namespace Zalvo::Detail

@@ -1,0 +1,271 @@
+#include "grid/ShortestPath.h"
+
+#include "common/Log.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+namespace Zalvo {
+namespace Detail {
+namespace {
+
+constexpr const char* kFunction = "FindShortestPixelPath";
+
+std::string Describe(const Pixel& pixel) {
+    std::ostringstream text;
+    text << '(' << pixel.x << ", " << pixel.y << ')';
+    return text.str();
+}
+
+// The open list is a 4-ary heap: half the levels of a binary one, and the
+// four children of a node share a cache line or two.
+constexpr std::size_t kArity = 4;
+
+void SiftUp(std::vector<OpenEntry>& heap, std::size_t hole, const OpenEntry& entry) {
+    while (hole > 0) {
+        const std::size_t parent = (hole - 1) / kArity;
+        if (!ComesBefore(entry, heap[parent])) break;
+        heap[hole] = heap[parent];
+        hole = parent;
+    }
+    heap[hole] = entry;
+}
+
+void PopCheapest(std::vector<OpenEntry>& heap) {
+    const OpenEntry last = heap.back();
+    heap.pop_back();
+    const std::size_t size = heap.size();
+    if (size == 0) return;
+    std::size_t hole = 0;
+    for (;;) {
+        const std::size_t first = kArity * hole + 1;
+        if (first >= size) break;
+        std::size_t cheapest = first;
+        const std::size_t end = std::min(first + kArity, size);
+        for (std::size_t child = first + 1; child < end; ++child)
+            if (ComesBefore(heap[child], heap[cheapest])) cheapest = child;
+        if (!ComesBefore(heap[cheapest], last)) break;
+        heap[hole] = heap[cheapest];
+        hole = cheapest;
+    }
+    heap[hole] = last;
+}
+
+}  // namespace
+
+std::optional<SearchGrid> MakeSearchGrid(const Terrain& terrain) {
+    RequireRectangular(terrain, kFunction);
+    SearchGrid grid;
+    grid.columns = ColumnCount32(terrain, kFunction);
+    grid.rows = RowCount32(terrain, kFunction);
+    if (grid.columns == 0 || grid.rows == 0) return std::nullopt;
+    grid.heights.reserve(terrain.size());
+    for (const auto& column : terrain) grid.heights.push_back(column.data());
+    return grid;
+}
+
+void RecordUnusualPenalty(double penalty, const Pixel& pixel, PenaltyGuard& guard) {
+    if (std::isnan(penalty))
+        throw std::invalid_argument(std::string(kFunction) + ": pixelCost returned NaN for pixel " +
+                                    Describe(pixel));
+    const double floor = guard.cellCount * std::min(0.0, 1.0 + penalty);
+    if (!std::isfinite(floor))
+        throw std::invalid_argument(std::string(kFunction) + ": pixelCost returned " +
+                                    std::to_string(penalty) + " for pixel " + Describe(pixel) +
+                                    ", too negative to bound the cost of a path");
+    guard.mostNegative = penalty;
+    guard.costFloor = floor;
+}
+
+void ThrowNegativeCycle(const Pixel& pixel) {
+    throw std::invalid_argument(std::string(kFunction) +
+                                ": the penalties form a cycle of negative cost (the cost of pixel " +
+                                Describe(pixel) + " fell below what any path can cost)");
+}
+
+SearchState StartSearch(const SearchGrid& grid, const PixelCostFunction& pixelCost) {
+    SearchState state{grid, pixelCost, CostTable{}, kAcceptanceLimit, PenaltyGuard{}};
+    state.table.columns = grid.columns;
+    state.table.rows = grid.rows;
+    state.table.costs.assign(
+        static_cast<std::size_t>(grid.columns) * static_cast<std::size_t>(grid.rows), kUnreached);
+    state.cellCount = static_cast<std::uint64_t>(grid.columns) * static_cast<std::uint64_t>(grid.rows);
+    state.penalties.cellCount = static_cast<double>(state.cellCount);
+    return state;
+}
+
+void FileEntry(OpenList& open, const Filing& filing, double g, double f) {
+    open.heap.emplace_back();
+    SiftUp(open.heap, open.heap.size() - 1, OpenEntry{f, g, filing});
+}
+
+void ExpandCheapestEntry(SearchState& state, OpenList& open) {
+    const OpenEntry key = open.heap.front();
+    if (key.f > state.bound) {
+        open.heap.clear();
+        return;
+    }
+    open.batch.clear();
+    do {
+        open.batch.push_back(open.heap.front().filing);
+        PopCheapest(open.heap);
+    } while (!open.heap.empty() && SameKey(open.heap.front(), key));
+    // Start loading the table and height lines around the next cheapest
+    // pixel while this entry is expanded: it often lies far from this one,
+    // and these loads, not the arithmetic, bound the search.
+    if (!open.heap.empty()) {
+        const Pixel next = open.heap.front().filing.pixel;
+        for (std::int32_t dx = -1; dx <= 1; ++dx) {
+            const std::int32_t nx = next.x + dx;
+            if (nx < 0 || nx >= state.grid.columns) continue;
+            __builtin_prefetch(&state.table.costs[CellIndex(state.table, nx, next.y)]);
+            __builtin_prefetch(state.grid.heights[static_cast<std::size_t>(nx)] + next.y);
+        }
+    }
+    // A pixel is filed only after its stored cost dropped strictly to the
+    // key's g, so it cannot be filed twice under one key: sorting alone
+    // gives the ordered pixel set.
+    if (open.batch.size() > 1)
+        std::sort(open.batch.begin(), open.batch.end(),
+                  [](const Filing& a, const Filing& b) { return a.pixel < b.pixel; });
+    for (const Filing& filing : open.batch)
+        RelaxNeighbours(state, filing, key.g, [&open](const Filing& neighbour, double g, double f) {
+            FileEntry(open, neighbour, g, f);
+        });
+}
+
+CostTable BuildCostTable(const SearchGrid& grid, const PixelCostFunction& pixelCost) {
+    SearchState state = StartSearch(grid, pixelCost);
+    OpenList open;
+    const auto file = [&open](const Filing& filing, double g, double f) { FileEntry(open, filing, g, f); };
+    SeedFirstColumn(state, file);
+    state.bound = kAcceptanceLimit;
+    while (!open.heap.empty()) ExpandCheapestEntry(state, open);
+    return std::move(state.table);
+}
+
+double CheapestLastColumnCost(const CostTable& table) {
+    const auto first = table.costs.begin() + static_cast<std::ptrdiff_t>(
+                                                  CellIndex(table, table.columns - 1, 0));
+    return *std::min_element(first, first + table.rows);
+}
+
+std::int32_t ChooseEndRow(const CostTable& table, double cheapest) {
+    const std::int32_t rows = table.rows;
+    const double* lastColumn = &table.costs[CellIndex(table, table.columns - 1, 0)];
+    std::int32_t endRow = 0;
+    std::int32_t nearest = std::numeric_limits<std::int32_t>::max();
+    for (std::int32_t row = 0; row < rows; ++row) {
+        if (lastColumn[row] != cheapest) continue;
+        const std::int32_t distance = std::min(row, rows - row);
+        if (distance < nearest) {
+            nearest = distance;
+            endRow = row;
+        }
+    }
+    return endRow;
+}
+
+namespace {
+
+struct BacktraceStep {
+    std::int32_t dx;
+    std::int32_t dy;
+    double length;
+};
+
+// The backtrace prefers the straight step to the left; its order differs
+// from the search's on purpose.
+constexpr std::array<BacktraceStep, 8> kBacktraceSteps{{
+    {-1, 0, kStraightStep},
+    {-1, -1, kDiagonalStep},
+    {-1, 1, kDiagonalStep},
+    {0, -1, kStraightStep},
+    {0, 1, kStraightStep},
+    {1, 0, kStraightStep},
+    {1, -1, kDiagonalStep},
+    {1, 1, kDiagonalStep},
+}};
+
+std::int32_t CheckedRow(std::int64_t row) {
+    if (row < std::numeric_limits<std::int32_t>::min() ||
+        row > std::numeric_limits<std::int32_t>::max())
+        throw std::invalid_argument(std::string(kFunction) +
+                                    ": the path's rows leave the 32-bit range");
+    return static_cast<std::int32_t>(row);
+}
+
+// The candidate with the smallest cost plus step, the earlier one on a tie;
+// `from` itself when none is below the unreached mark.
+Pixel CheapestPredecessor(const Pixel& from, const CostTable& table) {
+    double best = kUnreached;
+    Pixel predecessor = from;
+    for (const BacktraceStep& step : kBacktraceSteps) {
+        const std::int32_t cx = from.x + step.dx;
+        if (cx < 0 || cx >= table.columns) continue;
+        const std::int32_t cy = CheckedRow(std::int64_t{from.y} + step.dy);
+        const double value =
+            table.costs[CellIndex(table, cx, PositiveModulo(cy, table.rows))] + step.length;
+        if (best > value) {
+            best = value;
+            predecessor = Pixel{cx, cy};
+        }
+    }
+    return predecessor;
+}
+
+}  // namespace
+
+std::vector<Pixel> BacktracePixelPath(std::int32_t endRow, const CostTable& table) {
+    LogMessage(21, [](std::ostream& out) { out << "Backtraced pixel path:" << std::endl; });
+    std::vector<Pixel> path{Pixel{table.columns - 1, endRow}};
+    std::vector<bool> appended(table.costs.size(), false);
+    appended[CellIndex(table, table.columns - 1, endRow)] = true;
+    while (path.back().x > 0) {
+        const Pixel predecessor = CheapestPredecessor(path.back(), table);
+        const std::size_t cell =
+            CellIndex(table, predecessor.x, PositiveModulo(predecessor.y, table.rows));
+        if (appended[cell]) break;
+        appended[cell] = true;
+        path.push_back(predecessor);
+        LogMessage(21, [&predecessor](std::ostream& out) {
+            out << "    (" << predecessor.x << ", " << predecessor.y << ")" << std::endl;
+        });
+    }
+    return path;
+}
+
+void NormalizeRows(std::vector<Pixel>& path, std::int32_t rows) {
+    const std::int64_t r = rows;
+    const bool beyondMiddle =
+        r - path.front().y < path.front().y && r - path.back().y < path.back().y;
+    if (!beyondMiddle) return;
+    for (Pixel& pixel : path) pixel.y = CheckedRow(std::int64_t{pixel.y} - r);
+}
+
+std::optional<std::vector<Pixel>> PixelPathFromCostTable(const CostTable& table) {
+    const double cheapest = CheapestLastColumnCost(table);
+    if (!(cheapest < kAcceptanceLimit)) return std::nullopt;
+    const std::int32_t endRow = ChooseEndRow(table, cheapest);
+    LogMessage(30, [endRow](std::ostream& out) {
+        out << "Shortest pixel path ends at row: " << endRow << std::endl;
+    });
+    std::vector<Pixel> path = BacktracePixelPath(endRow, table);
+    std::reverse(path.begin(), path.end());
+    NormalizeRows(path, table.rows);
+    return path;
+}
+
+}  // namespace Detail
+
+std::optional<std::vector<Pixel>> FindShortestPixelPath(const Terrain& terrain,
+                                                        const PixelCostFunction& pixelCost) {
+    const std::optional<Detail::SearchGrid> grid = Detail::MakeSearchGrid(terrain);
+    if (!grid) return std::nullopt;
+    return Detail::PixelPathFromCostTable(Detail::BuildCostTable(*grid, pixelCost));
+}
+
+}  // namespace Zalvo

@@ -1,0 +1,251 @@
+// Internal steps of the cheapest left-to-right line search.
+//
+// The search has two halves that know nothing of each other: filling a cost
+// table (seeding column 0, then expanding open-list entries cheapest first)
+// and turning the filled table into a path (end row, backtrace, row
+// normalisation). Everything an open list does not decide (the cell prices,
+// the penalty checks, the relaxation of one pixel's neighbours) is written
+// once here, so that another open list can be checked against this one.
+#pragma once
+
+#include "grid/Grid.h"
+
+#include <zalvo/zalvo.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <vector>
+
+namespace Zalvo::Detail {
+
+inline constexpr double kStraightStep = 1.0;
+inline constexpr double kDiagonalStep = 1.4142135623730951;
+// Chains that cost this much or more are never accepted; also the first bound.
+inline constexpr double kAcceptanceLimit = 1'000'000'000.0;
+// The cost of a cell that no chain has reached yet.
+inline constexpr double kUnreached = std::numeric_limits<double>::max();
+
+namespace HeightCosts {
+// (h x 30.0) / 251.0 for ordinary heights, then the four special classes.
+constexpr std::array<double, 256> MakeTable() {
+    std::array<double, 256> table{};
+    for (int h = 0; h < 252; ++h) table[static_cast<std::size_t>(h)] = (h * 30.0) / 251.0;
+    table[252] = 30.0;
+    table[253] = 100.0;
+    table[254] = 10'000'000.0;
+    table[255] = 1'000'000'000.0;
+    return table;
+}
+inline constexpr std::array<double, 256> kTable = MakeTable();
+}  // namespace HeightCosts
+
+// The fixed cost of occupying a cell of height `height`.
+inline double HeightCost(std::uint8_t height) { return HeightCosts::kTable[height]; }
+
+// The grid as the search reads it: one pointer per column, all columns
+// `rows` long.
+struct SearchGrid {
+    std::int32_t columns = 0;
+    std::int32_t rows = 0;
+    std::vector<const std::uint8_t*> heights;
+};
+
+// Throws std::invalid_argument for a ragged terrain or counts beyond 32 bits;
+// no value for a terrain without columns or with empty columns (nothing to
+// seed or no end to pick).
+std::optional<SearchGrid> MakeSearchGrid(const Terrain& terrain);
+
+// The cheapest cost found per cell, flat, index x * rows + y.
+struct CostTable {
+    std::int32_t columns = 0;
+    std::int32_t rows = 0;
+    std::vector<double> costs;
+};
+
+inline std::size_t CellIndex(const CostTable& table, std::int32_t x, std::int32_t y) {
+    return static_cast<std::size_t>(x) * static_cast<std::size_t>(table.rows) +
+           static_cast<std::size_t>(y);
+}
+
+// Penalties below zero can form a cycle of negative cost, which would lower
+// the table without end. Two tests prove such a cycle, and neither can fire
+// without one:
+// - A chain that visits no cell twice has at most `cellCount` cells, each
+//   adding at least 1 + q (step >= 1, height cost >= 0, penalty >= q, the
+//   most negative penalty seen), so no stored cost can fall below
+//   `costFloor` = cellCount x min(0, 1 + q).
+// - Every stored cost is that of a chain whose length the open list carries
+//   along (Filing::cells). A chain longer than `cellCount` cells passes some
+//   cell twice, and since a cell's cost only ever drops, the loop between
+//   the two visits lowered that cell's cost: a negative cycle. This test
+//   fires within cellCount steps along the loop, where the floor alone could
+//   need as many rounds as the costs' magnitude divided by the loop's gain.
+struct PenaltyGuard {
+    double cellCount = 0.0;
+    double mostNegative = 0.0;
+    double costFloor = 0.0;
+};
+
+// Rejects a NaN penalty, and one so negative that the floor is not finite
+// (the cycle test would be blind); otherwise records it.
+void RecordUnusualPenalty(double penalty, const Pixel& pixel, PenaltyGuard& guard);
+[[noreturn]] void ThrowNegativeCycle(const Pixel& pixel);
+
+// Calls the host's penalty; the common case (not NaN, not a new minimum)
+// costs a single comparison.
+inline double CallPixelCost(const PixelCostFunction& pixelCost, const Pixel& pixel,
+                            PenaltyGuard& guard) {
+    const double penalty = pixelCost(pixel);
+    if (!(penalty >= guard.mostNegative)) RecordUnusualPenalty(penalty, pixel, guard);
+    return penalty;
+}
+
+// Everything an expansion reads and writes except the open list.
+struct SearchState {
+    const SearchGrid& grid;
+    const PixelCostFunction& pixelCost;
+    CostTable table;
+    double bound = kAcceptanceLimit;
+    PenaltyGuard penalties;
+    std::uint64_t cellCount = 0;
+};
+
+// A pixel filed in the open list, with the number of cells of the chain
+// whose cost it was filed with.
+struct Filing {
+    Pixel pixel;
+    std::uint64_t cells;
+};
+
+// A fresh state: every cell unreached.
+SearchState StartSearch(const SearchGrid& grid, const PixelCostFunction& pixelCost);
+
+// Seeding: prices every cell of column 0 in row order, stores its cost and
+// files it with `file(filing, g, f)`, whatever its cost and the bound.
+template <class File>
+void SeedFirstColumn(SearchState& state, File&& file) {
+    const double columnsLeft = static_cast<double>(state.grid.columns - 1);
+    const std::uint8_t* heights = state.grid.heights[0];
+    for (std::int32_t y = 0; y < state.grid.rows; ++y) {
+        const Pixel pixel{0, y};
+        const double penalty = CallPixelCost(state.pixelCost, pixel, state.penalties);
+        const double cost = penalty + (HeightCost(heights[y]) + kStraightStep);
+        state.table.costs[static_cast<std::size_t>(y)] = cost;
+        file(Filing{pixel, 1}, cost, columnsLeft + cost);
+    }
+}
+
+struct SearchStep {
+    std::int32_t dx;
+    std::int32_t dy;
+    double length;
+};
+
+// The order in which an expansion examines the neighbours of a pixel.
+inline constexpr std::array<SearchStep, 8> kSearchSteps{{
+    {-1, -1, kDiagonalStep},
+    {-1, 0, kStraightStep},
+    {-1, 1, kDiagonalStep},
+    {0, -1, kStraightStep},
+    {0, 1, kStraightStep},
+    {1, -1, kDiagonalStep},
+    {1, 0, kStraightStep},
+    {1, 1, kDiagonalStep},
+}};
+
+// PositiveModulo(row, rows) for a row at most one step off the grid, without
+// a division.
+inline std::int32_t WrapAdjacentRow(std::int32_t row, std::int32_t rows) {
+    if (row < 0) return row + rows;
+    return row >= rows ? row - rows : row;
+}
+
+// Examines the eight neighbours of `from`, expanded with accumulated cost
+// `g`: prices those not already at most `g`, stores every cheaper candidate,
+// files it with `file(filing, c, f)` when it beats the bound, and lowers the
+// bound on the last column. Every test reads the table as it is at that
+// moment.
+template <class File>
+void RelaxNeighbours(SearchState& state, const Filing& from, double g, File&& file) {
+    const Pixel& pixel = from.pixel;
+    const std::int32_t columns = state.grid.columns;
+    for (const SearchStep& step : kSearchSteps) {
+        const std::int32_t nx = pixel.x + step.dx;
+        if (nx < 0 || nx >= columns) continue;
+        const std::int32_t ny = WrapAdjacentRow(pixel.y + step.dy, state.grid.rows);
+        double& stored = state.table.costs[CellIndex(state.table, nx, ny)];
+        if (!(stored > g)) continue;
+        const Pixel neighbour{nx, ny};
+        const double penalty = CallPixelCost(state.pixelCost, neighbour, state.penalties);
+        const std::uint8_t height = state.grid.heights[static_cast<std::size_t>(nx)][ny];
+        const double cost = (HeightCost(height) + (g + step.length)) + penalty;
+        if (!(stored > cost)) continue;
+        if (cost < state.penalties.costFloor || from.cells >= state.cellCount)
+            ThrowNegativeCycle(neighbour);
+        stored = cost;
+        if (!(state.bound > cost)) continue;
+        file(Filing{neighbour, from.cells + 1}, cost, static_cast<double>(columns - 1 - nx) + cost);
+        if (nx == columns - 1) state.bound = cost;
+    }
+}
+
+// One filing of a pixel under the key (g, f). Keys order by f ascending,
+// then g descending; two keys are the same only when both doubles compare
+// equal (so -0.0 and 0.0 are one key).
+struct OpenEntry {
+    double f;
+    double g;
+    Filing filing;
+};
+
+inline bool ComesBefore(const OpenEntry& a, const OpenEntry& b) {
+    return a.f < b.f || (a.f == b.f && a.g > b.g);
+}
+
+inline bool SameKey(const OpenEntry& a, const OpenEntry& b) { return a.f == b.f && a.g == b.g; }
+
+// The open list: a min-heap of filings, so one key may sit in it several
+// times, once per pixel filed under it. Popping every filing of the top key
+// at once recovers the pixel set of that key exactly: all filings of the key
+// since it was last taken off, and none made while it is being expanded.
+struct OpenList {
+    std::vector<OpenEntry> heap;
+    std::vector<Filing> batch;  // scratch: the pixels of the entry in expansion
+};
+
+void FileEntry(OpenList& open, const Filing& filing, double g, double f);
+
+// Takes the cheapest key off the non-empty open list and expands its pixels
+// in ascending pixel order, all with the key's g; empties the list instead
+// when the key's f exceeds the bound.
+void ExpandCheapestEntry(SearchState& state, OpenList& open);
+
+// Fills the cost table: seeds column 0, then expands the cheapest open entry
+// until the open list is empty or cannot beat the bound.
+CostTable BuildCostTable(const SearchGrid& grid, const PixelCostFunction& pixelCost);
+
+// The cheapest cost of the last column.
+double CheapestLastColumnCost(const CostTable& table);
+
+// Among the last-column rows costing exactly `cheapest`, the one nearest to
+// the wrap seam (distance min(i, rows - i)); the smaller row on a tie.
+std::int32_t ChooseEndRow(const CostTable& table, double cheapest);
+
+// Walks from (last column, endRow) to column 0 by steepest descent of the
+// table, end cell first, rows unwrapped. Stops early, before a cell (column,
+// wrapped row) would be appended a second time, which only penalties below
+// zero can cause. Throws std::invalid_argument if an unwrapped row would
+// leave the 32-bit range.
+std::vector<Pixel> BacktracePixelPath(std::int32_t endRow, const CostTable& table);
+
+// Lowers every row by `rows` when both ends lie beyond the middle row.
+void NormalizeRows(std::vector<Pixel>& path, std::int32_t rows);
+
+// Phases 2 and 3: end row, log line, backtrace, reversal, normalisation; no
+// value when no chain beats the acceptance limit.
+std::optional<std::vector<Pixel>> PixelPathFromCostTable(const CostTable& table);
+
+}  // namespace Zalvo::Detail

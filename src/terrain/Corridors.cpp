@@ -1,0 +1,134 @@
+#include "terrain/Corridors.h"
+
+#include <algorithm>
+#include <array>
+#include <bitset>
+#include <span>
+
+namespace Zalvo::Detail {
+
+namespace {
+
+constexpr std::uint8_t kCorridor = 252;
+constexpr std::uint8_t kBlocked = 253;
+
+struct Offset {
+    std::int32_t dx;
+    std::int32_t dy;
+};
+
+// The 5 x 5 block around a cell without the cell, ordered so that adding six
+// positions turns an offset a quarter turn.
+constexpr std::array<Offset, 24> kRing{{
+    {0, -2}, {0, -1}, {1, -2}, {1, -1}, {2, -2}, {2, -1},
+    {2, 0}, {1, 0}, {2, 1}, {1, 1}, {2, 2}, {1, 2},
+    {0, 2}, {0, 1}, {-1, 2}, {-1, 1}, {-2, 2}, {-2, 1},
+    {-2, 0}, {-1, 0}, {-2, -1}, {-1, -1}, {-2, -2}, {-1, -2},
+}};
+
+constexpr std::size_t kQuarterTurn = 6;
+
+struct Shape {
+    std::array<std::size_t, 6> positions;
+    std::size_t size;
+};
+
+// In rotation 0: straight, crossing, branch, diagonal.
+constexpr std::array<Shape, 4> kShapes{{
+    {{6, 7}, 2},
+    {{2, 3, 6, 7, 9, 11}, 6},
+    {{4, 5, 6, 7, 8, 10}, 6},
+    {{3, 4}, 2},
+}};
+
+bool MatchesShape(const std::bitset<24>& corridor, const Shape& shape, std::size_t turn) {
+    const std::span<const std::size_t> positions(shape.positions.data(), shape.size);
+    return std::all_of(positions.begin(), positions.end(),
+                       [&](std::size_t position) { return corridor[(position + turn) % kRing.size()]; });
+}
+
+std::int32_t WrapRow(std::int64_t row, std::int64_t rows) {
+    const std::int64_t r = row % rows;
+    return static_cast<std::int32_t>(r < 0 ? r + rows : r);
+}
+
+// The height of an in-grid pixel, const or not with the terrain.
+template <class Grid>
+auto& CellAt(Grid& terrain, const Pixel& pixel) {
+    return terrain[static_cast<std::size_t>(pixel.x)][static_cast<std::size_t>(pixel.y)];
+}
+
+std::vector<Pixel> PlantSeeds(Terrain& terrain, const std::set<Pixel>& corridorSeeds) {
+    std::vector<Pixel> frontier;
+    const std::int64_t columns = static_cast<std::int64_t>(terrain.size());
+    const std::int64_t rows = static_cast<std::int64_t>(terrain.empty() ? 0 : terrain.front().size());
+    if (rows == 0) return frontier;  // row -1 would name a row that does not exist
+    for (const Pixel& seed : corridorSeeds) {
+        if (seed.x < 0 || seed.x >= columns || seed.y < -1 || seed.y >= rows) continue;
+        const Pixel cell{seed.x, seed.y == -1 ? static_cast<std::int32_t>(rows - 1) : seed.y};
+        if (CellAt(terrain, cell) < kBlocked) continue;
+        CellAt(terrain, cell) = kCorridor;
+        frontier.push_back(cell);
+    }
+    return frontier;
+}
+
+// The cells the frontier grows into, in pixel order, each once.
+std::vector<Pixel> FindCandidates(const Terrain& terrain, const std::vector<Pixel>& frontier) {
+    const std::int64_t columns = static_cast<std::int64_t>(terrain.size());
+    const std::int64_t rows = static_cast<std::int64_t>(terrain.front().size());
+    std::vector<Pixel> candidates;
+    for (const Pixel& cell : frontier) {
+        for (std::int32_t dx = -1; dx <= 1; ++dx) {
+            const std::int64_t x = std::int64_t{cell.x} + dx;
+            if (x < 0 || x >= columns) continue;
+            for (std::int32_t dy = -1; dy <= 1; ++dy) {
+                if (dx == 0 && dy == 0) continue;
+                const Pixel neighbour{static_cast<std::int32_t>(x), WrapRow(std::int64_t{cell.y} + dy, rows)};
+                if (CellAt(terrain, neighbour) >= kBlocked && IsCorridorShape(terrain, neighbour))
+                    candidates.push_back(neighbour);
+            }
+        }
+    }
+    std::sort(candidates.begin(), candidates.end());
+    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+    return candidates;
+}
+
+std::uint64_t LeadingBlockedEntries(const std::vector<std::uint8_t>& profile) {
+    const auto end = std::find_if(profile.begin(), profile.end(),
+                                  [](std::uint8_t entry) { return entry < kBlocked; });
+    return static_cast<std::uint64_t>(end - profile.begin());
+}
+
+}  // namespace
+
+bool IsCorridorShape(const Terrain& terrain, const Pixel& pixel) {
+    const std::int64_t lastColumn = static_cast<std::int64_t>(terrain.size()) - 1;
+    const std::int64_t rows = static_cast<std::int64_t>(terrain.front().size());
+    std::bitset<24> corridor;
+    for (std::size_t position = 0; position < kRing.size(); ++position) {
+        const std::int64_t x = std::clamp<std::int64_t>(std::int64_t{pixel.x} + kRing[position].dx, 0, lastColumn);
+        const std::int32_t y = WrapRow(std::int64_t{pixel.y} + kRing[position].dy, rows);
+        corridor[position] = CellAt(terrain, {static_cast<std::int32_t>(x), y}) == kCorridor;
+    }
+    const std::size_t count = corridor.count();
+    for (const Shape& shape : kShapes) {
+        if (shape.size != count) continue;
+        for (std::size_t turn = 0; turn < kRing.size(); turn += kQuarterTurn)
+            if (MatchesShape(corridor, shape, turn)) return true;
+    }
+    return false;
+}
+
+void CarveCorridors(Terrain& terrain, const std::set<Pixel>& corridorSeeds,
+                    const std::vector<std::uint8_t>& profile) {
+    std::vector<Pixel> frontier = PlantSeeds(terrain, corridorSeeds);
+    const std::uint64_t steps = LeadingBlockedEntries(profile);
+    for (std::uint64_t step = 0; step < steps && !frontier.empty(); ++step) {
+        frontier = FindCandidates(terrain, frontier);
+        for (const Pixel& cell : frontier) CellAt(terrain, cell) = kCorridor;
+    }
+}
+
+}  // namespace Zalvo::Detail

@@ -1,0 +1,33 @@
+#include "terrain/TerrainText.h"
+
+#include <algorithm>
+
+namespace Zalvo::Detail {
+
+char DumpCharacter(std::uint8_t height) {
+    switch (height) {
+        case 0: return '.';
+        case 252: return 'o';
+        case 253: return 'M';
+        case 254: return 'x';
+        case 255: return 'X';
+        default: return static_cast<char>('0' + height / 26);
+    }
+}
+
+std::ostream& WriteTerrain(std::ostream& out, const Terrain& terrain) {
+    const std::size_t rows = terrain.empty() ? 0 : terrain.front().size();
+    for (std::size_t y = 0; y < rows; ++y) {
+        for (const auto& column : terrain) out << DumpCharacter(column[y]);
+        out << std::endl;
+    }
+    return out;
+}
+
+std::string ProfileToText(const std::vector<std::uint8_t>& profile) {
+    std::string text(profile.size(), ' ');
+    std::transform(profile.begin(), profile.end(), text.begin(), DumpCharacter);
+    return text;
+}
+
+}  // namespace Zalvo::Detail

@@ -1,0 +1,165 @@
+// The library's open list against the plain ordered-map one on seeded random
+// terrains and penalties: same result, same exception, same penalty calls in
+// the same order, same log text. A failure names its seed; rerun one seed
+// with --gtest_filter and ZALVO_SEARCH_SEED=<seed>.
+#include "ReferenceSearch.h"
+#include "SearchTestSupport.h"
+#include "grid/ShortestPath.h"
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <typeinfo>
+
+namespace ZalvoTest {
+namespace {
+
+using Zalvo::Pixel;
+using Zalvo::Terrain;
+
+enum class Relief { Flat, FewHeights, Ramps, Walls, SeamValley };
+enum class Penalties { Zero, CoarseNonNegative, FineNonNegative, NegativeAcyclic, NegativeCycle, WithNan };
+
+struct Case {
+    Terrain terrain;
+    std::vector<double> penalties;  // [x * rows + y]
+};
+
+template <class T>
+T Pick(std::mt19937& random, std::initializer_list<T> choices) {
+    std::uniform_int_distribution<std::size_t> index(0, choices.size() - 1);
+    return *(choices.begin() + static_cast<std::ptrdiff_t>(index(random)));
+}
+
+std::uint8_t RandomHeight(std::mt19937& random, Relief relief) {
+    std::uniform_int_distribution<int> any(0, 255);
+    switch (relief) {
+        case Relief::Flat: return 0;
+        case Relief::FewHeights: return Pick<std::uint8_t>(random, {0, 0, 0, 1, 251, 253});
+        default: {
+            const int h = any(random);
+            return static_cast<std::uint8_t>(h < 180 ? h / 20 : h);
+        }
+    }
+}
+
+void AddWalls(std::mt19937& random, Terrain& terrain) {
+    std::uniform_int_distribution<std::size_t> column(0, terrain.size() - 1);
+    std::uniform_int_distribution<std::size_t> row(0, terrain[0].size() - 1);
+    for (int wall = 0; wall < 3; ++wall) {
+        auto& cells = terrain[column(random)];
+        for (auto& cell : cells) cell = Pick<std::uint8_t>(random, {254, 255, 255, 255});
+        if (random() % 2 == 0) cells[row(random)] = Pick<std::uint8_t>(random, {0, 253, 254});
+    }
+}
+
+// A cheap band that runs along the last row on the left and row 0 on the
+// right, through expensive ground.
+void AddSeamValley(Terrain& terrain) {
+    const std::size_t rows = terrain[0].size();
+    for (std::size_t x = 0; x < terrain.size(); ++x) {
+        for (auto& cell : terrain[x]) cell = 200;
+        terrain[x][x < terrain.size() / 2 ? rows - 1 : 0] = 0;
+    }
+}
+
+double RandomPenalty(std::mt19937& random, Penalties kind, std::uint8_t height) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    switch (kind) {
+        case Penalties::Zero: return random() % 2 == 0 ? 0.0 : -0.0;
+        case Penalties::CoarseNonNegative: return 0.5 * static_cast<double>(random() % 4);
+        case Penalties::FineNonNegative: return 40.0 * unit(random);
+        case Penalties::NegativeAcyclic:
+            // Never below what entering the cell costs: no cycle gains.
+            return -(Zalvo::Detail::HeightCost(height) + 1.0) * unit(random);
+        case Penalties::NegativeCycle: return random() % 8 == 0 ? -4.0 : unit(random);
+        case Penalties::WithNan: return random() % 50 == 0 ? std::nan("") : unit(random);
+    }
+    return 0.0;
+}
+
+Case MakeCase(std::uint32_t seed) {
+    std::mt19937 random(seed);
+    // Mostly small grids, some up to 64 x 64.
+    const std::int32_t limit = Pick<std::int32_t>(random, {4, 12, 12, 24, 64});
+    std::uniform_int_distribution<std::int32_t> size(1, limit);
+    const std::int32_t columns = size(random);
+    const std::int32_t rows = size(random);
+    const auto relief = Pick(random, {Relief::Flat, Relief::FewHeights, Relief::Ramps, Relief::Walls,
+                                      Relief::SeamValley});
+    const auto kind = Pick(random, {Penalties::Zero, Penalties::Zero, Penalties::CoarseNonNegative,
+                                    Penalties::FineNonNegative, Penalties::NegativeAcyclic,
+                                    Penalties::NegativeCycle, Penalties::WithNan});
+    Case made{FlatTerrain(columns, rows), {}};
+    for (auto& column : made.terrain)
+        for (auto& cell : column) cell = RandomHeight(random, relief);
+    if (relief == Relief::Walls) AddWalls(random, made.terrain);
+    if (relief == Relief::SeamValley) AddSeamValley(made.terrain);
+    for (const auto& column : made.terrain)
+        for (const std::uint8_t height : column) made.penalties.push_back(RandomPenalty(random, kind, height));
+    return made;
+}
+
+struct Outcome {
+    std::optional<std::vector<Pixel>> path;
+    std::string exception;  // type and message, empty when none
+    std::vector<Pixel> calls;
+    std::string log;
+};
+
+Outcome RunSearch(SearchFunction search, const Case& input) {
+    const auto rows = static_cast<std::int32_t>(input.terrain[0].size());
+    RecordingPenalty penalty;
+    penalty.value = [&input, rows](const Pixel& p) {
+        return input.penalties[static_cast<std::size_t>(p.x) * static_cast<std::size_t>(rows) +
+                               static_cast<std::size_t>(p.y)];
+    };
+    Outcome outcome;
+    LogCapture log({21, 30});
+    try {
+        outcome.path = search(input.terrain, penalty.Function());
+    } catch (const std::exception& error) {
+        outcome.exception = std::string(typeid(error).name()) + ": " + error.what();
+    }
+    outcome.calls = std::move(*penalty.calls);
+    outcome.log = log.Text();
+    return outcome;
+}
+
+TEST(DifferentialSearch, LibraryMatchesReferenceOnRandomInputs) {
+    std::uint32_t first = 1;
+    std::uint32_t count = 1200;
+    if (const char* only = std::getenv("ZALVO_SEARCH_SEED")) {
+        first = static_cast<std::uint32_t>(std::stoul(only));
+        count = 1;
+    }
+    int paths = 0;
+    int rejections = 0;
+    int failures = 0;
+    for (std::uint32_t seed = first; seed < first + count; ++seed) {
+        const Case input = MakeCase(seed);
+        const Outcome expected = RunSearch(&ReferenceFindShortestPixelPath, input);
+        const Outcome actual = RunSearch(&Zalvo::FindShortestPixelPath, input);
+        paths += expected.path ? 1 : 0;
+        rejections += expected.exception.empty() ? 0 : 1;
+        const bool same = actual.path == expected.path && actual.exception == expected.exception &&
+                          actual.calls == expected.calls && actual.log == expected.log;
+        EXPECT_TRUE(same) << "seed " << seed << ": path " << (actual.path == expected.path) << ", exception '"
+                          << actual.exception << "' vs '" << expected.exception << "', calls "
+                          << actual.calls.size() << " vs " << expected.calls.size() << ", log "
+                          << (actual.log == expected.log);
+        if (!same && ++failures == 5) break;
+    }
+    // The generator must exercise found paths and rejected penalties alike.
+    if (count > 1) {
+        EXPECT_GT(paths, static_cast<int>(count) / 3);
+        EXPECT_GT(rejections, static_cast<int>(count) / 20);
+    }
+}
+
+}  // namespace
+}  // namespace ZalvoTest

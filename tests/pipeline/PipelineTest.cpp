@@ -1,0 +1,140 @@
+// The library's steps chained as a host chains them, on seeded random plates:
+// what holds by construction must hold on every plate.
+#include "wiggle/Stretches.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
+#include <random>
+
+namespace {
+
+using namespace Zalvo;
+
+enum class Cell : std::uint8_t { Free, Crossable, Impassable };
+
+// A plate with elliptic blobs of content scattered at random; about one blob
+// in four is impassable.
+class BlobPlate final : public PlateInterface {
+public:
+    BlobPlate(std::int32_t columns, std::int32_t rows, std::uint32_t seed)
+        : columns_(columns), rows_(rows), cells_(static_cast<std::size_t>(columns * rows), Cell::Free) {
+        std::mt19937 random(seed);
+        const auto draw = [&random](std::int32_t low, std::int32_t high) {
+            return std::uniform_int_distribution<std::int32_t>(low, high)(random);
+        };
+        const std::int32_t blobs = columns * rows / 120;
+        for (std::int32_t b = 0; b < blobs; ++b) {
+            const std::int32_t cx = draw(0, columns - 1);
+            const std::int32_t cy = draw(0, rows - 1);
+            const std::int32_t rx = draw(0, 3);
+            const std::int32_t ry = draw(0, 2);
+            const Cell cell = draw(0, 3) == 0 ? Cell::Impassable : Cell::Crossable;
+            for (std::int32_t dx = -rx; dx <= rx; ++dx)
+                for (std::int32_t dy = -ry; dy <= ry; ++dy)
+                    if (dx * dx * (ry + 1) * (ry + 1) + dy * dy * (rx + 1) * (rx + 1) <=
+                        (rx + 1) * (rx + 1) * (ry + 1) * (ry + 1))
+                        Set(cx + dx, cy + dy, cell);
+        }
+    }
+
+    double GetResolution() const override { return 72.0; }
+    std::int32_t GetPixelColumnCount() const override { return columns_; }
+    std::int32_t GetPixelRowCount() const override { return rows_; }
+    std::int32_t GetContentCount() const override { return 0; }
+    bool IsPixelOnContentEdge(const Pixel&) const override { return false; }
+    bool IsPixelOccupied(const Pixel& pixel) const override { return At(pixel) != Cell::Free; }
+    bool IsImpassable(const Pixel& pixel) const { return At(pixel) == Cell::Impassable; }
+
+private:
+    void Set(std::int32_t x, std::int32_t y, Cell cell) {
+        if (x < 0 || x >= columns_) return;
+        cells_[Index(x, (y % rows_ + rows_) % rows_)] = cell;
+    }
+    Cell At(const Pixel& pixel) const { return cells_[Index(pixel.x, pixel.y)]; }
+    std::size_t Index(std::int32_t x, std::int32_t y) const { return static_cast<std::size_t>(y * columns_ + x); }
+
+    std::int32_t columns_;
+    std::int32_t rows_;
+    std::vector<Cell> cells_;
+};
+
+// True when the straight line from `a` to `b` meets a cell of 253 or above.
+bool CrossesBlockingCell(const Terrain& terrain, const Pixel& a, const Pixel& b) {
+    const std::int64_t steps = std::max(std::abs(std::int64_t{b.x} - a.x), std::abs(std::int64_t{b.y} - a.y));
+    for (std::int64_t i = 0; i <= steps; ++i) {
+        const double t = steps == 0 ? 0.0 : static_cast<double>(i) / static_cast<double>(steps);
+        const Pixel cell{static_cast<std::int32_t>(std::round(a.x + t * (b.x - a.x))),
+                         static_cast<std::int32_t>(std::round(a.y + t * (b.y - a.y)))};
+        if (GetHeight(terrain, cell) >= 253) return true;
+    }
+    return false;
+}
+
+void ExpectRoomsWellFormed(const std::vector<WiggleRoom>& rooms, std::int32_t stretchCount) {
+    for (std::size_t i = 0; i < rooms.size(); ++i) {
+        SCOPED_TRACE(::testing::Message() << "room " << i);
+        std::visit([stretchCount](const auto& room) {
+            EXPECT_LE(0, room.firstStretch);
+            EXPECT_LE(room.firstStretch, room.endStretch);
+            EXPECT_LE(room.endStretch, stretchCount);
+        }, rooms[i]);
+        if (const auto* horizontal = std::get_if<HorizontalRoom>(&rooms[i])) {
+            EXPECT_LE(horizontal->minRow, horizontal->row);
+            EXPECT_LE(horizontal->row, horizontal->maxRow);
+        } else if (const auto* vertical = std::get_if<VerticalRoom>(&rooms[i])) {
+            EXPECT_LE(vertical->minColumn, vertical->column);
+            EXPECT_LE(vertical->column, vertical->maxColumn);
+        } else {
+            EXPECT_FALSE(std::get<NoRoom>(rooms[i]).pixels.empty());
+        }
+    }
+}
+
+TEST(PipelineTest, RandomPlatesGiveWellFormedRoomsAndSparsePaths) {
+    constexpr std::uint32_t Plates = 200;
+    std::size_t pieces = 0;
+    std::size_t blockedPieces = 0;
+    std::size_t paths = 0;
+    std::size_t blockedPaths = 0;  // input paths that themselves cross content
+    const PixelCostFunction noCost = [](const Pixel&) { return 0.0; };
+    const ShiftPenaltyFunction shiftPenalty = [](std::int32_t shift) { return 0.5 * shift; };
+    for (std::uint32_t seed = 1; seed <= Plates; ++seed) {
+        SCOPED_TRACE(::testing::Message() << "seed " << seed);
+        std::mt19937 random(seed);
+        const auto columns = std::uniform_int_distribution<std::int32_t>(30, 120)(random);
+        const auto rows = std::uniform_int_distribution<std::int32_t>(15, 60)(random);
+        const BlobPlate plate(columns, rows, seed);
+        const Terrain terrain =
+            CreateTerrain(plate, [&plate](const Pixel& p) { return plate.IsImpassable(p); }, {},
+                          MilliPoints(2000.0), MilliPoints(6000.0));
+        const auto found = FindShortestPixelPath(terrain, noCost);
+        if (!found) continue;
+        const auto [up, down] = OptimizePixelPath(*found, 1, terrain, noCost, shiftPenalty);
+        const std::vector<std::int32_t> splits{columns / 2};
+        for (const auto* path : {&*found, &up, &down}) {
+            ++paths;
+            if (std::any_of(path->begin(), path->end(), [&](const Pixel& p) { return GetHeight(terrain, p) >= 253; }))
+                ++blockedPaths;
+            const auto rooms = CalculateWiggleRoomAroundPixelPath(*path, terrain, 4, 3, 12,
+                                                                  seed % 2 == 0 ? splits : std::vector<std::int32_t>{});
+            const auto stretchCount = static_cast<std::int32_t>(Detail::BuildStretches(*path, terrain).size());
+            ExpectRoomsWellFormed(rooms, stretchCount);
+            const auto sparse = CalculateSparsePixelPathThroughWiggleRooms(rooms);
+            EXPECT_FALSE(sparse.empty());
+            for (std::size_t i = 1; i < sparse.size(); ++i) {
+                ++pieces;
+                if (CrossesBlockingCell(terrain, sparse[i - 1], sparse[i])) ++blockedPieces;
+            }
+        }
+    }
+    EXPECT_GE(paths, 2 * Plates);  // most plates have a line across
+    std::cout << "[ pipeline ] " << paths << " paths (" << blockedPaths << " crossing content themselves), "
+              << pieces << " straight pieces, " << blockedPieces << " through a blocking cell\n";
+    RecordProperty("BlockedPieces", static_cast<int>(blockedPieces));
+}
+
+}  // namespace

@@ -1,0 +1,27 @@
+// Short constructors for wiggle rooms in tests: the box fields first, in the
+// order of the room structs, then the line position. Stretch indices stay 0.
+#pragma once
+
+#include <zalvo/zalvo.h>
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace ZalvoTest {
+
+inline Zalvo::WiggleRoom Horizontal(std::int32_t minColumn, std::int32_t maxColumn, std::int32_t maxRow,
+                                    std::int32_t minRow, std::int32_t row) {
+    return Zalvo::HorizontalRoom{minColumn, maxColumn, maxRow, minRow, 0, 0, row};
+}
+
+inline Zalvo::WiggleRoom Vertical(std::int32_t minColumn, std::int32_t maxColumn, std::int32_t maxRow,
+                                  std::int32_t minRow, std::int32_t column) {
+    return Zalvo::VerticalRoom{minColumn, maxColumn, maxRow, minRow, 0, 0, column};
+}
+
+inline Zalvo::WiggleRoom Fixed(std::vector<Zalvo::Pixel> pixels) {
+    return Zalvo::NoRoom{std::move(pixels), 0, 0};
+}
+
+}  // namespace ZalvoTest

@@ -1,0 +1,172 @@
+#include "wiggle/SparsePath.h"
+
+#include "wiggle/RoomMakers.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <stdexcept>
+
+namespace {
+
+using Zalvo::Pixel;
+using Zalvo::WiggleRoom;
+using Zalvo::Detail::Anchor;
+using Zalvo::Detail::AnchorPair;
+using Zalvo::Detail::Box;
+using Path = std::vector<Pixel>;
+using namespace ZalvoTest;
+
+constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+constexpr auto kAdjustable = Zalvo::Detail::AnchorKind::Adjustable;
+constexpr auto kFixed = Zalvo::Detail::AnchorKind::Fixed;
+
+Path Sparse(const std::vector<WiggleRoom>& rooms) { return Zalvo::CalculateSparsePixelPathThroughWiggleRooms(rooms); }
+
+// ---------------------------------------------------------------------------
+// Whole sequences, checked by hand
+// ---------------------------------------------------------------------------
+
+TEST(SparsePath, EmptySequenceGivesEmptyPath) { EXPECT_TRUE(Sparse({}).empty()); }
+
+TEST(SparsePath, LoneHorizontalRoomGivesItsEnds) {
+    EXPECT_EQ(Sparse({Horizontal(0, 100, 20, 0, 10)}), (Path{{0, 10}, {100, 10}}));
+    // Fewer than 5 columns between the line ends: the anchors alone.
+    EXPECT_EQ(Sparse({Horizontal(0, 3, 20, 0, 10)}), (Path{{0, 10}, {3, 10}}));
+}
+
+TEST(SparsePath, LoneNoRoomIsTrimmedAndThinned) {
+    // First and last pixels share x with their neighbours; (4,6) is a straight
+    // middle; the repeated (8,6) goes last.
+    const Path pixels{{0, 5}, {0, 6}, {4, 6}, {8, 6}, {8, 6}, {9, 7}, {9, 8}};
+    EXPECT_EQ(Sparse({Fixed(pixels)}), (Path{{0, 6}, {8, 6}, {9, 7}}));
+    EXPECT_EQ(Sparse({Fixed({{0, 0}, {1, 0}, {2, 0}})}), (Path{{0, 0}, {1, 0}, {2, 0}}));
+    EXPECT_EQ(Sparse({Fixed({{3, 3}})}), (Path{{3, 3}}));
+}
+
+TEST(SparsePath, HorizontalVerticalHorizontalWithAdjustableAnchors) {
+    // Borders fall outside both boxes: every corner of the vertical step is
+    // cut diagonally.
+    const std::vector<WiggleRoom> rooms{Horizontal(0, 20, 4, 0, 2), Vertical(18, 24, 21, 3, 21),
+                                        Horizontal(22, 40, 24, 20, 22)};
+    EXPECT_EQ(Sparse(rooms), (Path{{0, 2}, {18, 2}, {19, 3}, {20, 4}, {21, 5}, {21, 18}, {23, 20}, {24, 21},
+                                   {25, 22}, {40, 22}}));
+}
+
+TEST(SparsePath, HorizontalVerticalHorizontalWithFixedAnchors) {
+    // Borders inside a box: square corners. Straight middles are removed
+    // before repeats, so the column keeps its inner corners.
+    const std::vector<WiggleRoom> rooms{Horizontal(0, 20, 4, 0, 2), Vertical(15, 24, 21, 3, 18),
+                                        Horizontal(16, 40, 24, 20, 22)};
+    EXPECT_EQ(Sparse(rooms), (Path{{0, 2}, {18, 2}, {18, 3}, {18, 21}, {18, 22}, {40, 22}}));
+}
+
+TEST(SparsePath, NoRoomBetweenHorizontalRooms) {
+    const std::vector<WiggleRoom> rooms{Horizontal(0, 10, 4, 0, 2), Fixed({{12, 3}, {13, 4}, {14, 4}, {20, 4}}),
+                                        Horizontal(22, 40, 8, 0, 6)};
+    EXPECT_EQ(Sparse(rooms),
+              (Path{{0, 2}, {10, 2}, {10, 3}, {12, 3}, {13, 4}, {14, 4}, {20, 4}, {22, 6}, {40, 6}}));
+}
+
+TEST(SparsePath, LeadingVerticalRoomIsAccepted) {
+    EXPECT_EQ(Sparse({Vertical(0, 4, 9, 2, 2), Horizontal(5, 20, 20, 0, 12)}),
+              (Path{{4, 5}, {5, 6}, {11, 12}, {20, 12}}));
+}
+
+TEST(SparsePath, VerticalRoomsWithoutCrossingNeighboursDrawNothingOfTheirOwn) {
+    // Alone, or two side by side: each enters where it leaves.
+    EXPECT_TRUE(Sparse({Vertical(0, 4, 9, 2, 2)}).empty());
+    EXPECT_TRUE(Sparse({Vertical(0, 4, 9, 2, 2), Vertical(5, 8, 30, 10, 6)}).empty());
+    const std::vector<WiggleRoom> rooms{Fixed({{0, 0}, {3, 0}}), Vertical(4, 6, 9, 2, 5),
+                                        Vertical(7, 9, 12, 10, 8), Fixed({{10, 13}, {14, 13}})};
+    EXPECT_EQ(Sparse(rooms), (Path{{0, 0}, {3, 0}, {10, 13}, {14, 13}}));
+}
+
+TEST(SparsePath, RejectsAnEmptyNoRoomAnywhere) {
+    EXPECT_THROW(Sparse({Fixed({})}), std::invalid_argument);
+    EXPECT_THROW(Sparse({Horizontal(0, 9, 5, 0, 2), Fixed({}), Horizontal(10, 20, 5, 0, 2)}),
+                 std::invalid_argument);
+}
+
+// ---------------------------------------------------------------------------
+// Steps
+// ---------------------------------------------------------------------------
+
+TEST(InnerAnchors, ExtremeDistancesStayInTheBox) {
+    const AnchorPair anchors = Zalvo::Detail::InnerAnchors({kMin, kMax, 0, 0}, {0, kMin}, {0, kMax});
+    EXPECT_EQ(anchors.first, (Anchor{kFixed, {0, 0}}));
+    EXPECT_EQ(anchors.second, (Anchor{kFixed, {0, 0}}));
+}
+
+TEST(BoundaryAnchors, MiddlePlusOneAtTheLimitIsClampedBack) {
+    const AnchorPair anchors = Zalvo::Detail::BoundaryAnchors({kMax, kMax, 0, 0}, {kMax, kMax, 5, 5}, {0, 3});
+    EXPECT_EQ(anchors.first, (Anchor{kAdjustable, {kMax, 0}}));
+    EXPECT_EQ(anchors.second, (Anchor{kAdjustable, {kMax, 5}}));
+}
+
+TEST(Pieces, EqualAnchorsEmitNothing) {
+    const Anchor anchor{kAdjustable, {3, 3}};
+    EXPECT_TRUE(Zalvo::Detail::HorizontalPiece(5, anchor, anchor).empty());
+    EXPECT_TRUE(Zalvo::Detail::VerticalPiece(5, anchor, {kFixed, {3, 3}}).empty());
+}
+
+TEST(Pieces, HorizontalInnerCornersNeedBothTests) {
+    // Slid corners 11 and 20 are in order: both emitted.
+    EXPECT_EQ(Zalvo::Detail::HorizontalPiece(12, {kAdjustable, {5, 6}}, {kFixed, {20, 12}}),
+              (Path{{5, 6}, {11, 12}, {20, 12}, {20, 12}}));
+    // Sliding 10 columns each way crosses them over: anchors only.
+    EXPECT_EQ(Zalvo::Detail::HorizontalPiece(10, {kAdjustable, {0, 0}}, {kAdjustable, {12, 20}}),
+              (Path{{0, 0}, {12, 20}}));
+}
+
+TEST(Pieces, VerticalInnerCornersAreTestedOneByOne) {
+    EXPECT_EQ(Zalvo::Detail::VerticalPiece(21, {kAdjustable, {20, 4}}, {kAdjustable, {23, 20}}),
+              (Path{{20, 4}, {21, 5}, {21, 18}, {23, 20}}));
+    // The second corner slides past the first (to -9) and is dropped; the
+    // first (-2) still lies between its anchor and the second and stays.
+    EXPECT_EQ(Zalvo::Detail::VerticalPiece(0, {kAdjustable, {2, 0}}, {kAdjustable, {10, 1}}),
+              (Path{{2, 0}, {0, -2}, {10, 1}}));
+    // The same corners on a horizontal line need both tests: none emitted.
+    EXPECT_EQ(Zalvo::Detail::HorizontalPiece(0, {kAdjustable, {0, 2}}, {kAdjustable, {1, 10}}),
+              (Path{{0, 2}, {1, 10}}));
+}
+
+TEST(Pieces, ExtremeAnchorsDoNotOverflow) {
+    EXPECT_EQ(Zalvo::Detail::HorizontalPiece(0, {kAdjustable, {kMin, kMin}}, {kAdjustable, {kMax, kMax}}),
+              (Path{{kMin, kMin}, {kMax, kMax}}));
+    // A lone vertical corner pushed below the 32-bit range is refused.
+    EXPECT_THROW(Zalvo::Detail::VerticalPiece(kMin, {kAdjustable, {kMax - 10, 0}}, {kAdjustable, {kMax, 1}}),
+                 std::invalid_argument);
+}
+
+TEST(PiecePixels, NothingPastTheEndAndNoRoomPixelsAsTheyAre) {
+    const std::vector<WiggleRoom> rooms{Fixed({{0, 0}, {0, 1}})};
+    EXPECT_EQ(Zalvo::Detail::PiecePixels(rooms, 0), (Path{{0, 0}, {0, 1}}));
+    EXPECT_TRUE(Zalvo::Detail::PiecePixels(rooms, 1).empty());
+    EXPECT_TRUE(Zalvo::Detail::PiecePixels({}, 0).empty());
+}
+
+TEST(RemoveStraightMiddles, DropsGappedMiddlesOnOneRowOrColumn) {
+    Path row{{0, 0}, {3, 0}, {6, 0}, {9, 0}};
+    Zalvo::Detail::RemoveStraightMiddles(row);
+    EXPECT_EQ(row, (Path{{0, 0}, {9, 0}}));
+    Path column{{2, 0}, {2, 4}, {2, 9}, {5, 9}};
+    Zalvo::Detail::RemoveStraightMiddles(column);
+    EXPECT_EQ(column, (Path{{2, 0}, {2, 9}, {5, 9}}));
+    Path bent{{0, 0}, {3, 0}, {3, 3}};
+    Zalvo::Detail::RemoveStraightMiddles(bent);
+    EXPECT_EQ(bent, (Path{{0, 0}, {3, 0}, {3, 3}}));
+    Path touching{{0, 0}, {1, 0}, {5, 0}};
+    Zalvo::Detail::RemoveStraightMiddles(touching);
+    EXPECT_EQ(touching, (Path{{0, 0}, {1, 0}, {5, 0}}));
+}
+
+TEST(NotAdjacent, ComparesWithoutOverflow) {
+    EXPECT_FALSE(Zalvo::Detail::NotAdjacent({0, 0}, {1, -1}));
+    EXPECT_FALSE(Zalvo::Detail::NotAdjacent({0, 0}, {0, 0}));
+    EXPECT_TRUE(Zalvo::Detail::NotAdjacent({0, 0}, {2, 0}));
+    EXPECT_TRUE(Zalvo::Detail::NotAdjacent({kMin, 0}, {kMax, 0}));
+}
+
+}  // namespace
