@@ -1,15 +1,13 @@
-// First main job: a sample terrain in memory, its cheapest line, and a dump.
-#include <zalvo/zalvo.h>
+// zalvo-plan: plate image in, cut line out as JSON and a picture.
+#include "CommandLine.h"
+
+#include <unistd.h>
 
 #include <iostream>
+#include <string>
+#include <vector>
 
-int main() {
-    Zalvo::Terrain terrain(40, std::vector<std::uint8_t>(16, 0));
-    const auto path = Zalvo::FindShortestPixelPath(terrain, [](const Zalvo::Pixel&) { return 0.0; });
-    if (!path) {
-        std::cout << "no path\n";
-        return 0;
-    }
-    for (const auto& p : *path) std::cout << '(' << p.x << ", " << p.y << ") ";
-    std::cout << '\n';
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    return ZalvoPlan::RunCommandLine(arguments, std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0);
 }

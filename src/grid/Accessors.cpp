@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -27,6 +28,12 @@ std::int32_t CheckedCount(std::size_t count, const char* function, const char* w
 }
 
 }  // namespace
+
+std::string Describe(const Pixel& pixel) {
+    std::ostringstream text;
+    text << '(' << pixel.x << ", " << pixel.y << ')';
+    return text.str();
+}
 
 std::int32_t ColumnCount32(const Terrain& terrain, const char* function) {
     return CheckedCount(terrain.size(), function, "columns");

@@ -4,6 +4,7 @@
 #include <zalvo/zalvo.h>
 
 #include <cstdint>
+#include <string>
 
 namespace Zalvo::Detail {
 
@@ -23,5 +24,8 @@ void RequireRectangular(const Terrain& terrain, const char* function);
 // std::invalid_argument when either does not fit.
 std::int32_t ColumnCount32(const Terrain& terrain, const char* function);
 std::int32_t RowCount32(const Terrain& terrain, const char* function);
+
+// "(x, y)", for messages that name a pixel.
+std::string Describe(const Pixel& pixel);
 
 }  // namespace Zalvo::Detail

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -13,12 +12,6 @@ namespace Detail {
 namespace {
 
 constexpr const char* kFunction = "FindShortestPixelPath";
-
-std::string Describe(const Pixel& pixel) {
-    std::ostringstream text;
-    text << '(' << pixel.x << ", " << pixel.y << ')';
-    return text.str();
-}
 
 // The open list is a 4-ary heap: half the levels of a binary one, and the
 // four children of a node share a cache line or two.

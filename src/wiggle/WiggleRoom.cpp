@@ -4,7 +4,6 @@
 #include "wiggle/VerticalLines.h"
 
 #include <limits>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -13,12 +12,6 @@ namespace Zalvo {
 namespace {
 
 constexpr const char* FunctionName = "CalculateWiggleRoomAroundPixelPath";
-
-std::string Describe(const Pixel& pixel) {
-    std::ostringstream text;
-    text << '(' << pixel.x << ", " << pixel.y << ')';
-    return text.str();
-}
 
 // The free-box scans index the grid directly and reach a full row count
 // above and below each pixel, so everything they touch is checked first.
@@ -30,11 +23,11 @@ void RequireScannable(const std::vector<Pixel>& path, const Terrain& terrain) {
     if (rows == 0) throw std::invalid_argument(std::string(FunctionName) + ": terrain has no rows");
     for (const Pixel& pixel : path) {
         if (pixel.x < 0 || pixel.x >= columns)
-            throw std::invalid_argument(std::string(FunctionName) + ": path pixel " + Describe(pixel) +
+            throw std::invalid_argument(std::string(FunctionName) + ": path pixel " + Detail::Describe(pixel) +
                                         " lies outside the terrain's columns");
         if (std::int64_t{pixel.y} - rows < std::numeric_limits<std::int32_t>::min() ||
             std::int64_t{pixel.y} + rows > std::numeric_limits<std::int32_t>::max())
-            throw std::invalid_argument(std::string(FunctionName) + ": path pixel " + Describe(pixel) +
+            throw std::invalid_argument(std::string(FunctionName) + ": path pixel " + Detail::Describe(pixel) +
                                         " lies too far out for its free rows to fit 32 bits");
     }
 }

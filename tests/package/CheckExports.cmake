@@ -23,7 +23,9 @@ foreach(line IN LISTS lines)
     endif()
 endforeach()
 foreach(required GetColumnCount GetRowCount GetHeight GetSlope IsCorridor IsPassable IsHorizontal
-                 FindShortestPixelPath)
+                 FindShortestPixelPath CreateTerrain OptimizePixelPath CalculateWiggleRoomAroundPixelPath
+                 AdjustHorizontalRoomRowsForOptimalPlateUsage AdjustHorizontalRoomRowsForPreferringStagger
+                 CalculateSparsePixelPathThroughWiggleRooms)
     string(FIND "${exported}" "Zalvo::${required}(" position)
     if(position EQUAL -1)
         message(FATAL_ERROR "missing export: Zalvo::${required}")

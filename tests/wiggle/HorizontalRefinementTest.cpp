@@ -13,16 +13,10 @@ using namespace Zalvo;
 using namespace Zalvo::Detail;
 using ZalvoTest::Fixed;
 using ZalvoTest::Horizontal;
+using ZalvoTest::RowsOf;
 using ZalvoTest::Vertical;
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-
-std::vector<std::int32_t> RowsOf(const std::vector<WiggleRoom>& rooms) {
-    std::vector<std::int32_t> rows;
-    for (const auto& room : rooms)
-        if (const auto* horizontal = std::get_if<HorizontalRoom>(&room)) rows.push_back(horizontal->row);
-    return rows;
-}
 
 TEST(DerivedValues, TruncateAndStayInsideThirtyTwoBits) {
     EXPECT_EQ(BaseMargin(0, 2, 3), 4);

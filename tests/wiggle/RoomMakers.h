@@ -24,4 +24,12 @@ inline Zalvo::WiggleRoom Fixed(std::vector<Zalvo::Pixel> pixels) {
     return Zalvo::NoRoom{std::move(pixels), 0, 0};
 }
 
+// The rows of the HorizontalRoom elements, in sequence order.
+inline std::vector<std::int32_t> RowsOf(const std::vector<Zalvo::WiggleRoom>& rooms) {
+    std::vector<std::int32_t> rows;
+    for (const auto& room : rooms)
+        if (const auto* horizontal = std::get_if<Zalvo::HorizontalRoom>(&room)) rows.push_back(horizontal->row);
+    return rows;
+}
+
 }  // namespace ZalvoTest

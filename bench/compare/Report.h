@@ -1,0 +1,56 @@
+// The one table that the comparison prints, and the targets it checks.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace ZalvoCompare {
+
+struct Size {
+    std::int32_t columns = 0;
+    std::int32_t rows = 0;
+
+    // "4000 x 2000"
+    std::string Label() const;
+    double Cells() const { return static_cast<double>(columns) * static_cast<double>(rows); }
+};
+
+struct Row {
+    std::string measurement;
+    std::string input;
+    std::optional<double> nanosecondsPerCell;
+    std::optional<double> ratio;  // to the row's Zalvo measurement
+    std::string result;
+};
+
+// A ratio measured in the run and the bound it must keep.
+struct Target {
+    std::string description;
+    double value = 0.0;
+    double bound = 0.0;
+    bool atMost = true;  // value <= bound; otherwise value >= bound
+
+    bool Holds() const { return atMost ? value <= bound : value >= bound; }
+};
+
+struct Report {
+    std::vector<Row> rows;
+    std::vector<Target> targets;
+    bool resultsAgree = true;
+};
+
+void PrintReport(std::ostream& out, const Report& report);
+
+// "label<TAB>field<TAB>field..." lines, as the scikit-image script and the
+// driver's memory measurements write them; a missing file gives no lines.
+std::map<std::string, std::vector<std::string>> ReadTabSeparated(const std::string& path);
+
+// All 17 significant digits, so that two costs print alike only when equal.
+std::string FormatCost(double cost);
+std::string Fixed(double value, int decimals);
+
+}  // namespace ZalvoCompare

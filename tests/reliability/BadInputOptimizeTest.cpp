@@ -1,0 +1,125 @@
+// Bad input to OptimizePixelPath, one test per row of the bad-input table
+// (docs/bad-input.md).
+#include "reliability/BadInputSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace ZalvoTest {
+namespace {
+
+using Zalvo::Pixel;
+using Path = std::vector<Pixel>;
+
+class BadInputOptimize : public ::testing::Test {
+protected:
+    std::shared_ptr<int> costCalls = std::make_shared<int>(0);
+    std::shared_ptr<int> penaltyCalls = std::make_shared<int>(0);
+    const Path path{{0, 1}, {1, 1}, {2, 2}};
+
+    auto Optimize(const Zalvo::Terrain& terrain, std::int32_t clearance = 0, const Path& line = {}) {
+        return Zalvo::OptimizePixelPath(line.empty() ? path : line, clearance, terrain, CountingCost(costCalls),
+                                        CountingPenalty(penaltyCalls));
+    }
+    void ExpectNoCallableRan() const {
+        EXPECT_EQ(*costCalls, 0);
+        EXPECT_EQ(*penaltyCalls, 0);
+    }
+};
+
+TEST_F(BadInputOptimize, NoColumnsAreRejectedBeforeAnyCallable) {
+    EXPECT_THROW(Optimize({}), std::invalid_argument);
+    ExpectNoCallableRan();
+}
+
+TEST_F(BadInputOptimize, RaggedGridIsRejectedBeforeAnyCallable) {
+    Zalvo::Terrain ragged = Grid(3, 5);
+    ragged[1].push_back(0);
+    EXPECT_THROW(Optimize(ragged), std::invalid_argument);
+    ExpectNoCallableRan();
+}
+
+TEST_F(BadInputOptimize, EmptyFirstColumnMovesNothing) {
+    const auto [up, down] = Optimize(Grid(3, 0));
+    EXPECT_EQ(up, path);
+    EXPECT_EQ(down, path);
+    EXPECT_EQ(*penaltyCalls, 2);  // shift 0, priced once per direction
+}
+
+TEST_F(BadInputOptimize, ClearanceThatOverflowsTheLimitIsRejected) {
+    EXPECT_THROW(Optimize(Grid(3, 8), kMin32), std::invalid_argument);
+    ExpectNoCallableRan();
+    // The largest clearance simply allows no shift.
+    EXPECT_EQ(Optimize(Grid(3, 8), kMax32).first, path);
+}
+
+TEST_F(BadInputOptimize, EmptyCallablesThrowBadFunctionCall) {
+    const Zalvo::Terrain terrain = Grid(3, 4);
+    EXPECT_THROW(Zalvo::OptimizePixelPath(path, 0, terrain, {}, CountingPenalty(penaltyCalls)),
+                 std::bad_function_call);
+    EXPECT_THROW(Zalvo::OptimizePixelPath(path, 0, terrain, CountingCost(costCalls), {}), std::bad_function_call);
+    EXPECT_THROW(Zalvo::OptimizePixelPath({}, 0, terrain, CountingCost(costCalls), {}), std::bad_function_call);
+}
+
+TEST_F(BadInputOptimize, ThrowingCallablesPassUnchanged) {
+    const Zalvo::Terrain terrain = Grid(3, 6);
+    try {
+        Zalvo::OptimizePixelPath(path, 0, terrain, CountingCost(costCalls, 0.0, 4), CountingPenalty(penaltyCalls));
+        FAIL() << "pixelCost's exception was lost";
+    } catch (const HostFailure& failure) {
+        EXPECT_EQ(failure.code, 4);
+    }
+    try {
+        Zalvo::OptimizePixelPath(path, 0, terrain, CountingCost(costCalls), CountingPenalty(penaltyCalls, 2));
+        FAIL() << "shiftPenalty's exception was lost";
+    } catch (const HostFailure& failure) {
+        EXPECT_EQ(failure.code, 2);
+    }
+}
+
+TEST_F(BadInputOptimize, NanAndInfiniteCostsNeverWin) {
+    const Zalvo::Terrain terrain = Grid(3, 6);
+    const Path flat{{0, 1}, {1, 1}, {2, 1}};
+    const auto noPenalty = [](std::int32_t) { return 0.0; };
+    const auto nanShifted = [](const Pixel& p) { return p.y == 1 ? 0.0 : kNaN; };
+    const auto [up, down] = Zalvo::OptimizePixelPath(flat, 0, terrain, nanShifted, noPenalty);
+    EXPECT_EQ(up, flat);
+    EXPECT_EQ(down, flat);
+    const auto infiniteShifted = [](const Pixel& p) { return p.y == 1 ? 1.0 : kInfinity; };
+    EXPECT_EQ(Zalvo::OptimizePixelPath(flat, 0, terrain, infiniteShifted, noPenalty).second, flat);
+}
+
+TEST_F(BadInputOptimize, RowsNearTheEndOfTheRangeAreRejectedWhenAShiftWouldLeaveIt) {
+    const Path top{{0, kMax32 - 1}, {1, kMax32}};
+    EXPECT_THROW(Optimize(Grid(2, 8), 0, top), std::invalid_argument);
+    ExpectNoCallableRan();
+    const Path bottom{{0, kMin32}, {1, kMin32 + 1}};
+    EXPECT_THROW(Optimize(Grid(2, 8), 0, bottom), std::invalid_argument);
+    // Without a free shift nothing can leave the range.
+    const auto [up, down] = Optimize(Grid(2, 8, 255), 0, top);
+    EXPECT_EQ(up, top);
+    EXPECT_EQ(down, top);
+}
+
+TEST_F(BadInputOptimize, PointsTooFarApartForADenseLineAreTooLong) {
+    try {
+        Optimize(Grid(2, 8), 0, {{kMin32, 0}, {kMax32, 0}});
+        FAIL() << "a line of 2^32 pixels was accepted";
+    } catch (const std::length_error& error) {
+        EXPECT_EQ(std::string(error.what()), "vector too long");
+    }
+    ExpectNoCallableRan();
+}
+
+TEST_F(BadInputOptimize, EmptyPathGivesTwoEmptyPaths) {
+    const auto [up, down] = Zalvo::OptimizePixelPath({}, 0, Grid(3, 5), CountingCost(costCalls),
+                                                     CountingPenalty(penaltyCalls));
+    EXPECT_TRUE(up.empty());
+    EXPECT_TRUE(down.empty());
+    EXPECT_EQ(*costCalls, 0);
+}
+
+}  // namespace
+}  // namespace ZalvoTest

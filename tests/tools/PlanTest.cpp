@@ -1,0 +1,169 @@
+#include "Picture.h"
+#include "Pipeline.h"
+#include "SamplePlate.h"
+#include "ToolTestSupport.h"
+#include "XmlCheck.h"
+
+#include <png.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace ZalvoPlan {
+namespace {
+
+using ::testing::HasSubstr;
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+PlanParameters SampleParameters() {
+    PlanParameters parameters;
+    parameters.resolution = kSampleResolution;
+    parameters.minimumDistance = 0.5 / 25.4 * 72000.0;
+    parameters.preferredDistance = 1.5 / 25.4 * 72000.0;
+    return parameters;
+}
+
+// The sample plate is built so that its cut line has to do the things the
+// library exists for: cross the row seam through the valley and go through
+// the wall only by the carved corridor.
+class SamplePlanTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        image_ = new PlateImage(MakeSamplePlate());
+        result_ = new PlanResult(RunPlan(*image_, SampleParameters()));
+    }
+    static void TearDownTestSuite() {
+        delete result_;
+        delete image_;
+    }
+    static PlateImage* image_;
+    static PlanResult* result_;
+};
+PlateImage* SamplePlanTest::image_ = nullptr;
+PlanResult* SamplePlanTest::result_ = nullptr;
+
+TEST_F(SamplePlanTest, FindsALineFromEdgeToEdge) {
+    ASSERT_TRUE(result_->HasPath());
+    EXPECT_EQ(result_->foundPath->front().x, 0);
+    EXPECT_EQ(result_->foundPath->back().x, image_->columns - 1);
+    EXPECT_FALSE(result_->rooms.empty());
+    EXPECT_GE(result_->sparsePath.size(), 2u);
+}
+
+TEST_F(SamplePlanTest, TheLineCrossesTheRowSeam) {
+    std::set<std::int64_t> turns;  // which copy of the plate each pixel's row lies in
+    for (const auto& p : *result_->foundPath) turns.insert(FloorDiv(p.y, image_->rows));
+    EXPECT_GE(turns.size(), 2u);
+}
+
+TEST_F(SamplePlanTest, TheLineGoesThroughTheCorridor) {
+    const auto& terrain = result_->terrain;
+    const bool throughCorridor = std::any_of(result_->foundPath->begin(), result_->foundPath->end(),
+                                             [&](const Zalvo::Pixel& p) { return Zalvo::IsCorridor(Zalvo::GetHeight(terrain, p)); });
+    EXPECT_TRUE(throughCorridor);
+}
+
+TEST_F(SamplePlanTest, TimesEveryStageInOrder) {
+    std::vector<std::string> stages;
+    for (const auto& timing : result_->timings) stages.push_back(timing.stage);
+    EXPECT_THAT(stages, ::testing::ElementsAre("createTerrain", "findShortestPixelPath", "optimizePixelPath",
+                                               "calculateWiggleRooms", "adjustRows", "sparsePath"));
+    EXPECT_EQ(static_cast<int>(stages.size()), kPipelineStageCount);
+}
+
+TEST_F(SamplePlanTest, TheTakenResultIsTheCheaperShift) {
+    EXPECT_EQ(&result_->Taken(), result_->up.cost <= result_->down.cost ? &result_->up : &result_->down);
+    EXPECT_EQ(result_->up.pixels.size(), result_->foundPath->size());
+}
+
+TEST_F(SamplePlanTest, TheSvgIsWellFormedAndRepeatsTheOverlayAcrossTheSeam) {
+    const std::string svg = RenderSvg(*image_, *result_);
+    EXPECT_EQ(ZalvoPlanTest::XmlWellFormednessFault(svg), "");
+    EXPECT_THAT(svg, HasSubstr("viewBox=\"0 0 640 320\""));
+    // The line runs across the seam, so the overlay is drawn once more a plate height away.
+    const auto uses = [&] {
+        std::size_t count = 0;
+        for (auto at = svg.find("<use "); at != std::string::npos; at = svg.find("<use ", at + 1)) ++count;
+        return count;
+    }();
+    EXPECT_GE(uses, 2u);
+    EXPECT_THAT(svg, HasSubstr(HexColour(ShadeColour(CellShade::Corridor))));
+}
+
+TEST_F(SamplePlanTest, ThePngDecodesToTheScaledPlateWithTheLineOnIt) {
+    const auto bytes = RenderPng(*image_, *result_);
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_memory(&png, bytes.data(), bytes.size()));
+    png.format = PNG_FORMAT_RGB;
+    std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(png));
+    ASSERT_TRUE(png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr));
+    const auto scale = static_cast<std::uint32_t>(DisplayScale(image_->columns));
+    EXPECT_EQ(png.width, 640u * scale);
+    EXPECT_EQ(png.height, 320u * scale);
+    // The sparse line's red is drawn through the centre of its first corner.
+    const auto corner = result_->sparsePath.front();
+    const auto x = static_cast<std::size_t>(corner.x) * scale + scale / 2;
+    const auto rows = static_cast<std::int64_t>(image_->rows);
+    const auto y = static_cast<std::size_t>(((corner.y % rows) + rows) % rows) * scale + scale / 2;
+    const auto at = (y * png.width + x) * 3;
+    EXPECT_EQ(pixels[at], 0xd6);
+    EXPECT_EQ(pixels[at + 1], 0x27);
+}
+
+TEST(SamplePlateTest, KeepsItsFeaturesAtAnySize) {
+    for (auto [columns, rows] : {std::pair{64, 32}, std::pair{640, 320}, std::pair{1000, 200}}) {
+        const PlateImage image = MakeSamplePlate(columns, rows);
+        const auto count = [&](PixelClass c) { return std::count(image.classes.begin(), image.classes.end(), c); };
+        EXPECT_GT(count(PixelClass::Seed), 0) << columns;
+        EXPECT_GT(count(PixelClass::Crossable), 0) << columns;
+        EXPECT_GT(count(PixelClass::Impassable), 0) << columns;
+        EXPECT_GT(count(PixelClass::Free), count(PixelClass::Impassable)) << columns;
+    }
+    EXPECT_THROW(MakeSamplePlate(63, 32), InputError);
+}
+
+// ----- penalties and the choice between the two shifts -----
+
+TEST(PenaltyTest, MiddleRowsCostNothingAndEdgesCostTheWeight) {
+    const Zalvo::Terrain terrain(3, std::vector<std::uint8_t>(9, 0));
+    EXPECT_DOUBLE_EQ(PixelPenalty(PenaltyModel::Middle, 2.0, terrain, {1, 4}), 0.0);
+    EXPECT_DOUBLE_EQ(PixelPenalty(PenaltyModel::Middle, 2.0, terrain, {1, 0}), 2.0 * 4 / 4.5);
+    // Unwrapped rows from the optimizer are wrapped onto the plate first.
+    EXPECT_DOUBLE_EQ(PixelPenalty(PenaltyModel::Middle, 2.0, terrain, {1, -1}), PixelPenalty(PenaltyModel::Middle, 2.0, terrain, {1, 8}));
+    EXPECT_DOUBLE_EQ(PixelPenalty(PenaltyModel::Middle, 2.0, terrain, {1, 13}), PixelPenalty(PenaltyModel::Middle, 2.0, terrain, {1, 4}));
+    EXPECT_DOUBLE_EQ(PixelPenalty(PenaltyModel::None, 2.0, terrain, {1, 0}), 0.0);
+}
+
+TEST(PenaltyTest, SlopeFollowsTheHeight) {
+    Zalvo::Terrain terrain(2, std::vector<std::uint8_t>(4, 0));
+    terrain[1][3] = 251;
+    terrain[1][2] = 125;
+    EXPECT_DOUBLE_EQ(PixelPenalty(PenaltyModel::Slope, 3.0, terrain, {1, -1}), 3.0);
+    EXPECT_DOUBLE_EQ(PixelPenalty(PenaltyModel::Slope, 3.0, terrain, {1, 2}), 3.0 * 125 / 251);
+    EXPECT_DOUBLE_EQ(PixelPenalty(PenaltyModel::Slope, 3.0, terrain, {0, 2}), 0.0);
+}
+
+TEST(ChooseCheaperTest, DownOnlyWhenStrictlyCheaper) {
+    EXPECT_EQ(ChooseCheaper({{}, 1, 5.0}, {{}, 2, 5.0}), Direction::Up);
+    EXPECT_EQ(ChooseCheaper({{}, 1, 5.0}, {{}, 2, 4.5}), Direction::Down);
+    EXPECT_EQ(ChooseCheaper({{}, 1, 4.0}, {{}, 2, 4.5}), Direction::Up);
+}
+
+TEST(XmlCheckTest, CatchesTheFaultsItExistsFor) {
+    using ZalvoPlanTest::XmlWellFormednessFault;
+    EXPECT_EQ(XmlWellFormednessFault("<a x=\"1\"><b/>text &amp; more</a>"), "");
+    EXPECT_NE(XmlWellFormednessFault("<a><b></a></b>"), "");
+    EXPECT_NE(XmlWellFormednessFault("<a x=1/>"), "");
+    EXPECT_NE(XmlWellFormednessFault("<a/><b/>"), "");
+    EXPECT_NE(XmlWellFormednessFault("<a>&</a>"), "");
+    EXPECT_NE(XmlWellFormednessFault("<a>"), "");
+}
+
+}  // namespace
+}  // namespace ZalvoPlan

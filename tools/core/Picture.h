@@ -1,0 +1,51 @@
+// The picture of a plan: terrain classes underneath, then the chosen dense
+// line, the room boxes and the sparse corner line on top. Written as SVG and
+// as a PNG raster of the same picture.
+#pragma once
+
+#include "Pipeline.h"
+#include "PlateImage.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ZalvoPlan {
+
+// What a cell shows, from the image's class and the terrain height.
+enum class CellShade : std::uint8_t {
+    Free,
+    Ramp0,  // ramp heights 1..251 in ten shades, Ramp0 + height / 26
+    Ramp9 = Ramp0 + 9,
+    CrossableMargin,  // 253 around content
+    BlockedMargin,    // 254 and 255 around content
+    CrossableContent,
+    ImpassableContent,
+    Corridor,
+    Count,
+};
+
+CellShade ShadeOf(PixelClass pixelClass, std::uint8_t height);
+
+struct Colour {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+};
+
+Colour ShadeColour(CellShade shade);
+std::string HexColour(Colour colour);
+
+// Pixels of the picture per plate pixel: small plates are enlarged to about
+// 1200 pixels across, at most eightfold.
+std::int32_t DisplayScale(std::int32_t columns);
+
+// A well-formed standalone SVG document. Overlays use unwrapped rows and are
+// repeated one plate height apart, so the parts of the line that run across
+// the row seam show at both edges.
+std::string RenderSvg(const PlateImage& image, const PlanResult& result);
+
+// The same picture as PNG file bytes, rows wrapped onto the plate.
+std::vector<std::uint8_t> RenderPng(const PlateImage& image, const PlanResult& result);
+
+}  // namespace ZalvoPlan

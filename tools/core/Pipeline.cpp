@@ -1,0 +1,94 @@
+#include "Pipeline.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace ZalvoPlan {
+namespace {
+
+std::int32_t WrapRow(std::int32_t row, std::int32_t rows) {
+    const std::int32_t remainder = row % rows;
+    return remainder < 0 ? remainder + rows : remainder;
+}
+
+ShiftedPath PriceShiftedPath(std::vector<Zalvo::Pixel> pixels, const std::vector<Zalvo::Pixel>& found,
+                             const Zalvo::PixelCostFunction& pixelCost, const PlanParameters& parameters) {
+    ShiftedPath shifted;
+    shifted.shift = pixels.empty() ? 0 : std::abs(pixels.front().y - found.front().y);
+    // A path from the search has neighbouring pixels, so it is its own dense
+    // line: the same pixels, in the same order, that the optimizer priced.
+    double sum = 0.0;
+    for (const auto& pixel : pixels) sum += pixelCost(pixel);
+    shifted.cost = sum + parameters.shiftPenalty * shifted.shift;
+    shifted.pixels = std::move(pixels);
+    return shifted;
+}
+
+}  // namespace
+
+double PixelPenalty(PenaltyModel model, double weight, const Zalvo::Terrain& terrain, const Zalvo::Pixel& pixel) {
+    switch (model) {
+        case PenaltyModel::None: return 0.0;
+        case PenaltyModel::Middle: {
+            const auto rows = static_cast<std::int32_t>(Zalvo::GetRowCount(terrain));
+            if (rows == 0) return 0.0;
+            const double middle = (rows - 1) / 2.0;
+            return weight * std::fabs(WrapRow(pixel.y, rows) - middle) / (rows / 2.0);
+        }
+        case PenaltyModel::Slope: return weight * Zalvo::GetSlope(Zalvo::GetHeight(terrain, pixel));
+    }
+    return 0.0;
+}
+
+Direction ChooseCheaper(const ShiftedPath& up, const ShiftedPath& down) {
+    return down.cost < up.cost ? Direction::Down : Direction::Up;
+}
+
+PlanResult RunPlan(const PlateImage& image, const PlanParameters& parameters, const StageObserver& observer) {
+    PlanResult result;
+    StageClock clock(observer, result.timings);
+    const ImagePlate plate(image, parameters.resolution);
+
+    result.terrain = clock.Run("createTerrain", [&] {
+        return Zalvo::CreateTerrain(
+            plate, [&image](const Zalvo::Pixel& pixel) { return IsImpassableClass(image.At(pixel.x, pixel.y)); },
+            CorridorSeeds(image), Zalvo::MilliPoints(parameters.minimumDistance),
+            Zalvo::MilliPoints(parameters.preferredDistance));
+    });
+    const Zalvo::Terrain& terrain = result.terrain;
+    const Zalvo::PixelCostFunction pixelCost = [&](const Zalvo::Pixel& pixel) {
+        return PixelPenalty(parameters.penalty, parameters.penaltyWeight, terrain, pixel);
+    };
+    const Zalvo::ShiftPenaltyFunction shiftPenalty = [&](std::int32_t distance) {
+        return parameters.shiftPenalty * distance;
+    };
+
+    result.foundPath = clock.Run("findShortestPixelPath", [&] { return Zalvo::FindShortestPixelPath(terrain, pixelCost); });
+    if (!result.foundPath) return result;
+    const auto& found = *result.foundPath;
+
+    clock.Run("optimizePixelPath", [&] {
+        auto [up, down] = Zalvo::OptimizePixelPath(found, parameters.clearance, terrain, pixelCost, shiftPenalty);
+        result.up = PriceShiftedPath(std::move(up), found, pixelCost, parameters);
+        result.down = PriceShiftedPath(std::move(down), found, pixelCost, parameters);
+        result.taken = ChooseCheaper(result.up, result.down);
+    });
+    const auto& chosen = result.Taken().pixels;
+
+    auto rooms = clock.Run("calculateWiggleRooms", [&] {
+        return Zalvo::CalculateWiggleRoomAroundPixelPath(chosen, terrain, parameters.transitionHalfWidth,
+                                                         parameters.minimumBand, parameters.sufficientBand,
+                                                         parameters.splitColumns);
+    });
+    result.rooms = clock.Run("adjustRows", [&] {
+        const auto adjust = parameters.rowPolicy == RowPolicy::PlateUsage
+                                ? &Zalvo::AdjustHorizontalRoomRowsForOptimalPlateUsage
+                                : &Zalvo::AdjustHorizontalRoomRowsForPreferringStagger;
+        return adjust(std::move(rooms), chosen, parameters.existingClearance, parameters.wantedClearance,
+                      parameters.cornerRadius, parameters.minimumWidth, parameters.lineWidth);
+    });
+    result.sparsePath = clock.Run("sparsePath", [&] { return Zalvo::CalculateSparsePixelPathThroughWiggleRooms(result.rooms); });
+    return result;
+}
+
+}  // namespace ZalvoPlan
