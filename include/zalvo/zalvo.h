@@ -205,9 +205,12 @@ using ImpassableFunction = std::function<bool(const Pixel&)>;
 // result, one distance per pixel is held while eroding (1 byte, 2 beyond 254
 // rings, 4 beyond 65534).
 //
-// Throws std::length_error("vector too long") for a negative count (before
-// any IsPixelOccupied call), and after GetResolution when minimum pixels are
-// -1 or less, preferred pixels -0.5 or less, either NaN or 2^63 and beyond;
+// Throws std::length_error("vector too long") for a negative count, a count
+// above 2^24 or a plate of more than 2^31 - 1 pixels (before any
+// IsPixelOccupied call: no real plate is that large, and building it would
+// exhaust memory), and after GetResolution when minimum pixels are -1 or
+// less, preferred pixels -0.5 or less, either NaN or above 2^24 (no margin
+// wider than the largest plate side can change a cell);
 // std::bad_function_call for an empty `isImpassable` at the first occupied
 // pixel (an empty one is fine without content); whatever the host throws,
 // unchanged; std::bad_alloc.
@@ -252,8 +255,8 @@ using ShiftPenaltyFunction = std::function<double(std::int32_t)>;
 // `clearance` so negative that the largest candidate would exceed INT32_MAX;
 // and for a path whose moved rows would leave the 32-bit range.
 // std::length_error("vector too long") when the dense line would hold more
-// than INT32_MAX pixels (consecutive points 2^31 or more apart), before it is
-// allocated. Afterwards: std::bad_function_call for an empty callable when it
+// than INT32_MAX pixels, or when bridging the path's gaps would add more than
+// 2^26 (about 67 million) pixels to its own, before it is allocated. Afterwards: std::bad_function_call for an empty callable when it
 // is first needed (`pixelCost` is never needed for an empty path); whatever
 // the callables throw, unchanged.
 ZALVO_API std::pair<std::vector<Pixel>, std::vector<Pixel>> OptimizePixelPath(

@@ -26,13 +26,21 @@ std::int64_t SegmentPixelCount(const Pixel& a, const Pixel& b) {
     return dx <= 1 && dy <= 1 ? 1 : std::max(dx, dy);
 }
 
-// Counted before anything is allocated, so that a line between points 2^31
-// apart is refused at once instead of exhausting memory pixel by pixel.
+// The most pixels that bridging the gaps of one path may add: 512 MiB of
+// line, far more than any line across a plate (whose sides stay below 2^24
+// pixels) needs, and far less than what a gap between points 2^31 apart
+// would otherwise reserve.
+constexpr std::int64_t kMaxBridgedPixels = std::int64_t{1} << 26;
+
+// Counted before anything is allocated, so that far-apart points are refused
+// at once instead of exhausting memory pixel by pixel.
 std::size_t DensePixelCount(const std::vector<Pixel>& path) {
     std::int64_t count = 1;
     for (std::size_t i = 0; i + 1 < path.size(); ++i) {
         count += SegmentPixelCount(path[i], path[i + 1]);
-        if (count > kMaxInt32) throw std::length_error("vector too long");
+        const auto ownPoints = static_cast<std::int64_t>(i) + 2;
+        if (count > kMaxInt32 || count - ownPoints > kMaxBridgedPixels)
+            throw std::length_error("vector too long");
     }
     return static_cast<std::size_t>(count);
 }

@@ -14,7 +14,8 @@ namespace Zalvo::Detail {
 // double, halves rounded away from zero), never its end; the last point comes
 // last. Far-apart points are measured in 64 bits. Throws
 // std::length_error("vector too long") when the line would hold more than
-// INT32_MAX pixels (points 2^31 apart), before allocating anything.
+// INT32_MAX pixels, or when bridging the gaps would add more than 2^26 pixels
+// to the path's own, before allocating anything.
 std::vector<Pixel> CalculateDensePixelPath(const std::vector<Pixel>& path);
 
 // Row direction of a shift: toward higher or toward lower row numbers.

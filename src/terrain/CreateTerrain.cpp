@@ -27,7 +27,9 @@ void LogTerrain(unsigned level, const char* title, const Terrain& terrain) {
 Terrain CreateInitialTerrain(const PlateInterface& plate, const ImpassableFunction& isImpassable) {
     const std::int32_t rows = plate.GetPixelRowCount();
     const std::int32_t columns = plate.GetPixelColumnCount();
-    if (rows < 0 || columns < 0) throw std::length_error("vector too long");
+    const bool buildable = rows >= 0 && columns >= 0 && rows <= kMaxPlateSide && columns <= kMaxPlateSide &&
+                           std::int64_t{rows} * columns <= kMaxPlatePixels;
+    if (!buildable) throw std::length_error("vector too long");
 
     Terrain terrain(static_cast<std::size_t>(columns),
                     std::vector<std::uint8_t>(static_cast<std::size_t>(rows), 0));

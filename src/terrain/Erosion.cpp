@@ -1,5 +1,7 @@
 #include "terrain/Erosion.h"
 
+#include "terrain/TerrainCreation.h"
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -24,10 +26,10 @@ double ToPixels(MilliPoints length, double resolution) {
 
 // `wholePixels` is already a whole number (or NaN). The range test happens on
 // the double, before the conversion that would be undefined outside it;
-// -0.0 passes and converts to 0.
+// -0.0 passes and converts to 0. A profile longer than the largest plate side
+// could change no cell, and would only fill gigabytes with entries.
 std::uint64_t ToProfileLength(double wholePixels) {
-    constexpr double kTwoTo63 = 9223372036854775808.0;
-    if (!(wholePixels > -1.0 && wholePixels < kTwoTo63)) throw std::length_error("vector too long");
+    if (!(wholePixels > -1.0 && wholePixels <= kMaxPlateSide)) throw std::length_error("vector too long");
     return static_cast<std::uint64_t>(wholePixels);
 }
 

@@ -22,8 +22,8 @@ namespace Zalvo::Detail {
 //
 // Throws std::length_error("vector too long") when either length, still a
 // double, is negative (hard pixels <= -1, preferred pixels <= -0.5), NaN or
-// 2^63 and beyond: converting such a double to an unsigned count is undefined.
-// A length that fits but cannot be allocated throws std::bad_alloc.
+// beyond kMaxPlateSide pixels (converting a negative, NaN or huge double to an
+// unsigned count is undefined, and no plate is wider than that side).
 std::vector<std::uint8_t> CreateErosionProfile(MilliPoints minimumDistance,
                                                MilliPoints preferredDistance, double resolution);
 

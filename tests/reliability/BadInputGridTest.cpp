@@ -1,5 +1,5 @@
 // Bad input to the grid accessors and FindShortestPixelPath, one test per row
-// of the bad-input table (docs/bad-input.md).
+// of the bad-input table (README.md, "Bad input").
 #include "reliability/BadInputSupport.h"
 
 #include <gmock/gmock.h>

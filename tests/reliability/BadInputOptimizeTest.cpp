@@ -1,5 +1,5 @@
 // Bad input to OptimizePixelPath, one test per row of the bad-input table
-// (docs/bad-input.md).
+// (README.md, "Bad input").
 #include "reliability/BadInputSupport.h"
 
 #include <gtest/gtest.h>
@@ -110,6 +110,13 @@ TEST_F(BadInputOptimize, PointsTooFarApartForADenseLineAreTooLong) {
     } catch (const std::length_error& error) {
         EXPECT_EQ(std::string(error.what()), "vector too long");
     }
+    ExpectNoCallableRan();
+}
+
+TEST_F(BadInputOptimize, GapsAddingMoreThan2To26PixelsAreTooLong) {
+    constexpr std::int32_t kLimit = 1 << 26;
+    // A gap to column 2^26 + 2 bridges 2^26 + 1 pixels between its points.
+    EXPECT_THROW(Optimize(Grid(2, 8), 0, {{0, 0}, {kLimit + 2, 0}}), std::length_error);
     ExpectNoCallableRan();
 }
 

@@ -1,5 +1,5 @@
 // Bad input to CreateTerrain, one test per row of the bad-input table
-// (docs/bad-input.md).
+// (README.md, "Bad input").
 #include "reliability/BadInputSupport.h"
 #include "support/FakePlate.h"
 

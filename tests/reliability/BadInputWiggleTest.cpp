@@ -1,6 +1,6 @@
 // Bad input to the wiggle-room functions: CalculateWiggleRoomAroundPixelPath,
 // both row adjustments and CalculateSparsePixelPathThroughWiggleRooms, one
-// test per row of the bad-input table (docs/bad-input.md).
+// test per row of the bad-input table (README.md, "Bad input").
 #include "reliability/BadInputSupport.h"
 
 #include <gtest/gtest.h>
