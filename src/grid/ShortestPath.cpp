@@ -3,7 +3,6 @@
 #include "common/Log.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -56,9 +55,6 @@ std::optional<SearchGrid> MakeSearchGrid(const Terrain& terrain) {
     grid.columns = ColumnCount32(terrain, kFunction);
     grid.rows = RowCount32(terrain, kFunction);
     if (grid.columns == 0 || grid.rows == 0) return std::nullopt;
-    if (static_cast<std::uint64_t>(grid.columns) * static_cast<std::uint64_t>(grid.rows) >
-        std::uint64_t{std::numeric_limits<std::int32_t>::max()})
-        throw std::invalid_argument(std::string(kFunction) + ": the terrain has 2^31 cells or more");
     grid.heights.reserve(terrain.size());
     for (const auto& column : terrain) grid.heights.push_back(column.data());
     return grid;
@@ -94,18 +90,9 @@ SearchState StartSearch(const SearchGrid& grid, const PixelCostFunction& pixelCo
     return state;
 }
 
-OpenList MakeOpenList(const SearchGrid& grid) {
-    OpenList open;
-    open.rowBits = static_cast<unsigned>(std::bit_width(static_cast<std::uint32_t>(grid.rows - 1)));
-    return open;
-}
-
 void FileEntry(OpenList& open, const Filing& filing, double g, double f) {
-    const std::uint32_t cell = static_cast<std::uint32_t>(filing.pixel.x) << open.rowBits |
-                               static_cast<std::uint32_t>(filing.pixel.y);
     open.heap.emplace_back();
-    SiftUp(open.heap, open.heap.size() - 1,
-           OpenEntry{f, g, cell, static_cast<std::uint32_t>(filing.cells)});
+    SiftUp(open.heap, open.heap.size() - 1, OpenEntry{f, g, filing});
 }
 
 void ExpandCheapestEntry(SearchState& state, OpenList& open) {
@@ -116,14 +103,14 @@ void ExpandCheapestEntry(SearchState& state, OpenList& open) {
     }
     open.batch.clear();
     do {
-        open.batch.push_back(EntryFiling(open, open.heap.front()));
+        open.batch.push_back(open.heap.front().filing);
         PopCheapest(open.heap);
     } while (!open.heap.empty() && SameKey(open.heap.front(), key));
     // Start loading the table and height lines around the next cheapest
     // pixel while this entry is expanded: it often lies far from this one,
     // and these loads, not the arithmetic, bound the search.
     if (!open.heap.empty()) {
-        const Pixel next = EntryFiling(open, open.heap.front()).pixel;
+        const Pixel next = open.heap.front().filing.pixel;
         for (std::int32_t dx = -1; dx <= 1; ++dx) {
             const std::int32_t nx = next.x + dx;
             if (nx < 0 || nx >= state.grid.columns) continue;
@@ -145,7 +132,7 @@ void ExpandCheapestEntry(SearchState& state, OpenList& open) {
 
 CostTable BuildCostTable(const SearchGrid& grid, const PixelCostFunction& pixelCost) {
     SearchState state = StartSearch(grid, pixelCost);
-    OpenList open = MakeOpenList(grid);
+    OpenList open;
     const auto file = [&open](const Filing& filing, double g, double f) { FileEntry(open, filing, g, f); };
     SeedFirstColumn(state, file);
     state.bound = kAcceptanceLimit;

@@ -53,8 +53,7 @@ struct SearchGrid {
     std::vector<const std::uint8_t*> heights;
 };
 
-// Throws std::invalid_argument for a ragged terrain, counts beyond 32 bits or
-// 2^31 cells or more (the open list packs a pixel into 32 bits);
+// Throws std::invalid_argument for a ragged terrain or counts beyond 32 bits;
 // no value for a terrain without columns or with empty columns (nothing to
 // seed or no end to pick).
 std::optional<SearchGrid> MakeSearchGrid(const Terrain& terrain);
@@ -196,19 +195,11 @@ void RelaxNeighbours(SearchState& state, const Filing& from, double g, File&& fi
 // One filing of a pixel under the key (g, f). Keys order by f ascending,
 // then g descending; two keys are the same only when both doubles compare
 // equal (so -0.0 and 0.0 are one key).
-//
-// Moving entries is most of the heap's work, so the pixel is packed as
-// column << rowBits | row and the chain length is kept in 32 bits: 24 bytes
-// instead of 32. Both fit because the grid has fewer than 2^31 cells (rows <
-// 2^rowBits <= 2 x rows keeps a packed pixel below twice the cell count)
-// and a chain is never filed longer than the cell count.
 struct OpenEntry {
     double f;
     double g;
-    std::uint32_t cell;
-    std::uint32_t cells;
+    Filing filing;
 };
-static_assert(sizeof(OpenEntry) == 24);
 
 inline bool ComesBefore(const OpenEntry& a, const OpenEntry& b) {
     return a.f < b.f || (a.f == b.f && a.g > b.g);
@@ -221,21 +212,9 @@ inline bool SameKey(const OpenEntry& a, const OpenEntry& b) { return a.f == b.f 
 // at once recovers the pixel set of that key exactly: all filings of the key
 // since it was last taken off, and none made while it is being expanded.
 struct OpenList {
-    unsigned rowBits = 0;  // the bit width of the largest row
     std::vector<OpenEntry> heap;
     std::vector<Filing> batch;  // scratch: the pixels of the entry in expansion
 };
-
-// An empty open list for `grid`.
-OpenList MakeOpenList(const SearchGrid& grid);
-
-// The filing an entry was made from.
-inline Filing EntryFiling(const OpenList& open, const OpenEntry& entry) {
-    const std::uint32_t rowMask = (std::uint32_t{1} << open.rowBits) - 1;
-    return Filing{Pixel{static_cast<std::int32_t>(entry.cell >> open.rowBits),
-                        static_cast<std::int32_t>(entry.cell & rowMask)},
-                  entry.cells};
-}
 
 void FileEntry(OpenList& open, const Filing& filing, double g, double f);
 
