@@ -131,9 +131,12 @@ ZALVO_API bool IsHorizontal(const std::vector<Pixel>& path);
 // std::invalid_argument naming the pixel when `pixelCost` returns NaN, or a
 // value so negative (such as -infinity) that cell count x (1 + value)
 // overflows; std::invalid_argument when the penalties form a cycle of negative
-// cost: when a cell's cost falls below cell count x min(0, 1 + the most
-// negative penalty seen), or when a chain of more cells than the grid holds
-// lowers a cell's cost (both prove such a cycle); std::invalid_argument when
+// cost: when a cell's cost falls below cell count x min(0, 1 + q), q the most
+// negative penalty seen; when a chain of more cells than the grid holds lowers
+// a cell's cost; or when a chain of m cells costs less than min(0, 1 + q) -
+// m (sqrt(2) - 1) / 2, less a rounding margin (each proves such a cycle, and
+// the last one proves it within about one pass over the grid however negative
+// the penalties are); std::invalid_argument when
 // the traced rows would leave the 32-bit range (possible only on grids of more
 // than 2^31 cells). Also std::bad_function_call for an empty `pixelCost`, at
 // its first call; whatever `pixelCost` throws, unchanged; std::bad_alloc. No

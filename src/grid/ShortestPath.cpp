@@ -13,40 +13,6 @@ namespace {
 
 constexpr const char* kFunction = "FindShortestPixelPath";
 
-// The open list is a 4-ary heap: half the levels of a binary one, and the
-// four children of a node share a cache line or two.
-constexpr std::size_t kArity = 4;
-
-void SiftUp(std::vector<OpenEntry>& heap, std::size_t hole, const OpenEntry& entry) {
-    while (hole > 0) {
-        const std::size_t parent = (hole - 1) / kArity;
-        if (!ComesBefore(entry, heap[parent])) break;
-        heap[hole] = heap[parent];
-        hole = parent;
-    }
-    heap[hole] = entry;
-}
-
-void PopCheapest(std::vector<OpenEntry>& heap) {
-    const OpenEntry last = heap.back();
-    heap.pop_back();
-    const std::size_t size = heap.size();
-    if (size == 0) return;
-    std::size_t hole = 0;
-    for (;;) {
-        const std::size_t first = kArity * hole + 1;
-        if (first >= size) break;
-        std::size_t cheapest = first;
-        const std::size_t end = std::min(first + kArity, size);
-        for (std::size_t child = first + 1; child < end; ++child)
-            if (ComesBefore(heap[child], heap[cheapest])) cheapest = child;
-        if (!ComesBefore(heap[cheapest], last)) break;
-        heap[hole] = heap[cheapest];
-        hole = cheapest;
-    }
-    heap[hole] = last;
-}
-
 }  // namespace
 
 std::optional<SearchGrid> MakeSearchGrid(const Terrain& terrain) {
@@ -71,6 +37,7 @@ void RecordUnusualPenalty(double penalty, const Pixel& pixel, PenaltyGuard& guar
                                     ", too negative to bound the cost of a path");
     guard.mostNegative = penalty;
     guard.costFloor = floor;
+    guard.lastCellFloor = std::min(0.0, 1.0 + penalty);
 }
 
 void ThrowNegativeCycle(const Pixel& pixel) {
@@ -90,41 +57,30 @@ SearchState StartSearch(const SearchGrid& grid, const PixelCostFunction& pixelCo
     return state;
 }
 
-void FileEntry(OpenList& open, const Filing& filing, double g, double f) {
-    open.heap.emplace_back();
-    SiftUp(open.heap, open.heap.size() - 1, OpenEntry{f, g, filing});
-}
-
-void ExpandCheapestEntry(SearchState& state, OpenList& open) {
-    const OpenEntry key = open.heap.front();
-    if (key.f > state.bound) {
-        open.heap.clear();
+void ExpandCheapestEntry(SearchState& state, OpenList& open, std::vector<Filing>& batch) {
+    if (PeekCheapest(open).f > state.bound) {
+        ClearOpenList(open);
         return;
     }
-    open.batch.clear();
-    do {
-        open.batch.push_back(open.heap.front().filing);
-        PopCheapest(open.heap);
-    } while (!open.heap.empty() && SameKey(open.heap.front(), key));
+    batch.clear();
+    const OpenEntry key = TakeCheapestKey(open, batch);
     // Start loading the table and height lines around the next cheapest
     // pixel while this entry is expanded: it often lies far from this one,
     // and these loads, not the arithmetic, bound the search.
-    if (!open.heap.empty()) {
-        const Pixel next = open.heap.front().filing.pixel;
+    if (const Filing* next = UpcomingFiling(open)) {
         for (std::int32_t dx = -1; dx <= 1; ++dx) {
-            const std::int32_t nx = next.x + dx;
+            const std::int32_t nx = next->pixel.x + dx;
             if (nx < 0 || nx >= state.grid.columns) continue;
-            __builtin_prefetch(&state.table.costs[CellIndex(state.table, nx, next.y)]);
-            __builtin_prefetch(state.grid.heights[static_cast<std::size_t>(nx)] + next.y);
+            __builtin_prefetch(&state.table.costs[CellIndex(state.table, nx, next->pixel.y)]);
+            __builtin_prefetch(state.grid.heights[static_cast<std::size_t>(nx)] + next->pixel.y);
         }
     }
     // A pixel is filed only after its stored cost dropped strictly to the
     // key's g, so it cannot be filed twice under one key: sorting alone
     // gives the ordered pixel set.
-    if (open.batch.size() > 1)
-        std::sort(open.batch.begin(), open.batch.end(),
-                  [](const Filing& a, const Filing& b) { return a.pixel < b.pixel; });
-    for (const Filing& filing : open.batch)
+    if (batch.size() > 1)
+        std::sort(batch.begin(), batch.end(), [](const Filing& a, const Filing& b) { return a.pixel < b.pixel; });
+    for (const Filing& filing : batch)
         RelaxNeighbours(state, filing, key.g, [&open](const Filing& neighbour, double g, double f) {
             FileEntry(open, neighbour, g, f);
         });
@@ -136,7 +92,8 @@ CostTable BuildCostTable(const SearchGrid& grid, const PixelCostFunction& pixelC
     const auto file = [&open](const Filing& filing, double g, double f) { FileEntry(open, filing, g, f); };
     SeedFirstColumn(state, file);
     state.bound = kAcceptanceLimit;
-    while (!open.heap.empty()) ExpandCheapestEntry(state, open);
+    std::vector<Filing> batch;
+    while (!IsEmpty(open)) ExpandCheapestEntry(state, open, batch);
     return std::move(state.table);
 }
 

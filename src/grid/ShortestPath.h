@@ -9,6 +9,7 @@
 #pragma once
 
 #include "grid/Grid.h"
+#include "grid/OpenList.h"
 
 #include <zalvo/zalvo.h>
 
@@ -71,23 +72,50 @@ inline std::size_t CellIndex(const CostTable& table, std::int32_t x, std::int32_
 }
 
 // Penalties below zero can form a cycle of negative cost, which would lower
-// the table without end. Two tests prove such a cycle, and neither can fire
-// without one:
+// the table without end. Three tests prove such a cycle, and none can fire
+// without one (q is the most negative penalty seen, at most 0):
 // - A chain that visits no cell twice has at most `cellCount` cells, each
-//   adding at least 1 + q (step >= 1, height cost >= 0, penalty >= q, the
-//   most negative penalty seen), so no stored cost can fall below
-//   `costFloor` = cellCount x min(0, 1 + q).
+//   adding at least 1 + q (step >= 1, height cost >= 0, penalty >= q), so no
+//   stored cost can fall below `costFloor` = cellCount x min(0, 1 + q).
 // - Every stored cost is that of a chain whose length the open list carries
 //   along (Filing::cells). A chain longer than `cellCount` cells passes some
 //   cell twice, and since a cell's cost only ever drops, the loop between
 //   the two visits lowered that cell's cost: a negative cycle. This test
 //   fires within cellCount steps along the loop, where the floor alone could
 //   need as many rounds as the costs' magnitude divided by the loop's gain.
+// - Split a chain into consecutive pairs of cells (a, b), joined by a step
+//   of length L. Going a -> b -> a is a cycle of cost 2 L + n(a) + n(b),
+//   where n(c) is c's height cost plus penalty; without a negative cycle it
+//   is at least 0, so the pair adds s + n(a) + L + n(b) >= s - L >= 1 -
+//   sqrt(2) to the chain (s, the step into a, is at least 1). An odd last
+//   cell adds at least 1 + q. So a chain of m cells costs at least
+//   min(0, 1 + q) - m (sqrt(2) - 1) / 2, less the rounding of its 3 m sums.
+//   This bound grows with the chain, not the grid. It matters when the
+//   penalties dwarf the steps: then the costs lose the steps in rounding,
+//   whole grids of cells share one key, and the tests above would take a
+//   pass over the grid for every cell the chains grow by.
 struct PenaltyGuard {
     double cellCount = 0.0;
     double mostNegative = 0.0;
     double costFloor = 0.0;
+    double lastCellFloor = 0.0;  // min(0, 1 + mostNegative)
 };
+
+// The most a chain may lose per cell without a negative cycle.
+inline constexpr double kLossPerCell = (kDiagonalStep - kStraightStep) / 2.0;
+
+// True when no chain of `cells` cells can cost `cost` unless the penalties
+// form a negative cycle. Rounding: each of the chain's 3 x cells additions
+// is off by at most 2^-53 of its result, and no result exceeds 2e9 + 4 + |q|
+// + cells in magnitude (the cost extended and the height cost are each below
+// 1e9, and a chain that passed this test costs no less than about -(|q| +
+// cells)); the margin allows 2^-48 of that per addition, ten times as much.
+inline bool BelowEveryAcyclicChain(double cost, std::uint64_t cells, const PenaltyGuard& guard) {
+    if (!(cost < 0.0)) return false;
+    const double m = static_cast<double>(cells);
+    const double margin = m * 0x1p-48 * (2e9 + 4.0 - guard.mostNegative + m);
+    return cost < guard.lastCellFloor - kLossPerCell * m - margin;
+}
 
 // Rejects a NaN penalty, and one so negative that the floor is not finite
 // (the cycle test would be blind); otherwise records it.
@@ -111,13 +139,6 @@ struct SearchState {
     double bound = kAcceptanceLimit;
     PenaltyGuard penalties;
     std::uint64_t cellCount = 0;
-};
-
-// A pixel filed in the open list, with the number of cells of the chain
-// whose cost it was filed with.
-struct Filing {
-    Pixel pixel;
-    std::uint64_t cells;
 };
 
 // A fresh state: every cell unreached.
@@ -183,7 +204,8 @@ void RelaxNeighbours(SearchState& state, const Filing& from, double g, File&& fi
         const std::uint8_t height = state.grid.heights[static_cast<std::size_t>(nx)][ny];
         const double cost = (HeightCost(height) + (g + step.length)) + penalty;
         if (!(stored > cost)) continue;
-        if (cost < state.penalties.costFloor || from.cells >= state.cellCount)
+        if (cost < state.penalties.costFloor || from.cells >= state.cellCount ||
+            BelowEveryAcyclicChain(cost, from.cells + 1, state.penalties))
             ThrowNegativeCycle(neighbour);
         stored = cost;
         if (!(state.bound > cost)) continue;
@@ -192,36 +214,10 @@ void RelaxNeighbours(SearchState& state, const Filing& from, double g, File&& fi
     }
 }
 
-// One filing of a pixel under the key (g, f). Keys order by f ascending,
-// then g descending; two keys are the same only when both doubles compare
-// equal (so -0.0 and 0.0 are one key).
-struct OpenEntry {
-    double f;
-    double g;
-    Filing filing;
-};
-
-inline bool ComesBefore(const OpenEntry& a, const OpenEntry& b) {
-    return a.f < b.f || (a.f == b.f && a.g > b.g);
-}
-
-inline bool SameKey(const OpenEntry& a, const OpenEntry& b) { return a.f == b.f && a.g == b.g; }
-
-// The open list: a min-heap of filings, so one key may sit in it several
-// times, once per pixel filed under it. Popping every filing of the top key
-// at once recovers the pixel set of that key exactly: all filings of the key
-// since it was last taken off, and none made while it is being expanded.
-struct OpenList {
-    std::vector<OpenEntry> heap;
-    std::vector<Filing> batch;  // scratch: the pixels of the entry in expansion
-};
-
-void FileEntry(OpenList& open, const Filing& filing, double g, double f);
-
 // Takes the cheapest key off the non-empty open list and expands its pixels
 // in ascending pixel order, all with the key's g; empties the list instead
-// when the key's f exceeds the bound.
-void ExpandCheapestEntry(SearchState& state, OpenList& open);
+// when the key's f exceeds the bound. `batch` is scratch space.
+void ExpandCheapestEntry(SearchState& state, OpenList& open, std::vector<Filing>& batch);
 
 // Fills the cost table: seeds column 0, then expands the cheapest open entry
 // until the open list is empty or cannot beat the bound.

@@ -22,7 +22,15 @@ using Zalvo::Pixel;
 using Zalvo::Terrain;
 
 enum class Relief { Flat, FewHeights, Ramps, Walls, SeamValley };
-enum class Penalties { Zero, CoarseNonNegative, FineNonNegative, NegativeAcyclic, NegativeCycle, WithNan };
+enum class Penalties {
+    Zero,
+    CoarseNonNegative,
+    FineNonNegative,
+    NegativeAcyclic,
+    NegativeOnTheRight,
+    NegativeCycle,
+    WithNan
+};
 
 struct Case {
     Terrain terrain;
@@ -76,10 +84,18 @@ double RandomPenalty(std::mt19937& random, Penalties kind, std::uint8_t height) 
         case Penalties::NegativeAcyclic:
             // Never below what entering the cell costs: no cycle gains.
             return -(Zalvo::Detail::HeightCost(height) + 1.0) * unit(random);
+        case Penalties::NegativeOnTheRight: break;  // resolved per column by KindAtColumn
         case Penalties::NegativeCycle: return random() % 8 == 0 ? -4.0 : unit(random);
         case Penalties::WithNan: return random() % 50 == 0 ? std::nan("") : unit(random);
     }
     return 0.0;
+}
+
+// Keys rise monotonically until the search reaches the negative half: the
+// open list meets keys below the last one taken only mid-search.
+Penalties KindAtColumn(Penalties kind, std::size_t x, std::size_t columns) {
+    if (kind != Penalties::NegativeOnTheRight) return kind;
+    return 2 * x < columns ? Penalties::FineNonNegative : Penalties::NegativeAcyclic;
 }
 
 Case MakeCase(std::uint32_t seed) {
@@ -93,14 +109,17 @@ Case MakeCase(std::uint32_t seed) {
                                       Relief::SeamValley});
     const auto kind = Pick(random, {Penalties::Zero, Penalties::Zero, Penalties::CoarseNonNegative,
                                     Penalties::FineNonNegative, Penalties::NegativeAcyclic,
-                                    Penalties::NegativeCycle, Penalties::WithNan});
+                                    Penalties::NegativeOnTheRight, Penalties::NegativeCycle,
+                                    Penalties::WithNan});
     Case made{FlatTerrain(columns, rows), {}};
     for (auto& column : made.terrain)
         for (auto& cell : column) cell = RandomHeight(random, relief);
     if (relief == Relief::Walls) AddWalls(random, made.terrain);
     if (relief == Relief::SeamValley) AddSeamValley(made.terrain);
-    for (const auto& column : made.terrain)
-        for (const std::uint8_t height : column) made.penalties.push_back(RandomPenalty(random, kind, height));
+    for (std::size_t x = 0; x < made.terrain.size(); ++x)
+        for (const std::uint8_t height : made.terrain[x])
+            made.penalties.push_back(
+                RandomPenalty(random, KindAtColumn(kind, x, made.terrain.size()), height));
     return made;
 }
 

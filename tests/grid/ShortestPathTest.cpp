@@ -209,6 +209,18 @@ TEST_P(ShortestPathTest, NegativeCycleBehindAWallIsRejectedPromptly) {
     EXPECT_LT(penalty.calls->size(), 200u);
 }
 
+TEST_P(ShortestPathTest, NegativeCycleIsRejectedWithinAboutOnePassWhateverItsDepth) {
+    // From about -1e15 on, the costs of a 40 x 40 grid lose the steps in
+    // rounding, all cells share one key, and bounds that only grow with the
+    // grid took a pass over it per cell of the chains: millions of calls.
+    for (const double depth : {-5.0, -1e5, -1e15, -1e300}) {
+        penalty.calls->clear();
+        penalty.value = [depth](const Pixel&) { return depth; };
+        EXPECT_THROW(Search(FlatTerrain(40, 40)), std::invalid_argument) << depth;
+        EXPECT_LT(penalty.calls->size(), 2u * 40 * 40) << depth;
+    }
+}
+
 TEST_P(ShortestPathTest, NegativePenaltiesWithoutCycleStillFindThePath) {
     // Every step still costs at least 0.5, so no cycle gains.
     penalty.value = [](const Pixel&) { return -0.5; };
@@ -217,6 +229,11 @@ TEST_P(ShortestPathTest, NegativePenaltiesWithoutCycleStillFindThePath) {
     // A penalty that exactly cancels height and step yields keys of +0.0.
     penalty.value = [](const Pixel& p) { return p.x == 0 ? -1.0 : -0.0; };
     EXPECT_THAT(Search(FlatTerrain(2, 3)), ::testing::Optional(ElementsAre(Pixel{0, 0}, Pixel{1, 0})));
+    // Penalties that cancel a wall's huge height cost form no cycle either.
+    Terrain walls = FlatTerrain(30, 30);
+    for (std::int32_t x = 0; x < 30; ++x) FillColumn(walls, x, 255);
+    penalty.value = [](const Pixel&) { return -1e9; };
+    EXPECT_THAT(Search(walls), ::testing::Optional(::testing::SizeIs(30)));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothOpenLists, ShortestPathTest,

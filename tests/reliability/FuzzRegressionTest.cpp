@@ -23,5 +23,21 @@ TEST(FuzzRegression, NegativeCycleBetweenExpensiveWallsIsRejectedPromptly) {
     EXPECT_THROW(Zalvo::FindShortestPixelPath(terrain, penalty), std::invalid_argument);
 }
 
+// Penalties near -1e300 on every cell of a 48 x 48 grid: each step lowers a
+// cost by so much that the step lengths vanish in rounding, all cells share
+// one key, and every pass over the grid lengthened the chains by one cell. The
+// raw inputs took seconds under the sanitizers; on a 1000 x 1000 grid it would
+// have been hours.
+TEST(FuzzRegression, PenaltiesThatDwarfTheStepsAreRejectedInAboutOnePass) {
+    const Zalvo::Terrain terrain = Grid(48, 48, 0);
+    std::size_t calls = 0;
+    const auto penalty = [&calls](const Zalvo::Pixel&) {
+        ++calls;
+        return -1e300;
+    };
+    EXPECT_THROW(Zalvo::FindShortestPixelPath(terrain, penalty), std::invalid_argument);
+    EXPECT_LT(calls, 2u * 48 * 48);
+}
+
 }  // namespace
 }  // namespace ZalvoTest

@@ -179,8 +179,8 @@ TYPED_TEST(CylinderDistances, MatchBruteForceOnRandomGrids) {
 // Profiles longer than 255 entries on grids wider than that need wider
 // distances. Content in column 0 makes column x take entry x - 1.
 TEST(ErodeTerrain, LongProfilesOnWideGridsGiveEveryColumnItsRing) {
-    for (const auto& [columns, rampLength, hard] : {std::tuple{600, 297, true}, std::tuple{600, 590, false},
-                                                    std::tuple{70000, 69000, true}, std::tuple{70000, 69997, false}}) {
+    for (const auto& [columns, rampLength, hard] : {std::tuple{600U, 297, true}, std::tuple{600U, 590, false},
+                                                    std::tuple{70000U, 69000, true}, std::tuple{70000U, 69997, false}}) {
         Terrain terrain(columns, std::vector<std::uint8_t>(2, 0));
         terrain[0] = {255, 255};
         Profile profile = hard ? Profile{255, 255, 254} : Profile{};
