@@ -142,32 +142,34 @@ Pixel ClampToBox(const Pixel& pixel, const Box& box) {
     return {ClampToRange(pixel.x, box.minColumn, box.maxColumn), ClampToRange(pixel.y, box.minRow, box.maxRow)};
 }
 
-Pixel RoomEntryPixel(const std::vector<WiggleRoom>& rooms, std::size_t index) {
+namespace {
+
+// The pixel where room `index` is entered (`entry`) or left. A horizontal
+// side meets the neighbour on that side: the column of a vertical line, or
+// the nearer end pixel of a fixed piece; else the room's own end column.
+Pixel RoomEndPixel(const std::vector<WiggleRoom>& rooms, std::size_t index, bool entry) {
     const WiggleRoom& room = rooms.at(index);
-    if (const auto* noRoom = std::get_if<NoRoom>(&room)) return FirstPixel(*noRoom);
-    if (std::holds_alternative<VerticalRoom>(room)) return VerticalEnd(rooms, index, true);
+    if (const auto* noRoom = std::get_if<NoRoom>(&room)) return entry ? FirstPixel(*noRoom) : LastPixel(*noRoom);
+    if (std::holds_alternative<VerticalRoom>(room)) return VerticalEnd(rooms, index, entry);
     const auto& horizontal = std::get<HorizontalRoom>(room);
-    const WiggleRoom* before = Predecessor(rooms, index);
-    if (before != nullptr) {
-        if (const auto* vertical = std::get_if<VerticalRoom>(before))
+    const WiggleRoom* neighbour = entry ? Predecessor(rooms, index) : Successor(rooms, index);
+    if (neighbour != nullptr) {
+        if (const auto* vertical = std::get_if<VerticalRoom>(neighbour))
             return MeetVertical(horizontal.row, *vertical);
-        if (const auto* noRoom = std::get_if<NoRoom>(before)) return LastPixel(*noRoom);
+        if (const auto* noRoom = std::get_if<NoRoom>(neighbour))
+            return entry ? LastPixel(*noRoom) : FirstPixel(*noRoom);
     }
-    return {horizontal.minColumn, horizontal.row};
+    return {entry ? horizontal.minColumn : horizontal.maxColumn, horizontal.row};
+}
+
+}  // namespace
+
+Pixel RoomEntryPixel(const std::vector<WiggleRoom>& rooms, std::size_t index) {
+    return RoomEndPixel(rooms, index, true);
 }
 
 Pixel RoomExitPixel(const std::vector<WiggleRoom>& rooms, std::size_t index) {
-    const WiggleRoom& room = rooms.at(index);
-    if (const auto* noRoom = std::get_if<NoRoom>(&room)) return LastPixel(*noRoom);
-    if (std::holds_alternative<VerticalRoom>(room)) return VerticalEnd(rooms, index, false);
-    const auto& horizontal = std::get<HorizontalRoom>(room);
-    const WiggleRoom* after = Successor(rooms, index);
-    if (after != nullptr) {
-        if (const auto* vertical = std::get_if<VerticalRoom>(after))
-            return MeetVertical(horizontal.row, *vertical);
-        if (const auto* noRoom = std::get_if<NoRoom>(after)) return FirstPixel(*noRoom);
-    }
-    return {horizontal.maxColumn, horizontal.row};
+    return RoomEndPixel(rooms, index, false);
 }
 
 std::int32_t RoomLength(const std::vector<WiggleRoom>& rooms, std::size_t index) {

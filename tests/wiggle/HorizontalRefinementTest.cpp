@@ -15,8 +15,8 @@ using ZalvoTest::Fixed;
 using ZalvoTest::Horizontal;
 using ZalvoTest::RowsOf;
 using ZalvoTest::Vertical;
-constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+using ZalvoTest::kMax;
+using ZalvoTest::kMin;
 
 TEST(DerivedValues, TruncateAndStayInsideThirtyTwoBits) {
     EXPECT_EQ(BaseMargin(0, 2, 3), 4);

@@ -15,8 +15,8 @@ using Zalvo::WiggleRoom;
 using Zalvo::Detail::Box;
 using namespace ZalvoTest;
 
-constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+using ZalvoTest::kMax;
+using ZalvoTest::kMin;
 
 struct EndsCase {
     std::string name;

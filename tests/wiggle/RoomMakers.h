@@ -5,10 +5,15 @@
 #include <zalvo/zalvo.h>
 
 #include <cstdint>
+#include <limits>
 #include <utility>
 #include <vector>
 
 namespace ZalvoTest {
+
+// The ends of the 32-bit coordinate range, where sums must not overflow.
+inline constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+inline constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 
 inline Zalvo::WiggleRoom Horizontal(std::int32_t minColumn, std::int32_t maxColumn, std::int32_t maxRow,
                                     std::int32_t minRow, std::int32_t row) {

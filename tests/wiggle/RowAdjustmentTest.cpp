@@ -15,8 +15,8 @@ using ZalvoTest::Fixed;
 using ZalvoTest::Horizontal;
 using ZalvoTest::RowsOf;
 using ZalvoTest::Vertical;
-constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+using ZalvoTest::kMax;
+using ZalvoTest::kMin;
 
 // existingClearance 0, wantedClearance 2, cornerRadius 10, minimumWidth 2,
 // lineWidth 3: baseMargin 4, preferredWidth 4.

@@ -17,8 +17,8 @@ using Zalvo::Detail::Box;
 using Path = std::vector<Pixel>;
 using namespace ZalvoTest;
 
-constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+using ZalvoTest::kMax;
+using ZalvoTest::kMin;
 constexpr auto kAdjustable = Zalvo::Detail::AnchorKind::Adjustable;
 constexpr auto kFixed = Zalvo::Detail::AnchorKind::Fixed;
 
