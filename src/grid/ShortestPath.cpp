@@ -7,11 +7,27 @@
 #include <stdexcept>
 #include <string>
 
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <xmmintrin.h>
+#endif
+
 namespace Zalvo {
 namespace Detail {
 namespace {
 
 constexpr const char* kFunction = "FindShortestPixelPath";
+
+// Asks the processor to start loading `address`; a hint only, so where the
+// compiler offers no way to give it, nothing is done.
+inline void Prefetch(const void* address) {
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#elif defined(_MSC_VER)
+    _mm_prefetch(static_cast<const char*>(address), _MM_HINT_T0);
+#else
+    static_cast<void>(address);
+#endif
+}
 
 }  // namespace
 
@@ -71,8 +87,8 @@ void ExpandCheapestEntry(SearchState& state, OpenList& open, std::vector<Filing>
         for (std::int32_t dx = -1; dx <= 1; ++dx) {
             const std::int32_t nx = next->pixel.x + dx;
             if (nx < 0 || nx >= state.grid.columns) continue;
-            __builtin_prefetch(&state.table.costs[CellIndex(state.table, nx, next->pixel.y)]);
-            __builtin_prefetch(state.grid.heights[static_cast<std::size_t>(nx)] + next->pixel.y);
+            Prefetch(&state.table.costs[CellIndex(state.table, nx, next->pixel.y)]);
+            Prefetch(state.grid.heights[static_cast<std::size_t>(nx)] + next->pixel.y);
         }
     }
     // A pixel is filed only after its stored cost dropped strictly to the

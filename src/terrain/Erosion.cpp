@@ -9,7 +9,9 @@
 #include <span>
 #include <stdexcept>
 
-#if defined(__SSE2__)
+// Every x86-64 processor has SSE2; MSVC says so through _M_X64, not __SSE2__.
+#if defined(ZALVO_ERODE_WITH_SSE2) || defined(_M_X64)
+#define ZALVO_ERODE_WITH_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -72,7 +74,7 @@ Distance SweepLine(Iterator first, Iterator last, Distance cap) {
     return reached;
 }
 
-#if defined(__SSE2__)
+#if defined(ZALVO_ERODE_WITH_SSE2)
 // Byte distances, the usual case, sixteen cells at a time: within a block
 // every cell takes the best of the cells 1, 2, 4 and 8 before it (each
 // already holding the best of its own predecessors), after the block has
@@ -191,7 +193,7 @@ void RaiseColumn(std::uint8_t* heights, const Distance* distances, std::size_t r
     RaiseCells(heights, distances, rows, heightAt);
 }
 
-#if defined(__SSE2__)
+#if defined(ZALVO_ERODE_WITH_SSE2)
 // Most blocks of a sparse plate lie wholly on content (distance 0) or beyond
 // the last ring (the cap), where nothing changes.
 void RaiseColumn(std::uint8_t* heights, const std::uint8_t* distances, std::size_t rows,
