@@ -46,7 +46,19 @@
 #define ZALVO_VERSION_PATCH 0
 #define ZALVO_VERSION "0.1.0"
 
+// Marks the exported functions. On Windows the DLL is built with
+// ZALVO_BUILDING_LIBRARY defined and exports them; a host imports them. On
+// other platforms the library is built with hidden visibility and these alone
+// are visible.
+#if defined(_WIN32)
+#if defined(ZALVO_BUILDING_LIBRARY)
+#define ZALVO_API __declspec(dllexport)
+#else
+#define ZALVO_API __declspec(dllimport)
+#endif
+#else
 #define ZALVO_API __attribute__((visibility("default")))
+#endif
 
 namespace Zalvo {
 

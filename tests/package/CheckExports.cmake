@@ -22,10 +22,8 @@ foreach(line IN LISTS lines)
         list(APPEND exported "${name}")
     endif()
 endforeach()
-foreach(required GetColumnCount GetRowCount GetHeight GetSlope IsCorridor IsPassable IsHorizontal
-                 FindShortestPixelPath CreateTerrain OptimizePixelPath CalculateWiggleRoomAroundPixelPath
-                 AdjustHorizontalRoomRowsForOptimalPlateUsage AdjustHorizontalRoomRowsForPreferringStagger
-                 CalculateSparsePixelPathThroughWiggleRooms)
+include(${CMAKE_CURRENT_LIST_DIR}/ExportedFunctions.cmake)
+foreach(required IN LISTS ZALVO_EXPORTED_FUNCTIONS)
     string(FIND "${exported}" "Zalvo::${required}(" position)
     if(position EQUAL -1)
         message(FATAL_ERROR "missing export: Zalvo::${required}")

@@ -11,7 +11,17 @@
 
 #include <string>
 
+// Exported from the logging DLL when it is built (LOGGING_BUILDING_LIBRARY),
+// imported by everyone else on Windows; default visibility elsewhere.
+#if defined(_WIN32)
+#if defined(LOGGING_BUILDING_LIBRARY)
+#define LOGGING_API __declspec(dllexport)
+#else
+#define LOGGING_API __declspec(dllimport)
+#endif
+#else
 #define LOGGING_API __attribute__((visibility("default")))
+#endif
 
 namespace Logging {
 
