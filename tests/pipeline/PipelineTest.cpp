@@ -1,5 +1,6 @@
 // The library's steps chained as a host chains them, on seeded random plates:
 // what holds by construction must hold on every plate.
+#include "pipeline/BlobPlate.h"
 #include "wiggle/Stretches.h"
 
 #include <gtest/gtest.h>
@@ -13,54 +14,7 @@
 namespace {
 
 using namespace Zalvo;
-
-enum class Cell : std::uint8_t { Free, Crossable, Impassable };
-
-// A plate with elliptic blobs of content scattered at random; about one blob
-// in four is impassable.
-class BlobPlate final : public PlateInterface {
-public:
-    BlobPlate(std::int32_t columns, std::int32_t rows, std::uint32_t seed)
-        : columns_(columns), rows_(rows), cells_(static_cast<std::size_t>(columns * rows), Cell::Free) {
-        std::mt19937 random(seed);
-        const auto draw = [&random](std::int32_t low, std::int32_t high) {
-            return std::uniform_int_distribution<std::int32_t>(low, high)(random);
-        };
-        const std::int32_t blobs = columns * rows / 120;
-        for (std::int32_t b = 0; b < blobs; ++b) {
-            const std::int32_t cx = draw(0, columns - 1);
-            const std::int32_t cy = draw(0, rows - 1);
-            const std::int32_t rx = draw(0, 3);
-            const std::int32_t ry = draw(0, 2);
-            const Cell cell = draw(0, 3) == 0 ? Cell::Impassable : Cell::Crossable;
-            for (std::int32_t dx = -rx; dx <= rx; ++dx)
-                for (std::int32_t dy = -ry; dy <= ry; ++dy)
-                    if (dx * dx * (ry + 1) * (ry + 1) + dy * dy * (rx + 1) * (rx + 1) <=
-                        (rx + 1) * (rx + 1) * (ry + 1) * (ry + 1))
-                        Set(cx + dx, cy + dy, cell);
-        }
-    }
-
-    double GetResolution() const override { return 72.0; }
-    std::int32_t GetPixelColumnCount() const override { return columns_; }
-    std::int32_t GetPixelRowCount() const override { return rows_; }
-    std::int32_t GetContentCount() const override { return 0; }
-    bool IsPixelOnContentEdge(const Pixel&) const override { return false; }
-    bool IsPixelOccupied(const Pixel& pixel) const override { return At(pixel) != Cell::Free; }
-    bool IsImpassable(const Pixel& pixel) const { return At(pixel) == Cell::Impassable; }
-
-private:
-    void Set(std::int32_t x, std::int32_t y, Cell cell) {
-        if (x < 0 || x >= columns_) return;
-        cells_[Index(x, (y % rows_ + rows_) % rows_)] = cell;
-    }
-    Cell At(const Pixel& pixel) const { return cells_[Index(pixel.x, pixel.y)]; }
-    std::size_t Index(std::int32_t x, std::int32_t y) const { return static_cast<std::size_t>(y * columns_ + x); }
-
-    std::int32_t columns_;
-    std::int32_t rows_;
-    std::vector<Cell> cells_;
-};
+using ZalvoTest::BlobPlate;
 
 // True when the straight line from `a` to `b` meets a cell of 253 or above.
 bool CrossesBlockingCell(const Terrain& terrain, const Pixel& a, const Pixel& b) {
