@@ -9,7 +9,7 @@
 #include <benchmark/benchmark.h>
 #include <zalvo/zalvo.h>
 
-#include "grid/ReferenceSearch.h"
+#include "search/ReferenceSearch.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 
 #include "Grids.h"
 
-#include "grid/Grid.h"
+#include "cells/Cells.h"
 
 #include <benchmark/benchmark.h>
 #include <boost/graph/dijkstra_shortest_paths.hpp>

@@ -1,6 +1,6 @@
 #include "Grids.h"
 
-#include "grid/Grid.h"
+#include "cells/Cells.h"
 
 #include <algorithm>
 #include <fstream>

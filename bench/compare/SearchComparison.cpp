@@ -3,8 +3,8 @@
 #include "Grids.h"
 #include "Timing.h"
 
-#include "grid/Grid.h"
-#include "grid/ReferenceSearch.h"
+#include "cells/Cells.h"
+#include "search/ReferenceSearch.h"
 
 #include <cmath>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "optimize/Optimize.h"
 
-#include "grid/Grid.h"
+#include "cells/Cells.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "common/Log.h"
+#include "cells/Log.h"
 #include "terrain/Corridors.h"
 #include "terrain/Erosion.h"
 #include "terrain/TerrainCreation.h"

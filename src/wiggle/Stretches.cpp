@@ -1,6 +1,6 @@
 #include "wiggle/Stretches.h"
 
-#include "grid/Grid.h"
+#include "cells/Cells.h"
 
 #include <algorithm>
 #include <limits>

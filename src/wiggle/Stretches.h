@@ -3,7 +3,7 @@
 // built from those groups.
 #pragma once
 
-#include "wiggle/Model.h"
+#include "rooms/Model.h"
 
 #include <cstdint>
 #include <utility>

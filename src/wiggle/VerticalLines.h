@@ -3,7 +3,7 @@
 // that saves a jog.
 #pragma once
 
-#include "wiggle/Model.h"
+#include "rooms/Model.h"
 
 #include <cstddef>
 #include <cstdint>

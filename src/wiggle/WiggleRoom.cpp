@@ -1,4 +1,4 @@
-#include "grid/Grid.h"
+#include "cells/Cells.h"
 #include "wiggle/Refine.h"
 #include "wiggle/Stretches.h"
 #include "wiggle/VerticalLines.h"

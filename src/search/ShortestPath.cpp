@@ -1,6 +1,6 @@
-#include "grid/ShortestPath.h"
+#include "search/ShortestPath.h"
 
-#include "common/Log.h"
+#include "cells/Log.h"
 
 #include <algorithm>
 #include <cmath>

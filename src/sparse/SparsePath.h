@@ -3,7 +3,7 @@
 // clean-up of the joined corners.
 #pragma once
 
-#include "wiggle/Model.h"
+#include "rooms/Model.h"
 
 #include <cstddef>
 #include <cstdint>

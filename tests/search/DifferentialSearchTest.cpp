@@ -4,7 +4,7 @@
 // with --gtest_filter and ZALVO_SEARCH_SEED=<seed>.
 #include "ReferenceSearch.h"
 #include "SearchTestSupport.h"
-#include "grid/ShortestPath.h"
+#include "search/ShortestPath.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>

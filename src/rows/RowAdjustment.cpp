@@ -1,6 +1,6 @@
-#include "wiggle/RowAdjustment.h"
+#include "rows/RowAdjustment.h"
 
-#include "wiggle/HorizontalRefinement.h"
+#include "rows/HorizontalRefinement.h"
 
 #include <algorithm>
 #include <stdexcept>

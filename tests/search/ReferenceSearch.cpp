@@ -1,6 +1,6 @@
 #include "ReferenceSearch.h"
 
-#include "grid/ShortestPath.h"
+#include "search/ShortestPath.h"
 
 #include <map>
 #include <utility>

@@ -1,6 +1,6 @@
-#include "wiggle/HorizontalRefinement.h"
+#include "rows/HorizontalRefinement.h"
 
-#include "wiggle/Model.h"
+#include "rooms/Model.h"
 
 #include <algorithm>
 #include <cmath>

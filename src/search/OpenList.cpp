@@ -1,4 +1,4 @@
-#include "grid/OpenList.h"
+#include "search/OpenList.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,6 +1,6 @@
-#include "wiggle/SparsePath.h"
+#include "sparse/SparsePath.h"
 
-#include "wiggle/RoomMakers.h"
+#include "rooms/RoomMakers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "wiggle/Model.h"
+#include "rooms/Model.h"
 
-#include "wiggle/RoomMakers.h"
+#include "rooms/RoomMakers.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 // once here, so that another open list can be checked against this one.
 #pragma once
 
-#include "grid/Grid.h"
-#include "grid/OpenList.h"
+#include "cells/Cells.h"
+#include "search/OpenList.h"
 
 #include <zalvo/zalvo.h>
 

@@ -1,7 +1,7 @@
 // The internal steps of the search: prices, the backtrace's safeguards, and
 // the exactness of the cost table against an independent Dijkstra.
 #include "SearchTestSupport.h"
-#include "grid/ShortestPath.h"
+#include "search/ShortestPath.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The grid accessors, the cell classes and the row wrap every subsystem uses.
-#include "grid/Grid.h"
+#include "cells/Cells.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The logging stand-in and the library's one way of writing a message.
-#include "common/Log.h"
+#include "cells/Log.h"
 #include "support/LogCapture.h"
 
 #include <gmock/gmock.h>

@@ -1,4 +1,4 @@
-#include "wiggle/Model.h"
+#include "rooms/Model.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "wiggle/RowAdjustment.h"
+#include "rows/RowAdjustment.h"
 
-#include "wiggle/RoomMakers.h"
+#include "rooms/RoomMakers.h"
 
 #include <gtest/gtest.h>
 

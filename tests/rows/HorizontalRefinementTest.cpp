@@ -1,6 +1,6 @@
-#include "wiggle/HorizontalRefinement.h"
+#include "rows/HorizontalRefinement.h"
 
-#include "wiggle/RoomMakers.h"
+#include "rooms/RoomMakers.h"
 
 #include <gtest/gtest.h>
 

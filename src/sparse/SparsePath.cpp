@@ -1,4 +1,4 @@
-#include "wiggle/SparsePath.h"
+#include "sparse/SparsePath.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "grid/Grid.h"
+#include "cells/Cells.h"
 
 #include <algorithm>
 #include <limits>

@@ -4,7 +4,7 @@
 // exactly the filings of that key, and the prefetch hint must point at a
 // filing of the cheapest f. Checked against a plain list of all
 // filings, with keys drawn from a small set so that ties are common.
-#include "grid/OpenList.h"
+#include "search/OpenList.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,22 @@
+# Fails when a file of a stage under SOURCE_DIR/src includes a header of a
+# stage that is neither its own nor one it uses (cmake/ZalvoStages.cmake), so
+# that the folders keep showing the pipeline from the bottom up.
+cmake_minimum_required(VERSION 3.25)
+set(PROJECT_SOURCE_DIR ${SOURCE_DIR})
+include(${SOURCE_DIR}/cmake/ZalvoStages.cmake)
+foreach(stage IN LISTS ZALVO_STAGES)
+    file(GLOB files ${SOURCE_DIR}/src/${stage}/*.h ${SOURCE_DIR}/src/${stage}/*.cpp)
+    if(NOT files)
+        message(FATAL_ERROR "stage ${stage} has no folder src/${stage}")
+    endif()
+    set(allowed ${stage} ${ZALVO_STAGE_USES_${stage}})
+    foreach(file IN LISTS files)
+        file(STRINGS ${file} includes REGEX "^#include \"[a-z]+/")
+        foreach(line IN LISTS includes)
+            string(REGEX MATCH "^#include \"([a-z]+)/" unused "${line}")
+            if(NOT CMAKE_MATCH_1 IN_LIST allowed)
+                message(FATAL_ERROR "${file} of stage ${stage} includes ${line}, but ${stage} uses only: ${allowed}")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
