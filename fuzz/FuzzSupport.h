@@ -95,9 +95,9 @@ inline void ConfigureLogging(FuzzedDataProvider& in) {
     (void)silenced;
     const auto levels = in.ConsumeIntegral<std::uint8_t>();
     Logging::DisableAllLevels();
-    if (levels & 1u) Logging::EnableLevel("zalvo.zalvoting", 20);
-    if (levels & 2u) Logging::EnableLevel("zalvo.zalvoting", 21);
-    if (levels & 4u) Logging::EnableLevel("zalvo.zalvoting", 30);
+    if (levels & 1u) Logging::EnableLevel(Zalvo::LogCategory, 20);
+    if (levels & 2u) Logging::EnableLevel(Zalvo::LogCategory, 21);
+    if (levels & 4u) Logging::EnableLevel(Zalvo::LogCategory, 30);
 }
 
 // ---------------------------------------------------------------------------
@@ -195,11 +195,11 @@ inline std::uint8_t ConsumeHeight(FuzzedDataProvider& in) {
     switch (raw % 8) {
         case 0:
         case 1: return 0;
-        case 2: return static_cast<std::uint8_t>(raw % 252);
-        case 3: return 252;
-        case 4: return 253;
-        case 5: return 254;
-        case 6: return 255;
+        case 2: return static_cast<std::uint8_t>(raw % Zalvo::Heights::Corridor);
+        case 3: return Zalvo::Heights::Corridor;
+        case 4: return Zalvo::Heights::Crossable;
+        case 5: return Zalvo::Heights::FractionalRing;
+        case 6: return Zalvo::Heights::Impassable;
         default: return raw;
     }
 }

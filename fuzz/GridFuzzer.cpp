@@ -31,9 +31,9 @@ void CheckAccessors(FuzzedDataProvider& in, const Zalvo::Terrain& terrain) {
         const std::uint8_t h = Zalvo::GetHeight(terrain, p);
         Require(h == ExpectedHeight(terrain, p), entry, "GetHeight");
         const double slope = Zalvo::GetSlope(h);
-        Require(slope >= 0.0 && slope <= 1.0 && (h < 251 || slope == 1.0), entry, "GetSlope");
-        Require(Zalvo::IsCorridor(h) == (h == 252), entry, "IsCorridor");
-        Require(Zalvo::IsPassable(h) == (h < 254), entry, "IsPassable");
+        Require(slope >= 0.0 && slope <= 1.0 && (h < Zalvo::Heights::HighestRamp || slope == 1.0), entry, "GetSlope");
+        Require(Zalvo::IsCorridor(h) == (h == Zalvo::Heights::Corridor), entry, "IsCorridor");
+        Require(Zalvo::IsPassable(h) == (h < Zalvo::Heights::FractionalRing), entry, "IsPassable");
     }
     bool sameRow = !probes.empty();
     for (const auto& p : probes) sameRow = sameRow && p.y == probes.front().y;
@@ -62,7 +62,7 @@ bool SomeRowIsCheap(const Zalvo::Terrain& terrain, const CostTable& costs) {
         if (v > 100.0) return false;
     for (const auto& column : terrain)
         for (const std::uint8_t h : column)
-            if (h == 255) return false;
+            if (h == Zalvo::Heights::Impassable) return false;
     return true;
 }
 

@@ -179,7 +179,7 @@ void CheckResult(const FuzzPlate& plate, const Zalvo::Terrain& terrain) {
     Require(plate.resolutionCalls == (columns == 0 ? 0 : 1), entry, "GetResolution call count");
     for (std::size_t x = 0; x < columns; ++x)
         for (std::size_t y = 0; y < rows; ++y)
-            if (plate.content[x][y] != kFree) Require(terrain[x][y] >= 252, entry, "content lost its height");
+            if (plate.content[x][y] != kFree) Require(terrain[x][y] >= Zalvo::Heights::Corridor, entry, "content lost its height");
 }
 
 }  // namespace

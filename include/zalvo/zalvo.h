@@ -62,6 +62,10 @@
 
 namespace Zalvo {
 
+// The logging category of every diagnostic message the library writes; a host
+// enables its levels (20, 21, 30) in its logging library under this name.
+inline constexpr const char* LogCategory = "zalvo.zalvoting";
+
 // ---------------------------------------------------------------------------
 // Grid
 // ---------------------------------------------------------------------------
@@ -78,12 +82,22 @@ struct Pixel {
 
 // The height grid, indexed [x][y]: a vector of columns of 8-bit heights. It is
 // rectangular; the row count is the length of the first column.
-//
-// Heights: 0 free; 1..251 cost ramp around content; 252 corridor; 253
-// crossable content and blocked margin; 254 outermost ring of a fractional
-// margin; 255 impassable content and its margin. 253 and above block the
-// steps after the search; IsPassable draws its line at 254.
 using Terrain = std::vector<std::vector<std::uint8_t>>;
+
+// The classes of a Terrain cell's height. Heights between Free and
+// HighestRamp form the cost ramp around content: the higher, the costlier.
+namespace Heights {
+inline constexpr std::uint8_t Free = 0;
+inline constexpr std::uint8_t HighestRamp = 251;
+inline constexpr std::uint8_t Corridor = 252;        // carved through content from a seed
+inline constexpr std::uint8_t Crossable = 253;       // crossable content and the blocked margin
+inline constexpr std::uint8_t FractionalRing = 254;  // outermost ring of a margin of fractional width
+inline constexpr std::uint8_t Impassable = 255;      // impassable content and its margin
+}  // namespace Heights
+
+// True for the heights that a shifted line, a room or a corner never covers:
+// Crossable and above. The search itself may still cross them, at a price.
+constexpr bool BlocksLine(std::uint8_t height) noexcept { return height >= Heights::Crossable; }
 
 // Per-cell penalty supplied by the host, called with in-grid pixels (search)
 // or with unwrapped rows (path optimization).

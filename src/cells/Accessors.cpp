@@ -66,12 +66,12 @@ std::uint8_t GetHeight(const Terrain& terrain, const Pixel& pixel) {
 }
 
 double GetSlope(std::uint8_t height) {
-    return static_cast<double>(std::min<std::uint8_t>(height, 251)) / 251.0;
+    return static_cast<double>(std::min(height, Heights::HighestRamp)) / Heights::HighestRamp;
 }
 
-bool IsCorridor(std::uint8_t height) { return height == 252; }
+bool IsCorridor(std::uint8_t height) { return height == Heights::Corridor; }
 
-bool IsPassable(std::uint8_t height) { return height < 254; }
+bool IsPassable(std::uint8_t height) { return height < Heights::FractionalRing; }
 
 bool IsHorizontal(const std::vector<Pixel>& path) {
     if (path.empty()) return false;

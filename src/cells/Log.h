@@ -6,14 +6,16 @@
 #pragma once
 
 #include <Logging/Logging.h>
+#include <zalvo/zalvo.h>
 
 #include <iostream>
 #include <string>
 
 namespace Zalvo::Detail {
 
-inline const std::string& LogCategory() {
-    static const std::string category = "zalvo.zalvoting";
+// The category as the logging library takes it, built once.
+inline const std::string& LogCategoryString() {
+    static const std::string category = LogCategory;
     return category;
 }
 
@@ -21,7 +23,7 @@ inline const std::string& LogCategory() {
 // text, its final std::endl included.
 template <class Writer>
 void LogMessage(unsigned level, Writer&& write) {
-    if (!Logging::HasLevel(LogCategory(), level)) return;
+    if (!Logging::HasLevel(LogCategoryString(), level)) return;
     Logging::Guard guard;
     write(std::clog);
 }

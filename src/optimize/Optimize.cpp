@@ -15,7 +15,6 @@ namespace Detail {
 
 namespace {
 
-constexpr std::uint8_t kBlockingHeight = 253;
 constexpr std::int64_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t kMinInt32 = std::numeric_limits<std::int32_t>::min();
 constexpr const char* kFunction = "OptimizePixelPath";
@@ -107,7 +106,7 @@ std::int64_t ConsecutiveFreeShifts(const std::vector<GridCell>& cells, std::int6
                 row = row + 1 == rowCount ? 0 : row + 1;
             else
                 row = row == 0 ? rowCount - 1 : row - 1;
-            if (cell.heights[row] >= kBlockingHeight) {
+            if (BlocksLine(cell.heights[row])) {
                 freeShifts = shift - 1;
                 break;
             }

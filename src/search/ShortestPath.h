@@ -30,14 +30,15 @@ inline constexpr double kAcceptanceLimit = 1'000'000'000.0;
 inline constexpr double kUnreached = std::numeric_limits<double>::max();
 
 namespace HeightCosts {
-// (h x 30.0) / 251.0 for ordinary heights, then the four special classes.
+// (h x 30.0) / 251.0 for ramp heights, then the four special classes.
 constexpr std::array<double, 256> MakeTable() {
     std::array<double, 256> table{};
-    for (int h = 0; h < 252; ++h) table[static_cast<std::size_t>(h)] = (h * 30.0) / 251.0;
-    table[252] = 30.0;
-    table[253] = 100.0;
-    table[254] = 10'000'000.0;
-    table[255] = 1'000'000'000.0;
+    for (int h = Heights::Free; h <= Heights::HighestRamp; ++h)
+        table[static_cast<std::size_t>(h)] = (h * 30.0) / Heights::HighestRamp;
+    table[Heights::Corridor] = 30.0;
+    table[Heights::Crossable] = 100.0;
+    table[Heights::FractionalRing] = 10'000'000.0;
+    table[Heights::Impassable] = 1'000'000'000.0;
     return table;
 }
 inline constexpr std::array<double, 256> kTable = MakeTable();

@@ -9,8 +9,6 @@ namespace Zalvo::Detail {
 
 namespace {
 
-constexpr std::uint8_t kCorridor = 252;
-constexpr std::uint8_t kBlocked = 253;
 
 struct Offset {
     std::int32_t dx;
@@ -66,8 +64,8 @@ std::vector<Pixel> PlantSeeds(Terrain& terrain, const std::set<Pixel>& corridorS
     for (const Pixel& seed : corridorSeeds) {
         if (seed.x < 0 || seed.x >= columns || seed.y < -1 || seed.y >= rows) continue;
         const Pixel cell{seed.x, seed.y == -1 ? static_cast<std::int32_t>(rows - 1) : seed.y};
-        if (CellAt(terrain, cell) < kBlocked) continue;
-        CellAt(terrain, cell) = kCorridor;
+        if (!BlocksLine(CellAt(terrain, cell))) continue;
+        CellAt(terrain, cell) = Heights::Corridor;
         frontier.push_back(cell);
     }
     return frontier;
@@ -85,7 +83,7 @@ std::vector<Pixel> FindCandidates(const Terrain& terrain, const std::vector<Pixe
             for (std::int32_t dy = -1; dy <= 1; ++dy) {
                 if (dx == 0 && dy == 0) continue;
                 const Pixel neighbour{static_cast<std::int32_t>(x), WrapRow(std::int64_t{cell.y} + dy, rows)};
-                if (CellAt(terrain, neighbour) >= kBlocked && IsCorridorShape(terrain, neighbour))
+                if (BlocksLine(CellAt(terrain, neighbour)) && IsCorridorShape(terrain, neighbour))
                     candidates.push_back(neighbour);
             }
         }
@@ -97,7 +95,7 @@ std::vector<Pixel> FindCandidates(const Terrain& terrain, const std::vector<Pixe
 
 std::uint64_t LeadingBlockedEntries(const std::vector<std::uint8_t>& profile) {
     const auto end = std::find_if(profile.begin(), profile.end(),
-                                  [](std::uint8_t entry) { return entry < kBlocked; });
+                                  [](std::uint8_t entry) { return !BlocksLine(entry); });
     return static_cast<std::uint64_t>(end - profile.begin());
 }
 
@@ -110,7 +108,7 @@ bool IsCorridorShape(const Terrain& terrain, const Pixel& pixel) {
     for (std::size_t position = 0; position < kRing.size(); ++position) {
         const std::int64_t x = std::clamp<std::int64_t>(std::int64_t{pixel.x} + kRing[position].dx, 0, lastColumn);
         const std::int32_t y = WrapRow(std::int64_t{pixel.y} + kRing[position].dy, rows);
-        corridor[position] = CellAt(terrain, {static_cast<std::int32_t>(x), y}) == kCorridor;
+        corridor[position] = CellAt(terrain, {static_cast<std::int32_t>(x), y}) == Heights::Corridor;
     }
     const std::size_t count = corridor.count();
     for (const Shape& shape : kShapes) {
@@ -127,7 +125,7 @@ void CarveCorridors(Terrain& terrain, const std::set<Pixel>& corridorSeeds,
     const std::uint64_t steps = LeadingBlockedEntries(profile);
     for (std::uint64_t step = 0; step < steps && !frontier.empty(); ++step) {
         frontier = FindCandidates(terrain, frontier);
-        for (const Pixel& cell : frontier) CellAt(terrain, cell) = kCorridor;
+        for (const Pixel& cell : frontier) CellAt(terrain, cell) = Heights::Corridor;
     }
 }
 

@@ -38,7 +38,7 @@ Terrain CreateInitialTerrain(const PlateInterface& plate, const ImpassableFuncti
             const Pixel pixel{x, y};
             if (plate.IsPixelOccupied(pixel))
                 terrain[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)] =
-                    isImpassable(pixel) ? 255 : 253;
+                    isImpassable(pixel) ? Heights::Impassable : Heights::Crossable;
         }
     }
     return terrain;

@@ -19,8 +19,6 @@ namespace Zalvo::Detail {
 
 namespace {
 
-constexpr std::uint8_t kCrossable = 253;
-constexpr std::uint8_t kHardFloor = 254;
 
 double ToPixels(MilliPoints length, double resolution) {
     return length.Value() / 1000.0 * resolution / 72.0;
@@ -232,7 +230,7 @@ void RaiseByDistance(Terrain& terrain, std::uint8_t threshold, const std::vector
     });
 }
 
-bool IsHardEntry(std::uint8_t entry) { return entry >= kHardFloor; }
+bool IsHardEntry(std::uint8_t entry) { return entry >= Heights::FractionalRing; }
 
 using Entry = std::vector<std::uint8_t>::const_iterator;
 
@@ -251,10 +249,10 @@ void AppendRampRings(Entry run, Entry end, std::vector<std::uint8_t>& rings) {
 bool HoldsOnlyFreeAndBlocked(const Terrain& terrain) {
     // Heights 1 .. 252 map to 0 .. 251 and 0 to 255: a minimum, which
     // vectorises where an early exit would not.
-    std::uint8_t lowest = 255;
+    std::uint8_t lowest = Heights::Impassable;
     for (const auto& column : terrain)
         for (const std::uint8_t height : column) lowest = std::min(lowest, static_cast<std::uint8_t>(height - 1));
-    return lowest >= kCrossable - 1;
+    return lowest >= Heights::Crossable - 1;
 }
 
 // A run of hard entries grows the margin of 253 around all content and, inside
@@ -267,14 +265,14 @@ bool HoldsOnlyFreeAndBlocked(const Terrain& terrain) {
 template <class Distance>
 Entry ErodeHardRun(Terrain& terrain, Entry run, Entry end, std::vector<Distance>& distances) {
     const Entry hardEnd = EndOfRun(run, end);
-    std::vector<std::uint8_t> margin(static_cast<std::size_t>(hardEnd - run), kCrossable);
+    std::vector<std::uint8_t> margin(static_cast<std::size_t>(hardEnd - run), Heights::Crossable);
     Entry applied = hardEnd;
     if (hardEnd != end && HoldsOnlyFreeAndBlocked(terrain)) {
         applied = EndOfRun(hardEnd, end);
         AppendRampRings(hardEnd, applied, margin);
     }
-    RaiseByDistance(terrain, kCrossable, margin, distances);
-    RaiseByDistance(terrain, kHardFloor, std::vector<std::uint8_t>(run, hardEnd), distances);
+    RaiseByDistance(terrain, Heights::Crossable, margin, distances);
+    RaiseByDistance(terrain, Heights::FractionalRing, std::vector<std::uint8_t>(run, hardEnd), distances);
     return applied;
 }
 
@@ -308,12 +306,12 @@ std::vector<std::uint8_t> CreateErosionProfile(MilliPoints minimumDistance,
 
     std::vector<std::uint8_t> profile(totalLength, 0);
     if (hardLength >= 1) {
-        std::fill_n(profile.begin(), hardLength - 1, std::uint8_t{255});
-        profile[hardLength - 1] = fraction > 0.0 ? 254 : 255;
+        std::fill_n(profile.begin(), hardLength - 1, Heights::Impassable);
+        profile[hardLength - 1] = fraction > 0.0 ? Heights::FractionalRing : Heights::Impassable;
     }
     const double ramp = static_cast<double>(rampLength);
     for (std::uint64_t k = 0; k < rampLength; ++k)
-        profile[hardLength + k] = static_cast<std::uint8_t>(static_cast<double>(rampLength - k) * 251.0 / ramp);
+        profile[hardLength + k] = static_cast<std::uint8_t>(static_cast<double>(rampLength - k) * Heights::HighestRamp / ramp);
     return profile;
 }
 

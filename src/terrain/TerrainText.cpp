@@ -6,11 +6,11 @@ namespace Zalvo::Detail {
 
 char DumpCharacter(std::uint8_t height) {
     switch (height) {
-        case 0: return '.';
-        case 252: return 'o';
-        case 253: return 'M';
-        case 254: return 'x';
-        case 255: return 'X';
+        case Heights::Free: return '.';
+        case Heights::Corridor: return 'o';
+        case Heights::Crossable: return 'M';
+        case Heights::FractionalRing: return 'x';
+        case Heights::Impassable: return 'X';
         default: return static_cast<char>('0' + height / 26);
     }
 }

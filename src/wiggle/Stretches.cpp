@@ -10,8 +10,6 @@ namespace Zalvo::Detail {
 
 namespace {
 
-// Subsystem 4 treats 253 and above as blocking; the corridor height 252 is free.
-bool Blocks(std::uint8_t height) { return height >= 253; }
 
 std::int32_t RowCountOf(const Terrain& terrain) { return static_cast<std::int32_t>(terrain.front().size()); }
 
@@ -20,7 +18,7 @@ std::size_t WrappedRow(const Terrain& terrain, std::int32_t y) {
 }
 
 bool BlocksAt(const Terrain& terrain, std::int32_t x, std::size_t row) {
-    return Blocks(terrain[static_cast<std::size_t>(x)][row]);
+    return BlocksLine(terrain[static_cast<std::size_t>(x)][row]);
 }
 
 // The free rows above and below a pixel in its own column, at most a row
@@ -32,12 +30,12 @@ Box FreeRows(const Terrain& terrain, const Pixel& pixel) {
     std::int32_t up = 0;
     for (std::int32_t r = ownRow; up < rows; ++up) {
         r = r + 1 == rows ? 0 : r + 1;
-        if (Blocks(column[static_cast<std::size_t>(r)])) break;
+        if (BlocksLine(column[static_cast<std::size_t>(r)])) break;
     }
     std::int32_t down = 0;
     for (std::int32_t r = ownRow; down < rows; ++down) {
         r = r == 0 ? rows - 1 : r - 1;
-        if (Blocks(column[static_cast<std::size_t>(r)])) break;
+        if (BlocksLine(column[static_cast<std::size_t>(r)])) break;
     }
     return {pixel.x, pixel.x, pixel.y + up, pixel.y - down};
 }

@@ -5,7 +5,7 @@ namespace ZalvoTest {
 LogCapture::LogCapture(std::initializer_list<unsigned> levels)
     : previous_(std::clog.rdbuf(stream_.rdbuf())) {
     Logging::DisableAllLevels();
-    for (const unsigned level : levels) Logging::EnableLevel("zalvo.zalvoting", level);
+    for (const unsigned level : levels) Logging::EnableLevel(Zalvo::LogCategory, level);
 }
 
 LogCapture::~LogCapture() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <Logging/Logging.h>
+#include <zalvo/zalvo.h>
 
 #include <initializer_list>
 #include <iostream>

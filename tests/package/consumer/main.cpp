@@ -16,7 +16,7 @@ constexpr unsigned kEndRowLevel = 30;  // the search's "ends at row" message
 
 int main() {
     Logging::DisableAllLevels();
-    Logging::EnableLevel("zalvo.zalvoting", kEndRowLevel);
+    Logging::EnableLevel(Zalvo::LogCategory, kEndRowLevel);
     std::ostringstream captured;
     std::streambuf* const previous = std::clog.rdbuf(captured.rdbuf());
     const Zalvo::Terrain terrain(3, std::vector<std::uint8_t>(4, 0));

@@ -12,7 +12,7 @@
 #endif
 
 int main() {
-    const std::string category = "zalvo.zalvoting";
+    const std::string category = Zalvo::LogCategory;
     Logging::EnableLevel(category, 30);
     std::ostringstream captured;
     std::streambuf* const previous = std::clog.rdbuf(captured.rdbuf());
