@@ -9,7 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev nlohmann-json3-dev libpng-dev zlib1g-dev
     clang libclang-rt-14-dev
-    python3
+    python3 chromium
 )
 
 missing=()
