@@ -1,3 +1,4 @@
+#include "BitmapFont.h"
 #include "Picture.h"
 #include "Pipeline.h"
 #include "SamplePlate.h"
@@ -10,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <tuple>
 #include <string>
 #include <cstring>
 
@@ -126,7 +129,7 @@ TEST_F(SamplePlanTest, ThePngDecodesToTheScaledPlateWithTheLineOnIt) {
     const DecodedPng png = DecodeRgb(RenderPng(*image_, *result_));
     const auto scale = static_cast<std::uint32_t>(DisplayScale(image_->columns));
     ASSERT_EQ(png.width, 640u * scale);
-    EXPECT_EQ(png.height, 320u * scale);
+    EXPECT_GT(png.height, 320u * scale);  // the legend lies below the plate
     // The cut line's red is drawn through the centre of its first corner.
     const auto corner = result_->cutLine.front();
     const auto y = static_cast<std::uint32_t>(WrapRow(corner.y, image_->rows)) * scale + scale / 2;
@@ -183,14 +186,46 @@ TEST_F(SamplePlanTest, TheSvgCarriesALegendOfEveryColour) {
     }
 }
 
+TEST_F(SamplePlanTest, ThePngCarriesTheLegendBelowThePlate) {
+    const DecodedPng png = DecodeRgb(RenderPng(*image_, *result_));
+    const auto plateHeight = static_cast<std::uint32_t>(image_->rows * DisplayScale(image_->columns));
+    ASSERT_GT(png.height, plateHeight);
+    std::map<std::tuple<int, int, int>, int> counts;
+    for (std::uint32_t y = plateHeight; y < png.height; ++y) {
+        for (std::uint32_t x = 0; x < png.width; ++x) {
+            const Colour c = png.At(x, y);
+            ++counts[{c.red, c.green, c.blue}];
+        }
+    }
+    constexpr int kSwatchInside = 12 * 12;
+    for (const auto& entry : Legend()) {
+        EXPECT_GE((counts[{entry.colour.red, entry.colour.green, entry.colour.blue}]), kSwatchInside) << entry.meaning;
+    }
+    // The words are written in the content's dark grey, beyond its own swatch.
+    const Colour dark = ShadeColour(CellShade::ImpassableContent);
+    EXPECT_GT((counts[{dark.red, dark.green, dark.blue}]), kSwatchInside + 500);
+}
+
+TEST(BitmapFontTest, EveryCharacterOfTheLegendHasAGlyph) {
+    for (const auto& entry : Legend()) {
+        for (const char* c = entry.meaning; *c != '\0'; ++c) {
+            if (*c == ' ') continue;
+            const GlyphRows* glyph = FindGlyph(*c);
+            ASSERT_NE(glyph, nullptr) << "'" << *c << "' in " << entry.meaning;
+            EXPECT_TRUE(std::any_of(glyph->begin(), glyph->end(), [](std::uint8_t row) { return row != 0; })) << *c;
+        }
+    }
+    EXPECT_EQ(FindGlyph('#'), nullptr);
+}
+
 TEST_F(SamplePlanTest, AMaximumSizeScalesBothPicturesDown) {
     const DecodedPng png = DecodeRgb(RenderPng(*image_, *result_, 300));
     EXPECT_EQ(png.width, 300u);
-    EXPECT_EQ(png.height, 150u);
+    EXPECT_GT(png.height, 150u);  // the plate, then the legend
     EXPECT_THAT(RenderSvg(*image_, *result_, 300), HasSubstr("<svg id=\"plate\" width=\"300\" height=\"150\""));
     // The line survives the reduction.
     std::int64_t red = 0;
-    for (std::uint32_t y = 0; y < png.height; ++y) {
+    for (std::uint32_t y = 0; y < 150u; ++y) {
         for (std::uint32_t x = 0; x < png.width; ++x) red += png.At(x, y) == CutLineColour();
     }
     EXPECT_GT(red, 300);

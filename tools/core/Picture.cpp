@@ -1,5 +1,6 @@
 #include "Picture.h"
 
+#include "BitmapFont.h"
 #include "PlateImage.h"
 #include "PngEncoding.h"
 
@@ -28,6 +29,10 @@ constexpr std::int64_t kLegendEntryWidth = 230;
 constexpr std::int64_t kLegendRowHeight = 22;
 constexpr std::int64_t kLegendMargin = 8;
 constexpr std::int64_t kSwatchSize = 14;
+constexpr std::int64_t kWordsIndent = kSwatchSize + 6;
+// The PNG's words: the font's glyphs one pixel apart, set on the swatch's middle.
+constexpr std::int64_t kGlyphAdvance = kGlyphWidth + 1;
+constexpr std::int64_t kGlyphTop = (kSwatchSize - kGlyphHeight) / 2;
 
 // The raster is an indexed image: the cell shades first, then the overlays.
 enum class Ink : std::uint8_t {
@@ -181,17 +186,23 @@ std::int64_t LegendHeight(std::int64_t width) {
     return (count + perRow - 1) / perRow * kLegendRowHeight + 2 * kLegendMargin;
 }
 
-std::string LegendSvg(std::int64_t width, std::int64_t top) {
+// Where the legend's entry `index` starts, its swatch's top left corner,
+// measured from the legend's own top left corner.
+std::pair<std::int64_t, std::int64_t> LegendEntryAt(std::size_t index, std::int64_t width) {
     const auto perRow = std::max<std::int64_t>(1, width / kLegendEntryWidth);
+    const auto i = static_cast<std::int64_t>(index);
+    return {kLegendMargin + i % perRow * kLegendEntryWidth, kLegendMargin + i / perRow * kLegendRowHeight};
+}
+
+std::string LegendSvg(std::int64_t width, std::int64_t top) {
     std::string out = "<g id=\"legend\" font-family=\"sans-serif\" font-size=\"12\" fill=\"#202020\">\n";
     for (std::size_t i = 0; i < Legend().size(); ++i) {
-        const auto index = static_cast<std::int64_t>(i);
-        const std::int64_t x = kLegendMargin + index % perRow * kLegendEntryWidth;
-        const std::int64_t y = top + kLegendMargin + index / perRow * kLegendRowHeight;
+        const auto [x, entryTop] = LegendEntryAt(i, width);
+        const std::int64_t y = top + entryTop;
         out += "<rect x=\""; AppendNumber(out, x); out += "\" y=\""; AppendNumber(out, y);
         out += "\" width=\""; AppendNumber(out, kSwatchSize); out += "\" height=\""; AppendNumber(out, kSwatchSize);
         out += "\" fill=\"" + HexColour(Legend()[i].colour) + "\" stroke=\"#808080\"/>";
-        out += "<text x=\""; AppendNumber(out, x + kSwatchSize + 6); out += "\" y=\"";
+        out += "<text x=\""; AppendNumber(out, x + kWordsIndent); out += "\" y=\"";
         AppendNumber(out, y + kSwatchSize - 2); out += "\">" + std::string(Legend()[i].meaning) + "</text>\n";
     }
     return out + "</g>\n";
@@ -205,7 +216,8 @@ class Raster {
 public:
     Raster(std::int32_t columns, std::int32_t rows, double scale)
         : width_(PictureLength(columns, scale)), height_(PictureLength(rows, scale)), scale_(scale),
-          pixels_(static_cast<std::size_t>(width_ * height_), static_cast<std::uint8_t>(CellShade::Free)) {}
+          legendHeight_(LegendHeight(width_)),
+          pixels_(static_cast<std::size_t>(width_ * (height_ + legendHeight_)), static_cast<std::uint8_t>(CellShade::Free)) {}
 
     void FillCell(std::int32_t x, std::int32_t y, CellShade shade) {
         for (std::int64_t py = CellStart(y); py < CellEnd(y); ++py) {
@@ -230,19 +242,64 @@ public:
         Segment(x0, y1, x0, y0, 1, ink);
     }
 
+    // The legend in the band below the plate: the same entries, at the same
+    // places, as the SVG's.
+    void DrawLegend() {
+        for (std::size_t i = 0; i < Legend().size(); ++i) {
+            const auto [x, y] = LegendEntryAt(i, width_);
+            FillLegend(x, y, kSwatchSize, kSwatchSize, InkOf(ShadeColour(CellShade::CrossableContent)));
+            FillLegend(x + 1, y + 1, kSwatchSize - 2, kSwatchSize - 2, InkOf(Legend()[i].colour));
+            Words(Legend()[i].meaning, x + kWordsIndent, y + kGlyphTop);
+        }
+    }
+
     std::vector<std::uint8_t> EncodePng() const {
         std::vector<PaletteEntry> palette;
         for (std::size_t ink = 0; ink < static_cast<std::size_t>(Ink::Count); ++ink) {
             const Colour colour = InkColour(ink);
             palette.push_back({colour.red, colour.green, colour.blue, 255});
         }
-        return EncodeIndexedPng(static_cast<std::uint32_t>(width_), static_cast<std::uint32_t>(height_), pixels_, palette);
+        return EncodeIndexedPng(static_cast<std::uint32_t>(width_), static_cast<std::uint32_t>(height_ + legendHeight_),
+                                pixels_, palette);
     }
 
 private:
     std::int64_t CellStart(std::int64_t cell) const { return static_cast<std::int64_t>(std::floor(static_cast<double>(cell) * scale_)); }
     std::int64_t CellEnd(std::int64_t cell) const { return std::max(CellStart(cell) + 1, CellStart(cell + 1)); }
     std::int64_t Centre(std::int64_t cell) const { return static_cast<std::int64_t>(std::floor((static_cast<double>(cell) + 0.5) * scale_)); }
+
+    // The palette index of a colour the picture already uses.
+    static std::uint8_t InkOf(Colour colour) {
+        for (std::size_t ink = 0; ink < static_cast<std::size_t>(Ink::Count); ++ink) {
+            if (InkColour(ink) == colour) return static_cast<std::uint8_t>(ink);
+        }
+        return static_cast<std::uint8_t>(CellShade::ImpassableContent);
+    }
+
+    // Legend pixels lie below the plate and never wrap.
+    void PutLegend(std::int64_t x, std::int64_t y, std::uint8_t ink) {
+        if (x < 0 || x >= width_ || y < 0 || y >= legendHeight_) return;
+        pixels_[static_cast<std::size_t>((height_ + y) * width_ + x)] = ink;
+    }
+
+    void FillLegend(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height, std::uint8_t ink) {
+        for (std::int64_t dy = 0; dy < height; ++dy) {
+            for (std::int64_t dx = 0; dx < width; ++dx) PutLegend(x + dx, y + dy, ink);
+        }
+    }
+
+    void Words(const char* text, std::int64_t x, std::int64_t y) {
+        const auto ink = InkOf(ShadeColour(CellShade::ImpassableContent));
+        for (; *text != '\0'; ++text, x += kGlyphAdvance) {
+            const GlyphRows* glyph = FindGlyph(*text);
+            if (glyph == nullptr) continue;
+            for (int row = 0; row < kGlyphHeight; ++row) {
+                for (int column = 0; column < kGlyphWidth; ++column) {
+                    if (((*glyph)[static_cast<std::size_t>(row)] >> (kGlyphWidth - 1 - column)) & 1) PutLegend(x + column, y + row, ink);
+                }
+            }
+        }
+    }
 
     void Put(std::int64_t x, std::int64_t y, std::uint8_t ink) {
         if (x < 0 || x >= width_) return;
@@ -274,7 +331,8 @@ private:
 
     std::int64_t width_, height_;
     double scale_;
-    std::vector<std::uint8_t> pixels_;
+    std::int64_t legendHeight_;
+    std::vector<std::uint8_t> pixels_;  // the plate's rows, then the legend's
 };
 
 void DrawPolyline(Raster& raster, const std::vector<Zalvo::Pixel>& pixels, std::int64_t brush, Ink ink) {
@@ -418,6 +476,7 @@ std::vector<std::uint8_t> RenderPng(const PlateImage& image, const PlanResult& r
     DrawPolyline(raster, DensePath(result), widths.dense, Ink::Path);
     DrawPolyline(raster, result.cutLine, widths.cut, Ink::Sparse);
     FillCells(raster, image, result.terrain, IsCorridor);
+    raster.DrawLegend();
     return raster.EncodePng();
 }
 

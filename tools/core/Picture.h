@@ -77,7 +77,8 @@ Colour VerticalRoomColour();
 // non-scaling strokes, which some renderers ignore.
 std::string RenderSvg(const PlateImage& image, const PlanResult& result, std::int32_t maxSize = 0);
 
-// The same picture (without the legend's text) as PNG file bytes, rows wrapped onto the plate.
+// The same picture as PNG file bytes, rows wrapped onto the plate, the
+// legend's words in a small bitmap font.
 std::vector<std::uint8_t> RenderPng(const PlateImage& image, const PlanResult& result, std::int32_t maxSize = 0);
 
 }  // namespace ZalvoPlan
