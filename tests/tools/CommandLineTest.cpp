@@ -175,6 +175,19 @@ TEST(SampleRunTest, TheCutLineListsTheCornersOfTheSparsePathAndTheSummaryCountsT
                                    std::to_string(report.at("rooms").size()) + " rooms"));
 }
 
+TEST(SampleRunTest, ProgressCanBeForcedOnAndOffAndTheLastWordWins) {
+    ScratchDirectory scratch;
+    const std::vector<std::string> plan{"--sample-size", "128x64", "-q", "--out", scratch.Path().string()};
+    const auto with = [&](std::vector<std::string> options) {
+        options.insert(options.end(), plan.begin(), plan.end());
+        return RunPlanner(options);
+    };
+    EXPECT_THAT(with({"--progress"}).err, HasSubstr("\rzalvo-plan: findShortestPixelPath ["));
+    EXPECT_EQ(with({"--progress", "--no-progress"}).err, "");
+    EXPECT_THAT(with({"--no-progress", "--progress"}).err, HasSubstr("zalvo-plan: renderPng done"));
+    EXPECT_EQ(with({}).err, "");  // standard error is no terminal here
+}
+
 TEST(SampleRunTest, ShortQuietNameAndNoSvg) {
     ScratchDirectory scratch;
     const auto run = RunPlanner({"-q", "-o", "cut", "--no-svg", "--sample-size", "128x64", "--out", scratch.Path().string()});
@@ -294,7 +307,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, BadInputTest, ::testing::Values(
     BadInput{{"-o", "sub/plan"}, "must be a plain file name"},
     BadInput{{"-j", "0"}, "--jobs: '0' must be from 1"},
     BadInput{{"--picture-max-size", "4"}, "--picture-max-size: '4' must be from 16"},
-    BadInput{{"--progress", "--no-progress"}, "--progress"},
     BadInput{{"-", "@picture.gif"}, "'-' (standard input) can only be planned alone"},
     BadInput{{"--min-distance", "2"}, "has no unit"},
     BadInput{{"--preferred-distance", "3furlongs"}, "unknown unit 'furlongs'"},

@@ -59,8 +59,7 @@ struct Options {
     std::string out = "plan";
     unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
     bool quiet = false;
-    bool progress = false;
-    bool noProgress = false;
+    ProgressChoice progress = ProgressChoice::Automatic;
     bool version = false;
     std::vector<unsigned> logLevels;
 };
@@ -172,9 +171,12 @@ void DefineOutputOptions(CLI::App& app, Options& o) {
     app.add_option("-j,--jobs", o.jobs, "Plates planned at once in a batch (default: the number of cores)")
         ->check(WholeNumber(1, kMaximumJobs))->option_text("N")->group("Output");
     app.add_flag("-q,--quiet", o.quiet, "No progress display and no summary on standard output")->group("Output");
-    auto* progress = app.add_flag("--progress", o.progress, "Show the live progress display even when standard "
-                                  "error is not a terminal")->group("Output");
-    app.add_flag("--no-progress", o.noProgress, "Never show the progress display")->excludes(progress)->group("Output");
+    // Only declared here: CLI11 runs flag callbacks in declaration order, not in the order given, so
+    // ChosenProgress reads the arguments themselves.
+    static const std::string progressHelp = "Show the live progress display even when standard error is not a terminal";
+    static const std::string noProgressHelp = "Never show the progress display";
+    app.add_flag("--progress", progressHelp)->group("Output");
+    app.add_flag("--no-progress", noProgressHelp)->group("Output");
     app.add_option("--log-level", o.logLevels,
                    "Enable the library's diagnostic text on stderr: level 20 (the final terrain), 21 (the "
                    "backtraced path, pixel by pixel) or 30 (the initial and eroded terrain and the erosion "
@@ -198,6 +200,15 @@ public:
 private:
     std::vector<unsigned> levels_;
 };
+
+// The last of --progress and --no-progress given decides.
+ProgressChoice ChosenProgress(const std::vector<std::string>& arguments) {
+    for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
+        if (*argument == "--progress") return ProgressChoice::On;
+        if (*argument == "--no-progress") return ProgressChoice::Off;
+    }
+    return ProgressChoice::Automatic;
+}
 
 bool IsLengthUnit(std::string_view text) {
     constexpr std::array<std::string_view, 6> kUnitNames{"mm", "cm", "in", "pt", "mpt", "px"};
@@ -240,12 +251,6 @@ void CheckOutputNames(const Options& o) {
     }
 }
 
-ProgressChoice ChosenProgress(const Options& o) {
-    if (o.progress) return ProgressChoice::On;
-    if (o.noProgress) return ProgressChoice::Off;
-    return ProgressChoice::Automatic;
-}
-
 bool IsBatch(const std::vector<std::string>& inputs) {
     std::error_code error;
     return inputs.size() > 1 ||
@@ -261,7 +266,7 @@ PlateSource SingleSource(const Options& o, std::istream& in) {
 }
 
 int RunSingle(const Options& o, std::istream& in, std::ostream& out, std::ostream& err, bool errIsTerminal) {
-    const ProgressSettings progress{&err, ChosenProgress(o), o.quiet, errIsTerminal};
+    const ProgressSettings progress{&err, o.progress, o.quiet, errIsTerminal};
     const PlateOutcome outcome = PlanPlate(o.job, SingleSource(o, in), o.out, progress);
     for (const auto& warning : outcome.warnings) err << "zalvo-plan: warning: " << warning << '\n';
     if (outcome.failure != Failure::None) {
@@ -301,6 +306,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::istream& in, 
         RefuseDetachedUnits(arguments);
         std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
         app.parse(reversed);
+        options.progress = ChosenProgress(arguments);
     } catch (const CLI::CallForHelp&) {
         out << app.help();
         return kExitSuccess;
