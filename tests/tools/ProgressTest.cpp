@@ -86,6 +86,16 @@ TEST(ProgressDisplayTest, RedrawsInPlaceAndEndsTheStageWithANewline) {
               "\rzalvo-plan: findShortestPixelPath [########################] 100%    2.5 s\n");
 }
 
+TEST(ProgressDisplayTest, AStageCutShortEndsItsLineSoAnErrorStartsOnItsOwn) {
+    std::ostringstream out;
+    {
+        FakeClock clock;
+        ProgressDisplay display(out, clock.Get());
+        display.StageStarted("findShortestPixelPath", 10);
+    }
+    EXPECT_THAT(out.str(), EndsWith("  0%    0.0 s\n"));
+}
+
 TEST(ProgressDisplayTest, EachStageCountsFromZero) {
     std::ostringstream out;
     FakeClock clock;

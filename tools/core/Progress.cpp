@@ -46,6 +46,10 @@ double ProgressDisplay::SteadySeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+ProgressDisplay::~ProgressDisplay() {
+    if (!stage_.empty()) out_ << '\n' << std::flush;
+}
+
 void ProgressDisplay::StageStarted(const std::string& stage, std::int64_t total) {
     const std::lock_guard lock(mutex_);
     stage_ = stage;

@@ -42,6 +42,10 @@ public:
     static double SteadySeconds();
 
     explicit ProgressDisplay(std::ostream& out, Clock clock = SteadySeconds) : out_(out), clock_(std::move(clock)) {}
+    // Ends a stage cut short by an error, so the error's line starts on a line of its own.
+    ~ProgressDisplay();
+    ProgressDisplay(const ProgressDisplay&) = delete;
+    ProgressDisplay& operator=(const ProgressDisplay&) = delete;
 
     void StageStarted(const std::string& stage, std::int64_t total);
     void Count() { done_.store(done_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed); }
