@@ -7,6 +7,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdlib>
 #include <cstring>
@@ -91,19 +92,21 @@ protected:
         }
     }
 
-    fs::path Screenshot(const fs::path& page) {
+    // Runs Chromium on `page` with `action` (--screenshot=... or --dump-dom);
+    // returns what it wrote on stdout.
+    std::string Browse(const fs::path& page, const std::string& action) {
         const fs::path profile = scratch_.Path() / "profile";
         fs::create_directories(profile);
-        const fs::path shot = scratch_.Path() / "shot.png";
+        const fs::path output = scratch_.Path() / "chromium.out", log = scratch_.Path() / "chromium.log";
         const std::string command =
             "timeout 120 " + kChromium.string() +
             " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run --disable-background-networking"
             " --disable-component-update --disable-sync --user-data-dir=" + profile.string() +
-            " --virtual-time-budget=2000 --window-size=1000,700 --screenshot=" + shot.string() + " file://" +
-            page.string() + " >" + (scratch_.Path() / "chromium.log").string() + " 2>&1";
+            " --virtual-time-budget=2000 --window-size=1000,700 " + action + " file://" + page.string() + " >" +
+            output.string() + " 2>" + log.string();
         const int status = std::system(command.c_str());
-        EXPECT_EQ(status, 0) << ReadText(scratch_.Path() / "chromium.log");
-        return shot;
+        EXPECT_EQ(status, 0) << ReadText(log);
+        return ReadText(output);
     }
 
     ScratchDirectory scratch_;
@@ -113,11 +116,23 @@ TEST_F(BrowserTest, TheScreenshotShowsTheLinesOnAPlateShrunkToFit) {
     const fs::path out = scratch_.Path() / "plan";
     const auto run = RunPlanner({"--sample-size", "2400x1200", "--no-svg", "--no-png", "-q", "--out", out.string()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const fs::path shot = Screenshot(out / "plan.html");
+    const fs::path shot = scratch_.Path() / "shot.png";
+    Browse(out / "plan.html", "--screenshot=" + shot.string());
     ASSERT_TRUE(fs::exists(shot));
     // A three-pixel line across a plate shown at about a third of its size.
     EXPECT_GT(CountColour(shot, ZalvoPlan::CutLineColour()), 1000);
     EXPECT_GT(CountColour(shot, ZalvoPlan::ShadeColour(ZalvoPlan::CellShade::ImpassableContent)), 10000);
+}
+
+// The page's script ran to its end: it filled in the corner list.
+TEST_F(BrowserTest, TheScriptListsEveryCornerOfTheCutLine) {
+    const fs::path out = scratch_.Path() / "plan";
+    const auto run = RunPlanner({"--sample-size", "320x160", "--no-svg", "--no-png", "-q", "--out", out.string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto corners = nlohmann::json::parse(ReadText(out / "plan.json")).at("cutLine").size();
+    const std::string dom = Browse(out / "plan.html", "--dump-dom");
+    EXPECT_THAT(dom, HasSubstr("<span id=\"corner-count\">" + std::to_string(corners) + "</span>"));
+    EXPECT_EQ(Occurrences(dom, "<li title=\"centre the view here\">"), corners);
 }
 
 }  // namespace
