@@ -10,6 +10,8 @@ packages=(
     libcli11-dev nlohmann-json3-dev libpng-dev zlib1g-dev
     clang libclang-rt-14-dev
     python3
+    # The planner's browser test.
+    chromium
     # The Windows DLL: cross compiler, its binutils, GoogleTest's source to
     # build for it, and Wine to run its tests.
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine64

@@ -9,5 +9,5 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    return ZalvoPlan::RunCommandLine(arguments, std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0);
+    return ZalvoPlan::RunCommandLine(arguments, std::cin, std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0);
 }

@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "CutLine.h"
 #include "Report.h"
 #include "ToolTestSupport.h"
 #include "XmlCheck.h"
@@ -86,21 +87,22 @@ TEST(ExamplePlateTest, AClosedPlateIsANormalNoPathResult) {
     EXPECT_EQ(report.at("status"), "no-path");
     EXPECT_TRUE(report.at("foundPath").is_null());
     EXPECT_THAT(report.at("rooms"), IsEmpty());
-    EXPECT_THAT(ScratchDirectory::Entries(scratch.Path()), UnorderedElementsAre("plan.json", "plan.svg", "plan.png"));
+    EXPECT_THAT(ScratchDirectory::Entries(scratch.Path()),
+                UnorderedElementsAre("plan.json", "plan.svg", "plan.png", "plan.html"));
 }
 
 // ----- the sample and the outputs -----
 
-TEST(SampleRunTest, WritesAllThreeFilesAndSaysWhere) {
+TEST(SampleRunTest, WritesEveryOutputAndSaysWhere) {
     ScratchDirectory scratch;
     const auto out = scratch.Path() / "nested" / "plan";
     const auto run = RunPlanner({"--out", out.string()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");  // no progress when stderr is not a terminal
-    for (const char* file : {"plan.json", "plan.svg", "plan.png"}) {
+    for (const char* file : {"plan.json", "plan.svg", "plan.png", "plan.html"}) {
         EXPECT_THAT(run.out, HasSubstr((out / file).string()));
     }
-    EXPECT_THAT(ScratchDirectory::Entries(out), UnorderedElementsAre("plan.json", "plan.svg", "plan.png"));
+    EXPECT_THAT(ScratchDirectory::Entries(out), UnorderedElementsAre("plan.json", "plan.svg", "plan.png", "plan.html"));
     const Json report = Json::parse(ReadText(out / "plan.json"));
     EXPECT_EQ(report.at("status"), "ok");
     EXPECT_EQ(report.at("plate").at("source"), "sample");
@@ -113,7 +115,7 @@ TEST(SampleRunTest, NoPngAndQuiet) {
     const auto run = RunPlanner({"--no-png", "--quiet", "--sample-size", "128x64", "--out", scratch.Path().string()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "");
-    EXPECT_THAT(ScratchDirectory::Entries(scratch.Path()), UnorderedElementsAre("plan.json", "plan.svg"));
+    EXPECT_THAT(ScratchDirectory::Entries(scratch.Path()), UnorderedElementsAre("plan.json", "plan.svg", "plan.html"));
 }
 
 TEST(SampleRunTest, LogLevelsReachTheLibraryForTheRunOnly) {
@@ -135,9 +137,118 @@ TEST(HelpTest, ExplainsEveryOptionAndTheColours) {
                              "--transition-half-width", "--minimum-band", "--sufficient-band", "--split-column",
                              "--row-policy", "--existing-clearance", "--wanted-clearance", "--corner-radius",
                              "--minimum-width", "--line-width", "--log-level", "--resolution", "--out", "--png",
-                             "--quiet", "Colours:", "Exit codes:", "mm, cm, in"}) {
+                             "--quiet", "-q", "--version", "-V", "-o,--name", "--no-svg", "--picture-max-size",
+                             "-j,--jobs", "--progress", "--no-progress", "Colours:", "Exit codes:", "mm, cm, in"}) {
         EXPECT_THAT(run.out, HasSubstr(text));
     }
+}
+
+TEST(HelpTest, SpeaksPlainWordsInsteadOfParserNotation) {
+    const auto run = RunPlanner({"--help"});
+    for (const char* jargon : {"{false}", "=[]", "INT:", "FLOAT", "TEXT", "in [", "..1000000"}) {
+        EXPECT_THAT(run.out, ::testing::Not(HasSubstr(jargon))) << jargon;
+    }
+}
+
+TEST(VersionTest, LongAndShortFormPrintTheVersion) {
+    for (const char* option : {"--version", "-V"}) {
+        const auto run = RunPlanner({option});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.out, std::string("zalvo-plan ") + ZALVO_VERSION + "\n");
+    }
+}
+
+// ----- what the run says and writes -----
+
+TEST(SampleRunTest, TheCutLineListsTheCornersOfTheSparsePathAndTheSummaryCountsThem) {
+    ScratchDirectory scratch;
+    const auto run = RunPlanner({"--out", scratch.Path().string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const Json report = Json::parse(ReadText(scratch.Path() / "plan.json"));
+    std::vector<Zalvo::Pixel> sparse;
+    for (const auto& p : report.at("sparsePath")) sparse.push_back({p.at(0).get<std::int32_t>(), p.at(1).get<std::int32_t>()});
+    Json expected = Json::array();
+    for (const auto& p : ZalvoPlan::RemoveCollinearPoints(sparse)) expected.push_back({p.x, p.y});
+    EXPECT_EQ(report.at("cutLine"), expected);
+    EXPECT_LT(report.at("cutLine").size(), report.at("sparsePath").size());
+    EXPECT_THAT(run.out, HasSubstr("a cut line of " + std::to_string(report.at("cutLine").size()) + " corners through " +
+                                   std::to_string(report.at("rooms").size()) + " rooms"));
+}
+
+TEST(SampleRunTest, ProgressCanBeForcedOnAndOffAndTheLastWordWins) {
+    ScratchDirectory scratch;
+    const std::vector<std::string> plan{"--sample-size", "128x64", "-q", "--out", scratch.Path().string()};
+    const auto with = [&](std::vector<std::string> options) {
+        options.insert(options.end(), plan.begin(), plan.end());
+        return RunPlanner(options);
+    };
+    EXPECT_THAT(with({"--progress"}).err, HasSubstr("\rzalvo-plan: findShortestPixelPath ["));
+    EXPECT_EQ(with({"--progress", "--no-progress"}).err, "");
+    EXPECT_THAT(with({"--no-progress", "--progress"}).err, HasSubstr("zalvo-plan: renderPng done"));
+    EXPECT_EQ(with({}).err, "");  // standard error is no terminal here
+}
+
+TEST(SampleRunTest, ShortQuietNameAndNoSvg) {
+    ScratchDirectory scratch;
+    const auto run = RunPlanner({"-q", "-o", "cut", "--no-svg", "--sample-size", "128x64", "--out", scratch.Path().string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_THAT(ScratchDirectory::Entries(scratch.Path()), UnorderedElementsAre("cut.json", "cut.png", "cut.html"));
+}
+
+TEST(SampleRunTest, APreferredDistanceBelowTheMinimumWarnsOnStderrAndInTheReport) {
+    ScratchDirectory scratch;
+    const auto run = RunPlanner({"--min-distance", "1mm", "--preferred-distance", "0.5mm", "--sample-size", "128x64",
+                                 "--out", scratch.Path().string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_THAT(run.err, ::testing::StartsWith("zalvo-plan: warning: --preferred-distance 0.5mm is less than "
+                                               "--min-distance 1mm"));
+    const Json report = Json::parse(ReadText(scratch.Path() / "plan.json"));
+    ASSERT_EQ(report.at("warnings").size(), 1u);
+    EXPECT_THAT(report.at("warnings").at(0).get<std::string>(), HasSubstr("no cost ramp"));
+}
+
+TEST(SampleRunTest, NoPixelsOfDistanceIsWrittenAsZero) {
+    ScratchDirectory scratch;
+    const auto run = RunPlanner({"--min-distance", "0px", "--preferred-distance", "0px", "--sample-size", "128x64",
+                                 "--out", scratch.Path().string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const Json report = Json::parse(ReadText(scratch.Path() / "plan.json"));
+    EXPECT_EQ(report.at("parameters").at("minimumDistance").at("milliPoints"), 0.0);
+    EXPECT_EQ(report.at("parameters").at("preferredDistance").at("milliPoints"), 0.0);
+}
+
+TEST(SampleRunTest, AOneColumnPlateIsNoPathWithAReason) {
+    ScratchDirectory scratch;
+    const auto image = scratch.Write("column.pbm", std::string("P1\n1 6\n0 0 0 0 0 0\n"));
+    const auto out = scratch.Path() / "out";
+    const auto run = RunPlanner({image.string(), "--min-distance", "0px", "--preferred-distance", "0px", "--out", out.string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("no-path: the plate is 1 column wide"));
+    const Json report = Json::parse(ReadText(out / "plan.json"));
+    EXPECT_EQ(report.at("status"), "no-path");
+    EXPECT_THAT(report.at("reason").get<std::string>(), HasSubstr("at least 2"));
+    EXPECT_THAT(report.at("cutLine"), IsEmpty());
+}
+
+TEST(SampleRunTest, ADashReadsTheImageFromStandardInput) {
+    ScratchDirectory scratch;
+    const std::string closed = ReadText(kExamples / "closed.pbm");
+    const auto run = RunPlanner({"-", "--resolution", "72", "--min-distance", "1pt", "--preferred-distance", "3pt", "--out",
+                                 scratch.Path().string()}, closed);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const Json report = Json::parse(ReadText(scratch.Path() / "plan.json"));
+    EXPECT_EQ(report.at("plate").at("source"), "-");
+    EXPECT_EQ(report.at("plate").at("columns"), 48);
+    EXPECT_EQ(report.at("status"), "no-path");
+}
+
+TEST(SampleRunTest, AnEmptyStandardInputIsBadInput) {
+    ScratchDirectory scratch;
+    const auto run = RunPlanner({"-", "--out", (scratch.Path() / "out").string()}, "");
+    EXPECT_EQ(run.exitCode, ZalvoPlan::kExitBadInput);
+    EXPECT_THAT(run.err, HasSubstr("standard input: the file is empty"));
+    EXPECT_FALSE(std::filesystem::exists(scratch.Path() / "out"));
 }
 
 // ----- bad input: one line naming the problem, nothing written -----
@@ -186,7 +297,17 @@ INSTANTIATE_TEST_SUITE_P(Cases, BadInputTest, ::testing::Values(
     BadInput{{"@picture.gif"}, "unsupported image format"},
     BadInput{{"--resolution", "0"}, "--resolution"},
     BadInput{{"--resolution", "-72"}, "--resolution"},
-    BadInput{{"@absurd.png"}, "give the resolution with --resolution"},
+    BadInput{{"@absurd.png"}, "declares 1 pixel per metre (0.0254 pixels per inch), which cannot be right"},
+    BadInput{{"--min-distance", "2", "mm"}, "--min-distance '2' lacks its unit: write it as '2mm'"},
+    BadInput{{"--preferred-distance=1.5", "mm"}, "--preferred-distance '1.5' lacks its unit"},
+    BadInput{{"--resolution", "abc"}, "--resolution: 'abc' is not a number"},
+    BadInput{{"--clearance", "2.5"}, "--clearance: '2.5' is not a whole number"},
+    BadInput{{"--clearance", "2000000"}, "'2000000' must be from 0 to 1000000"},
+    BadInput{{"--penalty-weight", "heavy"}, "'heavy' is not a number"},
+    BadInput{{"-o", "sub/plan"}, "must be a plain file name"},
+    BadInput{{"-j", "0"}, "--jobs: '0' must be from 1"},
+    BadInput{{"--picture-max-size", "4"}, "--picture-max-size: '4' must be from 16"},
+    BadInput{{"-", "@picture.gif"}, "'-' (standard input) can only be planned alone"},
     BadInput{{"--min-distance", "2"}, "has no unit"},
     BadInput{{"--preferred-distance", "3furlongs"}, "unknown unit 'furlongs'"},
     BadInput{{"--min-distance", "-1mm"}, "finite length of 0 or more"},
@@ -203,6 +324,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, BadInputTest, ::testing::Values(
     BadInput{{"--log-level", "25"}, "--log-level"},
     BadInput{{"--frobnicate"}, "--frobnicate"}));
 
+TEST(OutputFailureTest, AnEmptyOutputFolderIsBadInput) {
+    const auto run = RunPlanner({"--sample-size", "64x32", "--out", ""});
+    EXPECT_EQ(run.exitCode, ZalvoPlan::kExitBadInput);
+    EXPECT_THAT(run.err, HasSubstr("--out needs a folder name"));
+}
+
 TEST(OutputFailureTest, AnOutputPathThatIsAFileFailsWithCodeThree) {
     ScratchDirectory scratch;
     const auto file = scratch.Write("occupied", std::string("keep me"));
@@ -210,17 +337,6 @@ TEST(OutputFailureTest, AnOutputPathThatIsAFileFailsWithCodeThree) {
     EXPECT_EQ(run.exitCode, ZalvoPlan::kExitOutputFailed);
     EXPECT_THAT(run.err, HasSubstr("cannot create the output directory"));
     EXPECT_EQ(ReadText(file), "keep me");
-}
-
-TEST(OutputFailureTest, AFailedRenameLeavesNoTemporaryFiles) {
-    ScratchDirectory scratch;
-    std::filesystem::create_directories(scratch.Path() / "plan.png" / "occupied");
-    const auto run = RunPlanner({"--sample-size", "64x32", "--out", scratch.Path().string()});
-    EXPECT_EQ(run.exitCode, ZalvoPlan::kExitOutputFailed);
-    EXPECT_THAT(run.err, HasSubstr("plan.png"));
-    for (const auto& name : ScratchDirectory::Entries(scratch.Path())) {
-        EXPECT_THAT(name, ::testing::Not(HasSubstr(".tmp-")));
-    }
 }
 
 }  // namespace

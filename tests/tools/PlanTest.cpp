@@ -1,3 +1,4 @@
+#include "BitmapFont.h"
 #include "Picture.h"
 #include "Pipeline.h"
 #include "SamplePlate.h"
@@ -10,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <tuple>
+#include <string>
 #include <cstring>
 
 namespace ZalvoPlan {
@@ -94,26 +98,149 @@ TEST_F(SamplePlanTest, TheSvgIsWellFormedAndRepeatsTheOverlayAcrossTheSeam) {
     EXPECT_THAT(svg, HasSubstr(HexColour(ShadeColour(CellShade::Corridor))));
 }
 
-TEST_F(SamplePlanTest, ThePngDecodesToTheScaledPlateWithTheLineOnIt) {
-    const auto bytes = RenderPng(*image_, *result_);
+struct DecodedPng {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::vector<std::uint8_t> rgb;
+
+    Colour At(std::uint32_t x, std::uint32_t y) const {
+        const std::size_t at = (static_cast<std::size_t>(y) * width + x) * 3;
+        return {rgb[at], rgb[at + 1], rgb[at + 2]};
+    }
+};
+
+DecodedPng DecodeRgb(const std::vector<std::uint8_t>& bytes) {
     png_image png;
     std::memset(&png, 0, sizeof png);
     png.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_memory(&png, bytes.data(), bytes.size()));
+    DecodedPng decoded;
+    if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) return decoded;
     png.format = PNG_FORMAT_RGB;
-    std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(png));
-    ASSERT_TRUE(png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr));
+    decoded.rgb.resize(PNG_IMAGE_SIZE(png));
+    if (!png_image_finish_read(&png, nullptr, decoded.rgb.data(), 0, nullptr)) return decoded;
+    decoded.width = png.width;
+    decoded.height = png.height;
+    return decoded;
+}
+
+std::int32_t WrapRow(std::int32_t row, std::int32_t rows) { return ((row % rows) + rows) % rows; }
+
+TEST_F(SamplePlanTest, ThePngDecodesToTheScaledPlateWithTheLineOnIt) {
+    const DecodedPng png = DecodeRgb(RenderPng(*image_, *result_));
     const auto scale = static_cast<std::uint32_t>(DisplayScale(image_->columns));
-    EXPECT_EQ(png.width, 640u * scale);
-    EXPECT_EQ(png.height, 320u * scale);
-    // The sparse line's red is drawn through the centre of its first corner.
-    const auto corner = result_->sparsePath.front();
-    const auto x = static_cast<std::size_t>(corner.x) * scale + scale / 2;
-    const auto rows = static_cast<std::int64_t>(image_->rows);
-    const auto y = static_cast<std::size_t>(((corner.y % rows) + rows) % rows) * scale + scale / 2;
-    const auto at = (y * png.width + x) * 3;
-    EXPECT_EQ(pixels[at], 0xd6);
-    EXPECT_EQ(pixels[at + 1], 0x27);
+    ASSERT_EQ(png.width, 640u * scale);
+    EXPECT_GT(png.height, 320u * scale);  // the legend lies below the plate
+    // The cut line's red is drawn through the centre of its first corner.
+    const auto corner = result_->cutLine.front();
+    const auto y = static_cast<std::uint32_t>(WrapRow(corner.y, image_->rows)) * scale + scale / 2;
+    EXPECT_EQ(png.At(static_cast<std::uint32_t>(corner.x) * scale + scale / 2, y), CutLineColour());
+}
+
+TEST_F(SamplePlanTest, TheCorridorIsDrawnAboveTheLine) {
+    const DecodedPng png = DecodeRgb(RenderPng(*image_, *result_));
+    const auto scale = static_cast<std::uint32_t>(DisplayScale(image_->columns));
+    int corridorCellsOnTheLine = 0;
+    for (const auto& p : result_->Taken().pixels) {
+        if (!Zalvo::IsCorridor(Zalvo::GetHeight(result_->terrain, p))) continue;
+        ++corridorCellsOnTheLine;
+        const auto y = static_cast<std::uint32_t>(WrapRow(p.y, image_->rows)) * scale + scale / 2;
+        EXPECT_EQ(png.At(static_cast<std::uint32_t>(p.x) * scale + scale / 2, y), ShadeColour(CellShade::Corridor));
+    }
+    EXPECT_GT(corridorCellsOnTheLine, 0);
+    const std::string svg = RenderSvg(*image_, *result_);
+    EXPECT_GT(svg.find("<g id=\"corridor\""), svg.rfind("<use "));
+}
+
+// rsvg ignores non-scaling strokes, so the SVG's widths are in plate units
+// that come out as wide as the PNG's brush.
+TEST_F(SamplePlanTest, TheCutLineIsEquallyWideInTheSvgAndThePng) {
+    const std::string svg = RenderSvg(*image_, *result_);
+    EXPECT_THAT(svg, ::testing::Not(HasSubstr("non-scaling-stroke")));
+    const double scale = PictureScale(image_->columns, image_->rows, 0);
+    const auto widthAt = svg.find("stroke-width=\"", svg.find("<polyline id=\"corners\""));
+    ASSERT_NE(widthAt, std::string::npos);
+    const double svgWidth = std::stod(svg.substr(widthAt + 14)) * scale;
+    const auto expected = LineWidthsAt(scale).cut;
+    EXPECT_DOUBLE_EQ(svgWidth, static_cast<double>(expected));
+
+    // In the PNG: the red run across the middle of the longest horizontal piece.
+    const DecodedPng png = DecodeRgb(RenderPng(*image_, *result_));
+    const auto& cut = result_->cutLine;
+    std::size_t longest = 0;
+    for (std::size_t i = 1; i < cut.size(); ++i) {
+        if (cut[i].y == cut[i - 1].y && cut[i].x - cut[i - 1].x > cut[longest + 1].x - cut[longest].x) longest = i - 1;
+    }
+    ASSERT_EQ(cut[longest].y, cut[longest + 1].y);
+    const auto x = static_cast<std::uint32_t>((cut[longest].x + cut[longest + 1].x) / 2 * scale + scale / 2);
+    std::int64_t red = 0;
+    for (std::uint32_t y = 0; y < png.height; ++y) red += png.At(x, y) == CutLineColour();
+    EXPECT_EQ(red, expected);
+}
+
+TEST_F(SamplePlanTest, TheSvgCarriesALegendOfEveryColour) {
+    const std::string svg = RenderSvg(*image_, *result_);
+    ASSERT_FALSE(Legend().empty());
+    for (const auto& entry : Legend()) {
+        EXPECT_THAT(svg, HasSubstr(entry.meaning));
+        EXPECT_THAT(svg, HasSubstr("fill=\"" + HexColour(entry.colour) + "\""));
+    }
+}
+
+TEST_F(SamplePlanTest, ThePngCarriesTheLegendBelowThePlate) {
+    const DecodedPng png = DecodeRgb(RenderPng(*image_, *result_));
+    const auto plateHeight = static_cast<std::uint32_t>(image_->rows * DisplayScale(image_->columns));
+    ASSERT_GT(png.height, plateHeight);
+    std::map<std::tuple<int, int, int>, int> counts;
+    for (std::uint32_t y = plateHeight; y < png.height; ++y) {
+        for (std::uint32_t x = 0; x < png.width; ++x) {
+            const Colour c = png.At(x, y);
+            ++counts[{c.red, c.green, c.blue}];
+        }
+    }
+    constexpr int kSwatchInside = 12 * 12;
+    for (const auto& entry : Legend()) {
+        EXPECT_GE((counts[{entry.colour.red, entry.colour.green, entry.colour.blue}]), kSwatchInside) << entry.meaning;
+    }
+    // The words are written in the content's dark grey, beyond its own swatch.
+    const Colour dark = ShadeColour(CellShade::ImpassableContent);
+    EXPECT_GT((counts[{dark.red, dark.green, dark.blue}]), kSwatchInside + 500);
+}
+
+TEST(BitmapFontTest, EveryCharacterOfTheLegendHasAGlyph) {
+    for (const auto& entry : Legend()) {
+        for (const char* c = entry.meaning; *c != '\0'; ++c) {
+            if (*c == ' ') continue;
+            const GlyphRows* glyph = FindGlyph(*c);
+            ASSERT_NE(glyph, nullptr) << "'" << *c << "' in " << entry.meaning;
+            EXPECT_TRUE(std::any_of(glyph->begin(), glyph->end(), [](std::uint8_t row) { return row != 0; })) << *c;
+        }
+    }
+    EXPECT_EQ(FindGlyph('#'), nullptr);
+}
+
+TEST_F(SamplePlanTest, AMaximumSizeScalesBothPicturesDown) {
+    const DecodedPng png = DecodeRgb(RenderPng(*image_, *result_, 300));
+    EXPECT_EQ(png.width, 300u);
+    EXPECT_GT(png.height, 150u);  // the plate, then the legend
+    EXPECT_THAT(RenderSvg(*image_, *result_, 300), HasSubstr("<svg id=\"plate\" width=\"300\" height=\"150\""));
+    // The line survives the reduction.
+    std::int64_t red = 0;
+    for (std::uint32_t y = 0; y < 150u; ++y) {
+        for (std::uint32_t x = 0; x < png.width; ++x) red += png.At(x, y) == CutLineColour();
+    }
+    EXPECT_GT(red, 300);
+}
+
+TEST(PictureScaleTest, EnlargesSmallPlatesAndHonoursTheMaximum) {
+    EXPECT_EQ(PictureScale(100, 50, 0), 8.0);       // at most eightfold
+    EXPECT_EQ(PictureScale(600, 300, 0), 2.0);      // about 1200 across
+    EXPECT_EQ(PictureScale(600, 300, 600), 1.0);
+    EXPECT_EQ(PictureScale(12000, 6000, 1200), 0.1);
+    EXPECT_EQ(PictureScale(100, 4000, 400), 0.1);   // the longer side decides
+    EXPECT_EQ(PictureScale(600, 300, 5000), 2.0);   // never enlarged beyond the usual
+    EXPECT_EQ(LineWidthsAt(0.1).dense, 1);          // never thinner than a pixel
+    EXPECT_EQ(LineWidthsAt(8.0).dense, 3);
+    EXPECT_EQ(LineWidthsAt(8.0).cut, 4);
 }
 
 TEST(SamplePlateTest, KeepsItsFeaturesAtAnySize) {

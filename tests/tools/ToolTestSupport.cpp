@@ -64,9 +64,10 @@ std::string ReadText(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-CommandResult RunPlanner(const std::vector<std::string>& arguments) {
+CommandResult RunPlanner(const std::vector<std::string>& arguments, const std::string& standardInput) {
+    std::istringstream in(standardInput);
     std::ostringstream out, err;
-    const int code = ZalvoPlan::RunCommandLine(arguments, out, err, false);
+    const int code = ZalvoPlan::RunCommandLine(arguments, in, out, err, false);
     return {code, out.str(), err.str()};
 }
 

@@ -35,8 +35,9 @@ struct CommandResult {
     std::string err;
 };
 
-// Runs zalvo-plan with `arguments`, stderr taken as not a terminal.
-CommandResult RunPlanner(const std::vector<std::string>& arguments);
+// Runs zalvo-plan with `arguments`, stderr taken as not a terminal, and
+// `standardInput` as what standard input holds.
+CommandResult RunPlanner(const std::vector<std::string>& arguments, const std::string& standardInput = "");
 
 // A PNG file built chunk by chunk, so tests can add a pHYs chunk or break it.
 struct PngBuilder {

@@ -47,6 +47,14 @@ TEST(PixelLengthTest, ExactAtSeventyTwoPixelsPerInch) {
     }
 }
 
+// The search for the largest value that converts back to no more pixels would
+// otherwise end on a subnormal number for 0px.
+TEST(PixelLengthTest, NoPixelsAreExactlyZeroAtAnyResolution) {
+    for (double resolution : {0.1, 72.0, 300.0, 1'000'000.0}) {
+        EXPECT_EQ(ToMilliPoints({0.0, LengthUnit::Pixel}, resolution), 0.0) << resolution;
+    }
+}
+
 class BadLengthTest : public ::testing::TestWithParam<std::tuple<std::string, std::string>> {};
 
 TEST_P(BadLengthTest, NamesTheOptionAndTheProblem) {

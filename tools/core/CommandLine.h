@@ -1,6 +1,7 @@
 // The zalvo-plan command: options, validation, the run and its outputs.
 #pragma once
 
+#include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,10 +14,11 @@ inline constexpr int kExitPlanFailed = 1;   // the planning itself failed (e.g. 
 inline constexpr int kExitBadInput = 2;     // bad command line, image or parameter
 inline constexpr int kExitOutputFailed = 3; // the outputs could not be written
 
-// Runs zalvo-plan with `arguments` (without the program name). Normal output
-// goes to `out`, errors (one line each) and progress to `err`; progress only
-// when `errIsTerminal`. Returns the exit code.
-int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+// Runs zalvo-plan with `arguments` (without the program name). The image '-'
+// is read from `in`. Normal output goes to `out`, errors and warnings (one
+// line each) and progress to `err`; progress by default only when
+// `errIsTerminal`. Returns the exit code.
+int RunCommandLine(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out, std::ostream& err,
                    bool errIsTerminal);
 
 }  // namespace ZalvoPlan

@@ -179,6 +179,12 @@ PlateImage DecodeNetpbm(const std::vector<std::uint8_t>& bytes, const std::strin
 }
 
 std::optional<double> PngResolution(const std::vector<std::uint8_t>& bytes) {
+    const auto perMetre = PngPixelsPerMetre(bytes);
+    if (!perMetre) return std::nullopt;
+    return std::round(*perMetre * 0.0254 * 10.0) / 10.0;
+}
+
+std::optional<std::uint32_t> PngPixelsPerMetre(const std::vector<std::uint8_t>& bytes) {
     // Chunks: length, type, data, CRC. pHYs must come before the image data.
     std::size_t at = kPngSignature.size();
     while (at + 8 <= bytes.size()) {
@@ -191,7 +197,7 @@ std::optional<double> PngResolution(const std::vector<std::uint8_t>& bytes) {
             const std::uint32_t perMetre = ReadBigEndian32(bytes, data);
             const bool metre = bytes[data + 8] == 1;
             if (!metre || perMetre == 0) return std::nullopt;
-            return std::round(perMetre * 0.0254 * 10.0) / 10.0;
+            return perMetre;
         }
         at = data + length + 4;
     }
@@ -226,6 +232,7 @@ PlateImage DecodePng(const std::vector<std::uint8_t>& bytes, const std::string& 
         image.classes[i] = ClassifyColour(pixels[3 * i], pixels[3 * i + 1], pixels[3 * i + 2]);
     }
     image.resolution = PngResolution(bytes);
+    image.declaredPixelsPerMetre = PngPixelsPerMetre(bytes);
     return image;
 }
 

@@ -27,5 +27,7 @@ PlateImage DecodePng(const std::vector<std::uint8_t>& bytes, const std::string& 
 // rounded to a tenth (300 dpi is stored as 11811 per metre); none when the chunk is absent, its unit is not the
 // metre, or its density is 0.
 std::optional<double> PngResolution(const std::vector<std::uint8_t>& bytes);
+// The figure behind it: the pHYs chunk's horizontal pixels per metre.
+std::optional<std::uint32_t> PngPixelsPerMetre(const std::vector<std::uint8_t>& bytes);
 
 }  // namespace ZalvoPlan

@@ -1,6 +1,7 @@
-// Writing the outputs so that a failed run leaves nothing half-written: each
-// file goes to a temporary name in the output directory first, and only when
-// every file is complete are they renamed into place.
+// Writing the outputs all or nothing: a failed run leaves the earlier outputs
+// as they were, never a mix of old and new files. Everything is written into a
+// staging folder beside the outputs first and moved into place only once every
+// file is complete; a failed move puts the replaced files back.
 #pragma once
 
 #include <filesystem>
@@ -20,10 +21,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Creates `directory` if needed, writes every file under a temporary name,
-// then renames them all. On failure removes the temporaries and throws
-// OutputError naming the file: no final name ever holds a partial file.
-// Returns the final paths.
+// Creates `directory` if needed, writes every file into a staging folder in it,
+// then moves them all into place. Refuses, before writing anything, to
+// replace anything but a regular file. On failure restores what was there,
+// removes the staging folder and throws OutputError naming the file. Returns
+// the final paths.
 std::vector<std::filesystem::path> WriteOutputFiles(const std::filesystem::path& directory,
                                                     const std::vector<OutputFile>& files);
 

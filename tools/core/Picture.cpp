@@ -1,25 +1,38 @@
 #include "Picture.h"
 
+#include "BitmapFont.h"
 #include "PlateImage.h"
-
-#include <png.h>
+#include "PngEncoding.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <optional>
-#include <stdexcept>
 #include <variant>
 
 namespace ZalvoPlan {
 namespace {
 
+constexpr Colour kFoundColour{0x8a, 0x8a, 0xd0};
 constexpr Colour kPathColour{0x1f, 0x5f, 0xd6};
 constexpr Colour kHorizontalRoomColour{0x0b, 0x8a, 0x8a};
 constexpr Colour kVerticalRoomColour{0xe0, 0x7b, 0x00};
 constexpr Colour kSparseColour{0xd6, 0x27, 0x28};
+
+// Small plates are enlarged to about this many picture pixels across.
+constexpr std::int32_t kEnlargedWidth = 1200;
+constexpr std::int32_t kLargestEnlargement = 8;
+
+// The legend below the SVG's plate: one row of entries per this many pixels
+// of width, each entry a swatch and its words.
+constexpr std::int64_t kLegendEntryWidth = 230;
+constexpr std::int64_t kLegendRowHeight = 22;
+constexpr std::int64_t kLegendMargin = 8;
+constexpr std::int64_t kSwatchSize = 14;
+constexpr std::int64_t kWordsIndent = kSwatchSize + 6;
+// The PNG's words: the font's glyphs one pixel apart, set on the swatch's middle.
+constexpr std::int64_t kGlyphAdvance = kGlyphWidth + 1;
+constexpr std::int64_t kGlyphTop = (kSwatchSize - kGlyphHeight) / 2;
 
 // The raster is an indexed image: the cell shades first, then the overlays.
 enum class Ink : std::uint8_t {
@@ -70,6 +83,14 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
+CellShade ShadeAt(const PlateImage& image, const Zalvo::Terrain& terrain, std::int32_t x, std::int32_t y) {
+    return ShadeOf(image.At(x, y), terrain[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)]);
+}
+
+std::int64_t PictureLength(std::int32_t cells, double scale) {
+    return std::max<std::int64_t>(1, std::llround(cells * scale));
+}
+
 // ----- SVG -----
 
 void AppendNumber(std::string& out, std::int64_t value) {
@@ -78,18 +99,23 @@ void AppendNumber(std::string& out, std::int64_t value) {
     out.append(buffer.data(), static_cast<std::size_t>(length));
 }
 
-// One path per shade, made of one-row rectangles over runs of equal shade.
-void AppendTerrain(std::string& out, const PlateImage& image, const Zalvo::Terrain& terrain) {
-    std::array<std::string, static_cast<std::size_t>(CellShade::Count)> runs;
+void AppendDecimal(std::string& out, double value) {
+    std::array<char, 32> buffer{};
+    const int length = std::snprintf(buffer.data(), buffer.size(), "%.6g", value);
+    out.append(buffer.data(), static_cast<std::size_t>(length));
+}
+
+// Per shade, one path of one-row rectangles over runs of equal shade.
+using ShadeRuns = std::array<std::string, static_cast<std::size_t>(CellShade::Count)>;
+
+ShadeRuns TerrainRuns(const PlateImage& image, const Zalvo::Terrain& terrain) {
+    ShadeRuns runs;
     for (std::int32_t y = 0; y < image.rows; ++y) {
         std::int32_t x = 0;
         while (x < image.columns) {
-            const auto shadeAt = [&](std::int32_t column) {
-                return ShadeOf(image.At(column, y), terrain[static_cast<std::size_t>(column)][static_cast<std::size_t>(y)]);
-            };
-            const CellShade shade = shadeAt(x);
+            const CellShade shade = ShadeAt(image, terrain, x, y);
             std::int32_t end = x + 1;
-            while (end < image.columns && shadeAt(end) == shade) ++end;
+            while (end < image.columns && ShadeAt(image, terrain, end, y) == shade) ++end;
             if (shade != CellShade::Free) {
                 std::string& d = runs[static_cast<std::size_t>(shade)];
                 d += 'M'; AppendNumber(d, x); d += ' '; AppendNumber(d, y);
@@ -98,12 +124,12 @@ void AppendTerrain(std::string& out, const PlateImage& image, const Zalvo::Terra
             x = end;
         }
     }
-    out += "<g id=\"terrain\" shape-rendering=\"crispEdges\">\n";
-    for (std::size_t shade = 0; shade < runs.size(); ++shade) {
-        if (runs[shade].empty()) continue;
-        out += "<path fill=\"" + HexColour(ShadeColour(static_cast<CellShade>(shade))) + "\" d=\"" + runs[shade] + "\"/>\n";
-    }
-    out += "</g>\n";
+    return runs;
+}
+
+std::string ShadePath(const ShadeRuns& runs, CellShade shade) {
+    const std::string& d = runs[static_cast<std::size_t>(shade)];
+    return d.empty() ? std::string() : "<path fill=\"" + HexColour(ShadeColour(shade)) + "\" d=\"" + d + "\"/>\n";
 }
 
 std::string Points(const std::vector<Zalvo::Pixel>& pixels) {
@@ -115,24 +141,26 @@ std::string Points(const std::vector<Zalvo::Pixel>& pixels) {
     return points;
 }
 
-std::string Polyline(const std::vector<Zalvo::Pixel>& pixels, Colour colour, double width, const char* id) {
-    char attributes[160];
-    std::snprintf(attributes, sizeof attributes,
-                  "<polyline id=\"%s\" fill=\"none\" stroke=\"%s\" stroke-width=\"%.1f\" stroke-linejoin=\"round\" "
-                  "vector-effect=\"non-scaling-stroke\" points=\"",
-                  id, HexColour(colour).c_str(), width);
-    return std::string(attributes) + Points(pixels) + "\"/>\n";
+// `width` in picture pixels, written in plate units so that every renderer
+// draws it that wide.
+std::string Polyline(const std::vector<Zalvo::Pixel>& pixels, Colour colour, std::int64_t width, double scale,
+                     const char* id) {
+    std::string out = std::string("<polyline id=\"") + id + "\" fill=\"none\" stroke=\"" + HexColour(colour) +
+                      "\" stroke-width=\"";
+    AppendDecimal(out, static_cast<double>(width) / scale);
+    return out + "\" stroke-linejoin=\"round\" points=\"" + Points(pixels) + "\"/>\n";
 }
 
-std::string Rectangles(const std::vector<RoomOutline>& outlines) {
-    std::string out = "<g id=\"rooms\" fill=\"none\" stroke-width=\"1\">\n";
+std::string Rectangles(const std::vector<RoomOutline>& outlines, double scale) {
+    std::string out = "<g id=\"rooms\" fill=\"none\" stroke-width=\"";
+    AppendDecimal(out, 1.0 / scale);
+    out += "\">\n";
     for (const auto& o : outlines) {
         out += "<rect x=\"";
         AppendNumber(out, o.minColumn); out += "\" y=\""; AppendNumber(out, o.minRow);
         out += "\" width=\""; AppendNumber(out, std::int64_t{o.maxColumn} - o.minColumn + 1);
         out += "\" height=\""; AppendNumber(out, std::int64_t{o.maxRow} - o.minRow + 1);
-        out += "\" stroke=\"" + HexColour(InkColour(static_cast<std::size_t>(o.ink))) +
-               "\" vector-effect=\"non-scaling-stroke\"/>\n";
+        out += "\" stroke=\"" + HexColour(InkColour(static_cast<std::size_t>(o.ink))) + "\"/>\n";
     }
     return out + "</g>\n";
 }
@@ -147,22 +175,53 @@ std::pair<std::int64_t, std::int64_t> CopyRange(const PlanResult& result, const 
         high = std::max(high, FloorDiv(row, rows));
     };
     for (const auto& p : DensePath(result)) include(p.y);
-    for (const auto& p : result.sparsePath) include(p.y);
+    for (const auto& p : result.cutLine) include(p.y);
     for (const auto& o : outlines) { include(o.minRow); include(o.maxRow); }
     return {low, high};
 }
 
+std::int64_t LegendHeight(std::int64_t width) {
+    const auto perRow = std::max<std::int64_t>(1, width / kLegendEntryWidth);
+    const auto count = static_cast<std::int64_t>(Legend().size());
+    return (count + perRow - 1) / perRow * kLegendRowHeight + 2 * kLegendMargin;
+}
+
+// Where the legend's entry `index` starts, its swatch's top left corner,
+// measured from the legend's own top left corner.
+std::pair<std::int64_t, std::int64_t> LegendEntryAt(std::size_t index, std::int64_t width) {
+    const auto perRow = std::max<std::int64_t>(1, width / kLegendEntryWidth);
+    const auto i = static_cast<std::int64_t>(index);
+    return {kLegendMargin + i % perRow * kLegendEntryWidth, kLegendMargin + i / perRow * kLegendRowHeight};
+}
+
+std::string LegendSvg(std::int64_t width, std::int64_t top) {
+    std::string out = "<g id=\"legend\" font-family=\"sans-serif\" font-size=\"12\" fill=\"#202020\">\n";
+    for (std::size_t i = 0; i < Legend().size(); ++i) {
+        const auto [x, entryTop] = LegendEntryAt(i, width);
+        const std::int64_t y = top + entryTop;
+        out += "<rect x=\""; AppendNumber(out, x); out += "\" y=\""; AppendNumber(out, y);
+        out += "\" width=\""; AppendNumber(out, kSwatchSize); out += "\" height=\""; AppendNumber(out, kSwatchSize);
+        out += "\" fill=\"" + HexColour(Legend()[i].colour) + "\" stroke=\"#808080\"/>";
+        out += "<text x=\""; AppendNumber(out, x + kWordsIndent); out += "\" y=\"";
+        AppendNumber(out, y + kSwatchSize - 2); out += "\">" + std::string(Legend()[i].meaning) + "</text>\n";
+    }
+    return out + "</g>\n";
+}
+
 // ----- PNG -----
 
+// A picture of `scale` pixels per plate pixel, any positive scale: cells
+// smaller than a picture pixel still cover one, the last drawn wins.
 class Raster {
 public:
-    Raster(std::int32_t columns, std::int32_t rows, std::int32_t scale)
-        : width_(std::int64_t{columns} * scale), height_(std::int64_t{rows} * scale), scale_(scale),
-          pixels_(static_cast<std::size_t>(width_ * height_), static_cast<std::uint8_t>(CellShade::Free)) {}
+    Raster(std::int32_t columns, std::int32_t rows, double scale)
+        : width_(PictureLength(columns, scale)), height_(PictureLength(rows, scale)), scale_(scale),
+          legendHeight_(LegendHeight(width_)),
+          pixels_(static_cast<std::size_t>(width_ * (height_ + legendHeight_)), static_cast<std::uint8_t>(CellShade::Free)) {}
 
     void FillCell(std::int32_t x, std::int32_t y, CellShade shade) {
-        for (std::int64_t dy = 0; dy < scale_; ++dy) {
-            for (std::int64_t dx = 0; dx < scale_; ++dx) Put(x * scale_ + dx, y * scale_ + dy, static_cast<std::uint8_t>(shade));
+        for (std::int64_t py = CellStart(y); py < CellEnd(y); ++py) {
+            for (std::int64_t px = CellStart(x); px < CellEnd(x); ++px) Put(px, py, static_cast<std::uint8_t>(shade));
         }
     }
 
@@ -174,8 +233,8 @@ public:
 
     // The outline of a box of plate pixels, one picture pixel wide.
     void Outline(const RoomOutline& o) {
-        const std::int64_t x0 = o.minColumn * scale_, x1 = (std::int64_t{o.maxColumn} + 1) * scale_ - 1;
-        const std::int64_t y0 = o.minRow * scale_, y1 = (std::int64_t{o.maxRow} + 1) * scale_ - 1;
+        const std::int64_t x0 = CellStart(o.minColumn), x1 = CellEnd(o.maxColumn) - 1;
+        const std::int64_t y0 = CellStart(o.minRow), y1 = CellEnd(o.maxRow) - 1;
         const auto ink = static_cast<std::uint8_t>(o.ink);
         Segment(x0, y0, x1, y0, 1, ink);
         Segment(x1, y0, x1, y1, 1, ink);
@@ -183,32 +242,64 @@ public:
         Segment(x0, y1, x0, y0, 1, ink);
     }
 
+    // The legend in the band below the plate: the same entries, at the same
+    // places, as the SVG's.
+    void DrawLegend() {
+        for (std::size_t i = 0; i < Legend().size(); ++i) {
+            const auto [x, y] = LegendEntryAt(i, width_);
+            FillLegend(x, y, kSwatchSize, kSwatchSize, InkOf(ShadeColour(CellShade::CrossableContent)));
+            FillLegend(x + 1, y + 1, kSwatchSize - 2, kSwatchSize - 2, InkOf(Legend()[i].colour));
+            Words(Legend()[i].meaning, x + kWordsIndent, y + kGlyphTop);
+        }
+    }
+
     std::vector<std::uint8_t> EncodePng() const {
-        png_image png;
-        std::memset(&png, 0, sizeof png);
-        png.version = PNG_IMAGE_VERSION;
-        png.width = static_cast<png_uint_32>(width_);
-        png.height = static_cast<png_uint_32>(height_);
-        png.format = PNG_FORMAT_RGB | PNG_FORMAT_FLAG_COLORMAP;
-        std::vector<std::uint8_t> colourMap;
+        std::vector<PaletteEntry> palette;
         for (std::size_t ink = 0; ink < static_cast<std::size_t>(Ink::Count); ++ink) {
             const Colour colour = InkColour(ink);
-            colourMap.insert(colourMap.end(), {colour.red, colour.green, colour.blue});
+            palette.push_back({colour.red, colour.green, colour.blue, 255});
         }
-        png.colormap_entries = static_cast<png_uint_32>(Ink::Count);
-        png_alloc_size_t size = 0;
-        const auto write = [&](void* memory) {
-            return png_image_write_to_memory(&png, memory, &size, 0, pixels_.data(), 0, colourMap.data());
-        };
-        if (!write(nullptr)) throw std::runtime_error(std::string("cannot encode the PNG picture: ") + png.message);
-        std::vector<std::uint8_t> bytes(size);
-        if (!write(bytes.data())) throw std::runtime_error(std::string("cannot encode the PNG picture: ") + png.message);
-        bytes.resize(size);
-        return bytes;
+        return EncodeIndexedPng(static_cast<std::uint32_t>(width_), static_cast<std::uint32_t>(height_ + legendHeight_),
+                                pixels_, palette);
     }
 
 private:
-    std::int64_t Centre(std::int64_t coordinate) const { return coordinate * scale_ + scale_ / 2; }
+    std::int64_t CellStart(std::int64_t cell) const { return static_cast<std::int64_t>(std::floor(static_cast<double>(cell) * scale_)); }
+    std::int64_t CellEnd(std::int64_t cell) const { return std::max(CellStart(cell) + 1, CellStart(cell + 1)); }
+    std::int64_t Centre(std::int64_t cell) const { return static_cast<std::int64_t>(std::floor((static_cast<double>(cell) + 0.5) * scale_)); }
+
+    // The palette index of a colour the picture already uses.
+    static std::uint8_t InkOf(Colour colour) {
+        for (std::size_t ink = 0; ink < static_cast<std::size_t>(Ink::Count); ++ink) {
+            if (InkColour(ink) == colour) return static_cast<std::uint8_t>(ink);
+        }
+        return static_cast<std::uint8_t>(CellShade::ImpassableContent);
+    }
+
+    // Legend pixels lie below the plate and never wrap.
+    void PutLegend(std::int64_t x, std::int64_t y, std::uint8_t ink) {
+        if (x < 0 || x >= width_ || y < 0 || y >= legendHeight_) return;
+        pixels_[static_cast<std::size_t>((height_ + y) * width_ + x)] = ink;
+    }
+
+    void FillLegend(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height, std::uint8_t ink) {
+        for (std::int64_t dy = 0; dy < height; ++dy) {
+            for (std::int64_t dx = 0; dx < width; ++dx) PutLegend(x + dx, y + dy, ink);
+        }
+    }
+
+    void Words(const char* text, std::int64_t x, std::int64_t y) {
+        const auto ink = InkOf(ShadeColour(CellShade::ImpassableContent));
+        for (; *text != '\0'; ++text, x += kGlyphAdvance) {
+            const GlyphRows* glyph = FindGlyph(*text);
+            if (glyph == nullptr) continue;
+            for (int row = 0; row < kGlyphHeight; ++row) {
+                for (int column = 0; column < kGlyphWidth; ++column) {
+                    if (((*glyph)[static_cast<std::size_t>(row)] >> (kGlyphWidth - 1 - column)) & 1) PutLegend(x + column, y + row, ink);
+                }
+            }
+        }
+    }
 
     void Put(std::int64_t x, std::int64_t y, std::uint8_t ink) {
         if (x < 0 || x >= width_) return;
@@ -238,8 +329,10 @@ private:
         }
     }
 
-    std::int64_t width_, height_, scale_;
-    std::vector<std::uint8_t> pixels_;
+    std::int64_t width_, height_;
+    double scale_;
+    std::int64_t legendHeight_;
+    std::vector<std::uint8_t> pixels_;  // the plate's rows, then the legend's
 };
 
 void DrawPolyline(Raster& raster, const std::vector<Zalvo::Pixel>& pixels, std::int64_t brush, Ink ink) {
@@ -247,6 +340,20 @@ void DrawPolyline(Raster& raster, const std::vector<Zalvo::Pixel>& pixels, std::
         raster.Line(pixels[i], pixels[i + 1 < pixels.size() ? i + 1 : i], brush, ink);
     }
 }
+
+// Only where the terrain shows `wanted`: the corridor goes over the lines.
+void FillCells(Raster& raster, const PlateImage& image, const Zalvo::Terrain& terrain,
+               bool (*wanted)(CellShade)) {
+    for (std::int32_t x = 0; x < image.columns; ++x) {
+        for (std::int32_t y = 0; y < image.rows; ++y) {
+            const CellShade shade = ShadeAt(image, terrain, x, y);
+            if (wanted(shade)) raster.FillCell(x, y, shade);
+        }
+    }
+}
+
+bool IsUnderLine(CellShade shade) { return shade != CellShade::Free && shade != CellShade::Corridor; }
+bool IsCorridor(CellShade shade) { return shade == CellShade::Corridor; }
 
 }  // namespace
 
@@ -283,26 +390,71 @@ std::string HexColour(Colour colour) {
     return text;
 }
 
-std::int32_t DisplayScale(std::int32_t columns) {
-    return std::clamp<std::int32_t>(1200 / std::max(columns, 1), 1, 8);
+Colour FoundLineColour() { return kFoundColour; }
+Colour ShiftedLineColour() { return kPathColour; }
+Colour CutLineColour() { return kSparseColour; }
+Colour HorizontalRoomColour() { return kHorizontalRoomColour; }
+Colour VerticalRoomColour() { return kVerticalRoomColour; }
+
+const std::vector<LegendEntry>& Legend() {
+    static const std::vector<LegendEntry> entries{
+        {ShadeColour(CellShade::ImpassableContent), "impassable content"},
+        {ShadeColour(CellShade::CrossableContent), "crossable content"},
+        {ShadeColour(CellShade::BlockedMargin), "blocked margin"},
+        {ShadeColour(CellShade::Ramp9), "cost ramp (paler: cheaper)"},
+        {ShadeColour(CellShade::Corridor), "corridor through a wall"},
+        {kHorizontalRoomColour, "horizontal room"},
+        {kVerticalRoomColour, "vertical room"},
+        {kPathColour, "shifted line"},
+        {kSparseColour, "cut line (the result)"},
+    };
+    return entries;
 }
 
-std::string RenderSvg(const PlateImage& image, const PlanResult& result) {
-    const std::int32_t scale = DisplayScale(image.columns);
+std::int32_t DisplayScale(std::int32_t columns) {
+    return std::clamp<std::int32_t>(kEnlargedWidth / std::max(columns, 1), 1, kLargestEnlargement);
+}
+
+double PictureScale(std::int32_t columns, std::int32_t rows, std::int32_t maxSize) {
+    const double scale = DisplayScale(columns);
+    const std::int32_t longest = std::max({columns, rows, 1});
+    if (maxSize <= 0 || longest * scale <= maxSize) return scale;
+    return static_cast<double>(maxSize) / longest;
+}
+
+LineWidths LineWidthsAt(double scale) {
+    // A third of a plate pixel's width, never thinner than one picture pixel.
+    const auto dense = std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(scale / 3.0)));
+    return {dense, dense + 1};
+}
+
+std::string RenderSvg(const PlateImage& image, const PlanResult& result, std::int32_t maxSize) {
+    const double scale = PictureScale(image.columns, image.rows, maxSize);
+    const std::int64_t width = PictureLength(image.columns, scale), height = PictureLength(image.rows, scale);
+    const std::int64_t fullHeight = height + LegendHeight(width);
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     out += "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"";
-    AppendNumber(out, std::int64_t{image.columns} * scale); out += "\" height=\"";
-    AppendNumber(out, std::int64_t{image.rows} * scale); out += "\" viewBox=\"0 0 ";
-    AppendNumber(out, image.columns); out += ' '; AppendNumber(out, image.rows); out += "\">\n";
+    AppendNumber(out, width); out += "\" height=\""; AppendNumber(out, fullHeight); out += "\" viewBox=\"0 0 ";
+    AppendNumber(out, width); out += ' '; AppendNumber(out, fullHeight); out += "\">\n";
     out += std::string("<title>zalvo-plan: ") + (result.HasPath() ? "cut line" : "no line crosses this plate") + "</title>\n";
     out += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
-    AppendTerrain(out, image, result.terrain);
+    out += "<svg id=\"plate\" width=\""; AppendNumber(out, width); out += "\" height=\""; AppendNumber(out, height);
+    out += "\" viewBox=\"0 0 "; AppendNumber(out, image.columns); out += ' '; AppendNumber(out, image.rows);
+    out += "\" preserveAspectRatio=\"none\">\n";
+
+    const ShadeRuns runs = TerrainRuns(image, result.terrain);
+    out += "<g id=\"terrain\" shape-rendering=\"crispEdges\">\n";
+    for (std::size_t shade = 0; shade < runs.size(); ++shade) {
+        if (static_cast<CellShade>(shade) != CellShade::Corridor) out += ShadePath(runs, static_cast<CellShade>(shade));
+    }
+    out += "</g>\n";
 
     const auto outlines = RoomOutlines(result.rooms);
+    const LineWidths widths = LineWidthsAt(scale);
     out += "<defs>\n<g id=\"overlay\">\n";
-    out += Rectangles(outlines);
-    if (!DensePath(result).empty()) out += Polyline(DensePath(result), kPathColour, 1.5, "path");
-    if (!result.sparsePath.empty()) out += Polyline(result.sparsePath, kSparseColour, 2.5, "corners");
+    out += Rectangles(outlines, scale);
+    if (!DensePath(result).empty()) out += Polyline(DensePath(result), kPathColour, widths.dense, scale, "path");
+    if (!result.cutLine.empty()) out += Polyline(result.cutLine, kSparseColour, widths.cut, scale, "corners");
     out += "</g>\n</defs>\n";
     const auto [low, high] = CopyRange(result, outlines, image.rows);
     for (std::int64_t copy = low; copy <= high; ++copy) {
@@ -310,23 +462,21 @@ std::string RenderSvg(const PlateImage& image, const PlanResult& result) {
         AppendNumber(out, -copy * image.rows);
         out += ")\"/>\n";
     }
-    return out + "</svg>\n";
+    out += "<g id=\"corridor\" shape-rendering=\"crispEdges\">\n" + ShadePath(runs, CellShade::Corridor) + "</g>\n";
+    out += "</svg>\n";
+    return out + LegendSvg(width, height) + "</svg>\n";
 }
 
-std::vector<std::uint8_t> RenderPng(const PlateImage& image, const PlanResult& result) {
-    const std::int32_t scale = DisplayScale(image.columns);
+std::vector<std::uint8_t> RenderPng(const PlateImage& image, const PlanResult& result, std::int32_t maxSize) {
+    const double scale = PictureScale(image.columns, image.rows, maxSize);
     Raster raster(image.columns, image.rows, scale);
-    for (std::int32_t x = 0; x < image.columns; ++x) {
-        const auto& column = result.terrain[static_cast<std::size_t>(x)];
-        for (std::int32_t y = 0; y < image.rows; ++y) {
-            const CellShade shade = ShadeOf(image.At(x, y), column[static_cast<std::size_t>(y)]);
-            if (shade != CellShade::Free) raster.FillCell(x, y, shade);
-        }
-    }
+    FillCells(raster, image, result.terrain, IsUnderLine);
     for (const auto& outline : RoomOutlines(result.rooms)) raster.Outline(outline);
-    const std::int64_t brush = (scale + 2) / 3;
-    DrawPolyline(raster, DensePath(result), brush, Ink::Path);
-    DrawPolyline(raster, result.sparsePath, brush + 1, Ink::Sparse);
+    const LineWidths widths = LineWidthsAt(scale);
+    DrawPolyline(raster, DensePath(result), widths.dense, Ink::Path);
+    DrawPolyline(raster, result.cutLine, widths.cut, Ink::Sparse);
+    FillCells(raster, image, result.terrain, IsCorridor);
+    raster.DrawLegend();
     return raster.EncodePng();
 }
 

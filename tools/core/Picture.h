@@ -31,6 +31,8 @@ struct Colour {
     std::uint8_t red = 0;
     std::uint8_t green = 0;
     std::uint8_t blue = 0;
+
+    friend bool operator==(const Colour&, const Colour&) = default;
 };
 
 Colour ShadeColour(CellShade shade);
@@ -40,12 +42,43 @@ std::string HexColour(Colour colour);
 // 1200 pixels across, at most eightfold.
 std::int32_t DisplayScale(std::int32_t columns);
 
-// A well-formed standalone SVG document. Overlays use unwrapped rows and are
-// repeated one plate height apart, so the parts of the line that run across
-// the row seam show at both edges.
-std::string RenderSvg(const PlateImage& image, const PlanResult& result);
+// The picture's scale: DisplayScale, reduced so that neither side exceeds
+// `maxSize` pixels when that is above 0.
+double PictureScale(std::int32_t columns, std::int32_t rows, std::int32_t maxSize);
 
-// The same picture as PNG file bytes, rows wrapped onto the plate.
-std::vector<std::uint8_t> RenderPng(const PlateImage& image, const PlanResult& result);
+// The widths of the drawn lines in picture pixels, the same in the SVG and
+// the PNG: the shifted (dense) line, and the cut line one pixel wider on top.
+struct LineWidths {
+    std::int64_t dense = 1;
+    std::int64_t cut = 2;
+};
+LineWidths LineWidthsAt(double scale);
+
+// The legend's entries, in the order drawn: a colour and what it means.
+struct LegendEntry {
+    Colour colour;
+    const char* meaning;
+};
+const std::vector<LegendEntry>& Legend();
+
+// The colours of the overlays, shared with the interactive view.
+Colour FoundLineColour();
+Colour ShiftedLineColour();
+Colour CutLineColour();
+Colour HorizontalRoomColour();
+Colour VerticalRoomColour();
+
+// A well-formed standalone SVG document: the plate, then the room boxes, the
+// shifted line and the cut line, then the corridor cells on top (a corridor
+// is narrower than the line and would hide under it), then the legend below
+// the plate. Overlays use unwrapped rows and are repeated one plate height
+// apart, so the parts of the line that run across the row seam show at both
+// edges. Lines have fixed widths in the document's units rather than
+// non-scaling strokes, which some renderers ignore.
+std::string RenderSvg(const PlateImage& image, const PlanResult& result, std::int32_t maxSize = 0);
+
+// The same picture as PNG file bytes, rows wrapped onto the plate, the
+// legend's words in a small bitmap font.
+std::vector<std::uint8_t> RenderPng(const PlateImage& image, const PlanResult& result, std::int32_t maxSize = 0);
 
 }  // namespace ZalvoPlan

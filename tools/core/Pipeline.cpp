@@ -1,5 +1,7 @@
 #include "Pipeline.h"
 
+#include "CutLine.h"
+
 #include <cmath>
 #include <cstdlib>
 
@@ -55,16 +57,29 @@ PlanResult RunPlan(const PlateImage& image, const PlanParameters& parameters, co
             CorridorSeeds(image), Zalvo::MilliPoints(parameters.minimumDistance),
             Zalvo::MilliPoints(parameters.preferredDistance));
     });
+    if (image.columns < kMinimumColumnsForALine) {
+        result.noPathReason = "the plate is " + std::to_string(image.columns) +
+                              " column wide; a cut line needs at least " + std::to_string(kMinimumColumnsForALine);
+        return result;
+    }
     const Zalvo::Terrain& terrain = result.terrain;
+    // Counting the calls only watches the library work; the penalty is the same.
     const Zalvo::PixelCostFunction pixelCost = [&](const Zalvo::Pixel& pixel) {
+        if (observer.counted) observer.counted();
         return PixelPenalty(parameters.penalty, parameters.penaltyWeight, terrain, pixel);
     };
     const Zalvo::ShiftPenaltyFunction shiftPenalty = [&](std::int32_t distance) {
         return parameters.shiftPenalty * distance;
     };
 
-    result.foundPath = clock.Run("findShortestPixelPath", [&] { return Zalvo::FindShortestPixelPath(terrain, pixelCost); });
-    if (!result.foundPath) return result;
+    // The search asks for the penalty of each cell about once.
+    const std::int64_t cells = std::int64_t{image.columns} * image.rows;
+    result.foundPath = clock.Run(
+        "findShortestPixelPath", [&] { return Zalvo::FindShortestPixelPath(terrain, pixelCost); }, cells);
+    if (!result.foundPath) {
+        result.noPathReason = "no line crosses this plate";
+        return result;
+    }
     const auto& found = *result.foundPath;
 
     clock.Run("optimizePixelPath", [&] {
@@ -88,6 +103,7 @@ PlanResult RunPlan(const PlateImage& image, const PlanParameters& parameters, co
                       parameters.cornerRadius, parameters.minimumWidth, parameters.lineWidth);
     });
     result.sparsePath = clock.Run("sparsePath", [&] { return Zalvo::CalculateSparsePixelPathThroughWiggleRooms(result.rooms); });
+    result.cutLine = RemoveCollinearPoints(result.sparsePath);
     return result;
 }
 

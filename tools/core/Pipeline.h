@@ -68,16 +68,20 @@ struct PlanResult {
     Direction taken = Direction::Up;
     std::vector<Zalvo::WiggleRoom> rooms;  // after the row adjustment
     std::vector<Zalvo::Pixel> sparsePath;
+    std::vector<Zalvo::Pixel> cutLine;  // the sparse path's corners only
+    std::string noPathReason;           // set exactly when there is no line
     std::vector<StageTiming> timings;
 
     bool HasPath() const { return foundPath.has_value(); }
     const ShiftedPath& Taken() const { return taken == Direction::Up ? up : down; }
 };
 
-// Told when each stage starts and ends (for a progress display).
+// Told when each stage starts (with the units of work it will count, 0 when
+// unknown) and ends, and of each unit of work done (for a progress display).
 struct StageObserver {
-    std::function<void(const std::string& stage)> started;
+    std::function<void(const std::string& stage, std::int64_t units)> started;
     std::function<void(const StageTiming& timing)> finished;
+    std::function<void()> counted;
 };
 
 // Times stages, appends them to `timings` and tells the observer.
@@ -87,8 +91,8 @@ public:
         : observer_(std::move(observer)), timings_(timings) {}
 
     template <class Work>
-    auto Run(const std::string& stage, Work&& work) {
-        if (observer_.started) observer_.started(stage);
+    auto Run(const std::string& stage, Work&& work, std::int64_t units = 0) {
+        if (observer_.started) observer_.started(stage, units);
         const auto start = std::chrono::steady_clock::now();
         auto finish = [&] {
             const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
@@ -109,6 +113,9 @@ private:
     StageObserver observer_;
     std::vector<StageTiming>& timings_;
 };
+
+// A cut line runs from the first column to the last, so it needs two of them.
+inline constexpr std::int32_t kMinimumColumnsForALine = 2;
 
 // The stages RunPlan reports, in order (the last four only when a line exists).
 inline constexpr int kPipelineStageCount = 6;

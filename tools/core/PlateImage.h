@@ -50,6 +50,7 @@ struct PlateImage {
     std::int32_t rows = 0;
     std::vector<PixelClass> classes;  // row-major: index y * columns + x
     std::optional<double> resolution;  // pixels per inch, from the file
+    std::optional<std::uint32_t> declaredPixelsPerMetre;  // a PNG's own figure, for messages
 
     PixelClass At(std::int32_t x, std::int32_t y) const {
         return classes[static_cast<std::size_t>(y) * static_cast<std::size_t>(columns) +

@@ -124,6 +124,7 @@ Json BuildReport(const PlateImage& image, const PlanParameters& parameters, cons
                  const ReportContext& context) {
     Json report;
     report["status"] = result.HasPath() ? "ok" : "no-path";
+    if (!result.HasPath()) report["reason"] = result.noPathReason;
     report["plate"] = PlateToJson(image, parameters, context);
     report["parameters"] = ParametersToJson(parameters, context);
     if (result.HasPath()) {
@@ -139,6 +140,8 @@ Json BuildReport(const PlateImage& image, const PlanParameters& parameters, cons
     for (const auto& room : result.rooms) rooms.push_back(RoomToJson(room));
     report["rooms"] = std::move(rooms);
     report["sparsePath"] = PixelsToJson(result.sparsePath);
+    report["cutLine"] = PixelsToJson(result.cutLine);
+    report["warnings"] = context.warnings;
     Json timings = Json::object();
     for (const auto& timing : result.timings) timings[timing.stage] = timing.milliseconds;
     report["timings"] = std::move(timings);

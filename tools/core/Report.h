@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <string>
+#include <vector>
 
 namespace ZalvoPlan {
 
@@ -17,14 +18,16 @@ struct ReportContext {
     std::string resolutionSource;  // "option", "file", "sample" or "default"
     std::string minimumDistanceText;
     std::string preferredDistanceText;
+    std::vector<std::string> warnings;  // also printed on stderr
 };
 
 const char* PenaltyModelName(PenaltyModel model);
 const char* RowPolicyName(RowPolicy policy);
 
 // The whole report: "status" ("ok" or "no-path"), "plate", "parameters",
-// "foundPath", "optimizedPaths" (both, with "taken"), "rooms", "sparsePath"
-// and "timings" in milliseconds. Pixels are [x, y] pairs, rows unwrapped.
+// "foundPath", "optimizedPaths" (both, with "taken"), "rooms", "sparsePath",
+// "cutLine" (its corners), "warnings" and "timings" in milliseconds; "reason"
+// after a no-path status. Pixels are [x, y] pairs, rows unwrapped.
 nlohmann::ordered_json BuildReport(const PlateImage& image, const PlanParameters& parameters,
                                    const PlanResult& result, const ReportContext& context);
 

@@ -82,6 +82,8 @@ double ToMilliPoints(const Length& length, double resolution) {
         case LengthUnit::Point: return length.value * 1000.0;
         case LengthUnit::MilliPoint: return length.value;
         case LengthUnit::Pixel:
+            // No pixels is no distance; the search below would settle on the largest subnormal instead.
+            if (length.value == 0.0) return 0.0;
             return AdjustToPixels(length.value * kMilliPointsPerInch / resolution, length.value,
                                        resolution);
     }

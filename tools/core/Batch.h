@@ -1,0 +1,47 @@
+// Planning many plates at once: every image given (folders expanded), each
+// into its own output folder, on a pool of worker threads, with one line per
+// plate as it finishes and a summary of all of them at the end.
+#pragma once
+
+#include "PlateJob.h"
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace ZalvoPlan {
+
+// The plates named by `inputs`, in the order given: a folder stands for the
+// image files in it (by extension: png, pbm, pgm, ppm, any case), sorted by
+// name; anything else is taken as it is, so a missing file becomes a plate
+// that fails on its own.
+std::vector<std::filesystem::path> ExpandInputs(const std::vector<std::string>& inputs);
+
+// One output folder name per plate, named after its file: the stem ("a" for
+// a.png), or the whole file name where two plates share a stem, with "-2",
+// "-3", ... added where even that repeats.
+std::vector<std::string> OutputFolderNames(const std::vector<std::filesystem::path>& plates);
+
+struct BatchRow {
+    std::string file;
+    PlateOutcome outcome;
+};
+
+// summary.csv: file,status,corners,seconds,error with a header line, fields
+// quoted where they need it. summary.json: the same as an array of objects.
+std::string SummaryCsv(const std::vector<BatchRow>& rows);
+std::string SummaryJson(const std::vector<BatchRow>& rows);
+
+struct BatchSettings {
+    std::filesystem::path out;
+    unsigned jobs = 1;
+    bool quiet = false;  // no per-plate lines for plates that went well
+};
+
+// Plans every plate with `jobs` workers and writes the summaries into `out`.
+// Returns the exit code (ExitCodeFor the outcomes).
+int RunBatch(const JobOptions& options, const std::vector<std::filesystem::path>& plates, const BatchSettings& settings,
+             std::ostream& out, std::ostream& err);
+
+}  // namespace ZalvoPlan

@@ -1,0 +1,237 @@
+#include "PlateJob.h"
+
+#include "CommandLine.h"
+#include "HtmlView.h"
+#include "ImageDecoding.h"
+#include "OutputFiles.h"
+#include "Picture.h"
+#include "Report.h"
+#include "SamplePlate.h"
+#include "Units.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <new>
+
+namespace ZalvoPlan {
+namespace {
+
+constexpr double kDefaultResolution = 300.0;
+constexpr double kMinimumResolution = 0.1;
+constexpr double kMaximumResolution = 1'000'000.0;
+// What a PNG's pHYs unit (the metre) holds in inches.
+constexpr double kInchesPerMetre = 1.0 / 0.0254;
+
+struct LoadedPlate {
+    PlateImage image;
+    ReportContext context;
+};
+
+PlateImage ReadSource(const JobOptions& o, const PlateSource& source) {
+    if (source.kind == PlateSource::Kind::Sample) {
+        const PlateSize size = o.sampleSize.empty() ? PlateSize{kSampleColumns, kSampleRows} : ParsePlateSize(o.sampleSize);
+        return MakeSamplePlate(size.columns, size.rows);
+    }
+    if (!o.sampleSize.empty()) throw InputError("--sample-size applies only to the built-in sample, not to an image");
+    if (source.kind == PlateSource::Kind::StandardInput) return DecodePlateImage(source.bytes, "standard input");
+    return ReadPlateImage(source.path);
+}
+
+std::string SourceName(const PlateSource& source) {
+    switch (source.kind) {
+        case PlateSource::Kind::Sample: return "sample";
+        case PlateSource::Kind::StandardInput: return "-";
+        case PlateSource::Kind::File: break;
+    }
+    return std::filesystem::path(source.path).filename().string();
+}
+
+LoadedPlate LoadPlate(const JobOptions& o, const PlateSource& source) {
+    LoadedPlate loaded;
+    loaded.image = ReadSource(o, source);
+    loaded.context.source = SourceName(source);
+    if (o.resolution) {
+        loaded.context.resolutionSource = "option";
+    } else if (loaded.image.resolution) {
+        loaded.context.resolutionSource = source.kind == PlateSource::Kind::Sample ? "sample" : "file";
+    } else {
+        loaded.context.resolutionSource = "default";
+    }
+    return loaded;
+}
+
+// Converts a distance and refuses one wider than the plate could ever need:
+// every erosion ring beyond that costs a full pass over the plate for nothing.
+double DistanceInMilliPoints(const std::string& text, const std::string& option, double resolution,
+                             const PlateImage& image) {
+    const double milliPoints = ToMilliPoints(ParseLength(text, option), resolution);
+    const double pixels = ToPixels(milliPoints, resolution);
+    const std::int64_t limit = std::int64_t{image.columns} + image.rows;
+    if (!(pixels <= static_cast<double>(limit))) {
+        throw InputError(option + " '" + text + "' is " + std::to_string(static_cast<long long>(std::ceil(pixels))) +
+                         " pixels, more than the plate's width and height together (" + std::to_string(limit) + ")");
+    }
+    return milliPoints;
+}
+
+void ValidateSplitColumns(const std::vector<std::int32_t>& columns, const PlateImage& image) {
+    for (std::int32_t column : columns) {
+        if (column >= image.columns) {
+            throw InputError("--split-column " + std::to_string(column) + " lies beyond the plate's last column " +
+                             std::to_string(image.columns - 1));
+        }
+    }
+}
+
+std::string DeclaredResolution(const PlateImage& image, double resolution) {
+    if (image.declaredPixelsPerMetre) {
+        const auto perMetre = *image.declaredPixelsPerMetre;
+        char text[96];
+        std::snprintf(text, sizeof text, "%lu pixel%s per metre (%.4g pixels per inch)",
+                      static_cast<unsigned long>(perMetre), perMetre == 1 ? "" : "s", perMetre / kInchesPerMetre);
+        return text;
+    }
+    char text[48];
+    std::snprintf(text, sizeof text, "%.4g pixels per inch", resolution);
+    return text;
+}
+
+// The file's own resolution is checked like the option's: a PNG may declare
+// one pixel per metre.
+double ResolveResolution(const JobOptions& o, const LoadedPlate& plate) {
+    if (o.resolution) return *o.resolution;
+    const double resolution = plate.image.resolution.value_or(kDefaultResolution);
+    if (!(resolution >= kMinimumResolution && resolution <= kMaximumResolution)) {
+        throw InputError("the image declares " + DeclaredResolution(plate.image, resolution) +
+                         ", which cannot be right; give the resolution with --resolution");
+    }
+    return resolution;
+}
+
+PlanParameters ResolveParameters(const JobOptions& o, const LoadedPlate& plate) {
+    PlanParameters parameters = o.plan;
+    parameters.resolution = ResolveResolution(o, plate);
+    parameters.penalty = o.penalty == "middle" ? PenaltyModel::Middle
+                         : o.penalty == "slope" ? PenaltyModel::Slope
+                                                : PenaltyModel::None;
+    parameters.rowPolicy = o.rowPolicy == "stagger" ? RowPolicy::Stagger : RowPolicy::PlateUsage;
+    parameters.minimumDistance = DistanceInMilliPoints(o.minimumDistance, "--min-distance", parameters.resolution, plate.image);
+    parameters.preferredDistance =
+        DistanceInMilliPoints(o.preferredDistance, "--preferred-distance", parameters.resolution, plate.image);
+    ValidateSplitColumns(parameters.splitColumns, plate.image);
+    return parameters;
+}
+
+std::vector<std::string> ParameterWarnings(const JobOptions& o, const PlanParameters& parameters) {
+    std::vector<std::string> warnings;
+    if (parameters.preferredDistance < parameters.minimumDistance) {
+        warnings.push_back("--preferred-distance " + o.preferredDistance + " is less than --min-distance " +
+                           o.minimumDistance + ": there is no cost ramp beyond the blocked margin");
+    }
+    return warnings;
+}
+
+// The display and its ticker, alive for one plate when progress is shown.
+struct LiveProgress {
+    explicit LiveProgress(std::ostream& err) : display(err), ticker(display) {}
+    ProgressDisplay display;
+    ProgressTicker ticker;
+};
+
+std::unique_ptr<LiveProgress> StartProgress(const ProgressSettings& settings, const PlateImage& image) {
+    const std::int64_t pixels = std::int64_t{image.columns} * image.rows;
+    if (settings.err == nullptr || !ShouldShowProgress(settings.choice, settings.quiet, settings.errIsTerminal, pixels)) {
+        return nullptr;
+    }
+    return std::make_unique<LiveProgress>(*settings.err);
+}
+
+void PlanAndWrite(const JobOptions& o, const PlateSource& source, const std::filesystem::path& directory,
+                  const ProgressSettings& settings, PlateOutcome& outcome) {
+    std::vector<StageTiming> readTiming;
+    const LoadedPlate plate = StageClock({}, readTiming).Run("readImage", [&] { return LoadPlate(o, source); });
+    const PlanParameters parameters = ResolveParameters(o, plate);
+    ReportContext context = plate.context;
+    context.minimumDistanceText = o.minimumDistance;
+    context.preferredDistanceText = o.preferredDistance;
+    context.warnings = outcome.warnings = ParameterWarnings(o, parameters);
+
+    const auto progress = StartProgress(settings, plate.image);
+    const StageObserver observer = progress ? progress->display.Observer() : StageObserver{};
+    PlanResult result = RunPlan(plate.image, parameters, observer);
+    result.timings.insert(result.timings.begin(), readTiming.front());
+
+    StageClock clock(observer, result.timings);
+    std::vector<OutputFile> files;
+    if (o.svg) {
+        files.push_back({o.baseName + ".svg", clock.Run("renderSvg", [&] {
+                             return RenderSvg(plate.image, result, o.pictureMaxSize);
+                         })});
+    }
+    if (o.png) {
+        const auto png = clock.Run("renderPng", [&] { return RenderPng(plate.image, result, o.pictureMaxSize); });
+        files.push_back({o.baseName + ".png", std::string(png.begin(), png.end())});
+    }
+    files.push_back({o.baseName + ".html", clock.Run("renderHtml", [&] { return RenderHtml(plate.image, result); })});
+    files.insert(files.begin(), {o.baseName + ".json", FormatJson(BuildReport(plate.image, parameters, result, context))});
+    outcome.written = WriteOutputFiles(directory, files);
+    outcome.status = result.HasPath() ? "ok" : "no-path";
+    outcome.reason = result.noPathReason;
+    outcome.corners = result.cutLine.size();
+    outcome.rooms = result.rooms.size();
+}
+
+}  // namespace
+
+PlateOutcome PlanPlate(const JobOptions& options, const PlateSource& source, const std::filesystem::path& directory,
+                       const ProgressSettings& progress) {
+    PlateOutcome outcome;
+    const auto start = std::chrono::steady_clock::now();
+    const auto fail = [&outcome](Failure failure, const std::string& message) {
+        outcome.status = "error";
+        outcome.failure = failure;
+        outcome.error = message;
+    };
+    try {
+        PlanAndWrite(options, source, directory, progress, outcome);
+    } catch (const InputError& error) {
+        fail(Failure::BadInput, error.what());
+    } catch (const OutputError& error) {
+        fail(Failure::OutputFailed, error.what());
+    } catch (const std::bad_alloc&) {
+        fail(Failure::PlanFailed, "out of memory");
+    } catch (const std::exception& error) {
+        fail(Failure::PlanFailed, std::string("planning failed: ") + error.what());
+    }
+    outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return outcome;
+}
+
+std::string CountOf(std::size_t count, const std::string& singular) {
+    return std::to_string(count) + ' ' + singular + (count == 1 ? "" : "s");
+}
+
+std::string OutcomeLine(const PlateOutcome& outcome) {
+    if (outcome.status == "ok") {
+        return "ok: a cut line of " + CountOf(outcome.corners, "corner") + " through " + CountOf(outcome.rooms, "room");
+    }
+    if (outcome.status == "no-path") return "no-path: " + outcome.reason;
+    return "error: " + outcome.error;
+}
+
+int ExitCodeFor(const std::vector<PlateOutcome>& outcomes) {
+    const auto any = [&outcomes](Failure failure) {
+        for (const auto& outcome : outcomes) {
+            if (outcome.failure == failure) return true;
+        }
+        return false;
+    };
+    if (any(Failure::BadInput)) return kExitBadInput;
+    if (any(Failure::OutputFailed)) return kExitOutputFailed;
+    if (any(Failure::PlanFailed)) return kExitPlanFailed;
+    return kExitSuccess;
+}
+
+}  // namespace ZalvoPlan

@@ -1,0 +1,78 @@
+// One plate from its source to its written outputs: reading, checking the
+// parameters, planning, drawing and writing, as the single run and every
+// batch worker do it.
+#pragma once
+
+#include "Pipeline.h"
+#include "Progress.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace ZalvoPlan {
+
+struct PlateSource {
+    enum class Kind { Sample, File, StandardInput };
+    Kind kind = Kind::Sample;
+    std::string path;                 // a File's path
+    std::vector<std::uint8_t> bytes;  // what standard input held
+};
+
+// Everything the command line says about how to plan and write a plate.
+struct JobOptions {
+    std::string sampleSize;
+    std::optional<double> resolution;
+    std::string minimumDistance = "0.5mm";
+    std::string preferredDistance = "1.5mm";
+    std::string penalty = "none";
+    std::string rowPolicy = "plate-usage";
+    PlanParameters plan;
+    std::string baseName = "plan";  // the outputs are <baseName>.json, .svg, .png and .html
+    bool svg = true;
+    bool png = true;
+    std::int32_t pictureMaxSize = 0;  // 0: no limit
+};
+
+// Where a live progress display may go: nowhere for batch workers.
+struct ProgressSettings {
+    std::ostream* err = nullptr;
+    ProgressChoice choice = ProgressChoice::Automatic;
+    bool quiet = false;
+    bool errIsTerminal = false;
+};
+
+enum class Failure { None, BadInput, PlanFailed, OutputFailed };
+
+struct PlateOutcome {
+    std::string status;  // "ok", "no-path" or "error"
+    std::size_t corners = 0;
+    std::size_t rooms = 0;
+    std::string reason;  // why there is no path
+    double seconds = 0.0;
+    Failure failure = Failure::None;
+    std::string error;  // one line, for "error"
+    std::vector<std::string> warnings;
+    std::vector<std::filesystem::path> written;
+};
+
+// Plans the plate and writes its outputs into `directory`, all or nothing.
+// Never throws: every failure is described in the outcome.
+PlateOutcome PlanPlate(const JobOptions& options, const PlateSource& source, const std::filesystem::path& directory,
+                       const ProgressSettings& progress);
+
+// "1 room", "3 rooms".
+std::string CountOf(std::size_t count, const std::string& singular);
+
+// The line that tells how a plate went: "ok: a cut line of 5 corners through
+// 1 room", "no-path: <reason>" or "error: <message>".
+std::string OutcomeLine(const PlateOutcome& outcome);
+
+// The exit code for a set of outcomes: 2 when any input was bad, else 3 when
+// any output could not be written, else 1 when any planning failed, else 0.
+int ExitCodeFor(const std::vector<PlateOutcome>& outcomes);
+
+}  // namespace ZalvoPlan

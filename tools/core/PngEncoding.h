@@ -1,0 +1,30 @@
+// PNG files made in memory, for the pictures and the interactive view.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ZalvoPlan {
+
+struct PaletteEntry {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    std::uint8_t alpha = 255;
+};
+
+// An indexed PNG: one palette index per pixel, row by row. With any entry
+// not fully opaque the palette carries transparency.
+std::vector<std::uint8_t> EncodeIndexedPng(std::uint32_t width, std::uint32_t height,
+                                           const std::vector<std::uint8_t>& indices,
+                                           const std::vector<PaletteEntry>& palette);
+
+// An 8-bit grey PNG, one sample per pixel, row by row.
+std::vector<std::uint8_t> EncodeGreyPng(std::uint32_t width, std::uint32_t height,
+                                        const std::vector<std::uint8_t>& samples);
+
+// Standard base64 with padding, for data: addresses.
+std::string Base64(const std::vector<std::uint8_t>& bytes);
+
+}  // namespace ZalvoPlan
