@@ -67,7 +67,7 @@ double TextbookDijkstra(const std::vector<std::uint8_t>& heights, std::int32_t c
         for (const Step& step : Steps) {
             const std::int32_t nx = x + step.dx;
             if (nx < 0 || nx >= columns) continue;
-            const std::int32_t ny = Zalvo::Detail::PositiveModulo(y + step.dy, rows);
+            const std::int32_t ny = Zalvo::PositiveModulo(y + step.dy, rows);
             const std::size_t next = CellIndex(nx, ny, rows);
             if (cost[next] <= g) continue;
             const double c = (heightCost[heights[next]] + (g + step.length)) + penalty({nx, ny});
@@ -99,7 +99,7 @@ GridGraph BuildGridGraph(const std::vector<std::uint8_t>& heights, std::int32_t 
             for (const Step& step : Steps) {
                 const std::int32_t nx = x + step.dx;
                 if (nx < 0 || nx >= columns) continue;
-                const std::int32_t ny = Zalvo::Detail::PositiveModulo(y + step.dy, rows);
+                const std::int32_t ny = Zalvo::PositiveModulo(y + step.dy, rows);
                 const std::size_t next = CellIndex(nx, ny, rows);
                 edges.emplace_back(from, static_cast<std::uint32_t>(next + 1));
                 weights.push_back({(heightCost[heights[next]] + step.length) + penalty({nx, ny})});

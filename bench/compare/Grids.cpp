@@ -36,7 +36,7 @@ void PlaceBlobs(Zalvo::Terrain& terrain, std::int32_t rows, std::uint64_t seed) 
                 if (dx * dx + dy * dy > radius * radius) continue;
                 std::uint8_t& cell =
                     terrain[static_cast<std::size_t>(x)]
-                           [static_cast<std::size_t>(Zalvo::Detail::PositiveModulo(cy + dy, rows))];
+                           [static_cast<std::size_t>(Zalvo::PositiveModulo(cy + dy, rows))];
                 if (cell != Blocked) {
                     cell = Blocked;
                     ++blocked;
@@ -62,7 +62,7 @@ void RaiseRamps(Zalvo::Terrain& terrain, std::int32_t rows) {
         for (const Zalvo::Pixel& p : front) {
             for (std::int32_t x = std::max(p.x - 1, 0); x <= std::min(p.x + 1, columns - 1); ++x) {
                 for (std::int32_t dy = -1; dy <= 1; ++dy) {
-                    const std::int32_t y = Zalvo::Detail::PositiveModulo(p.y + dy, rows);
+                    const std::int32_t y = Zalvo::PositiveModulo(p.y + dy, rows);
                     std::uint8_t& cell = terrain[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)];
                     if (cell != 0) continue;
                     cell = height;

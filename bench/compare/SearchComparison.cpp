@@ -28,7 +28,7 @@ double PathCost(const Zalvo::Terrain& terrain, const std::vector<Zalvo::Pixel>& 
     const auto& heightCost = HeightCostTable();
     const auto rows = static_cast<std::int32_t>(terrain.front().size());
     const auto wrapped = [rows](const Zalvo::Pixel& p) {
-        return Zalvo::Pixel{p.x, Zalvo::Detail::PositiveModulo(p.y, rows)};
+        return Zalvo::Pixel{p.x, Zalvo::PositiveModulo(p.y, rows)};
     };
     double cost =
         penalty(wrapped(path.front())) + (heightCost[Zalvo::GetHeight(terrain, path.front())] + 1.0);

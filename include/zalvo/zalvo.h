@@ -95,6 +95,14 @@ inline constexpr std::uint8_t FractionalRing = 254;  // outermost ring of a marg
 inline constexpr std::uint8_t Impassable = 255;      // impassable content and its margin
 }  // namespace Heights
 
+// The row that `row` wraps to on a plate of `rows` rows (rows > 0): the
+// remainder of row / rows in 0 .. rows - 1. Every function of the library
+// wraps rows this way.
+constexpr std::int32_t PositiveModulo(std::int32_t row, std::int32_t rows) noexcept {
+    const std::int32_t remainder = row % rows;
+    return remainder < 0 ? remainder + rows : remainder;
+}
+
 // True for the heights that a shifted line, a room or a corner never covers:
 // Crossable and above. The search itself may still cross them, at a price.
 constexpr bool BlocksLine(std::uint8_t height) noexcept { return height >= Heights::Crossable; }

@@ -60,7 +60,7 @@ std::uint8_t GetHeight(const Terrain& terrain, const Pixel& pixel) {
     if (firstLength == 0) return 0;
     const auto rows = static_cast<std::int32_t>(
         std::min<std::size_t>(firstLength, std::numeric_limits<std::int32_t>::max()));
-    const auto row = static_cast<std::size_t>(Detail::PositiveModulo(pixel.y, rows));
+    const auto row = static_cast<std::size_t>(PositiveModulo(pixel.y, rows));
     const auto& column = terrain[static_cast<std::size_t>(pixel.x)];
     return row < column.size() ? column[row] : std::uint8_t{0};
 }

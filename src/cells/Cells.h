@@ -8,13 +8,6 @@
 
 namespace Zalvo::Detail {
 
-// The remainder of a / n in 0 .. n - 1 (n > 0): truncating remainder, plus n
-// when it is negative.
-constexpr std::int32_t PositiveModulo(std::int32_t a, std::int32_t n) {
-    const std::int32_t r = a % n;
-    return r < 0 ? r + n : r;
-}
-
 // Throws std::invalid_argument when the columns of `terrain` differ in length.
 // Every entry that searches or transforms a grid calls it before any host
 // callable runs.

@@ -45,10 +45,9 @@ bool MatchesShape(const std::bitset<24>& corridor, const Shape& shape, std::size
                        [&](std::size_t position) { return corridor[(position + turn) % kRing.size()]; });
 }
 
-std::int32_t WrapRow(std::int64_t row, std::int64_t rows) {
-    const std::int64_t r = row % rows;
-    return static_cast<std::int32_t>(r < 0 ? r + rows : r);
-}
+// A terrain made from a plate has at most 2^24 rows, so its row count and a
+// row one or two steps off the grid fit 32 bits.
+std::int32_t RowCountOfPlate(const Terrain& terrain) { return static_cast<std::int32_t>(terrain.front().size()); }
 
 // The height of an in-grid pixel, const or not with the terrain.
 template <class Grid>
@@ -74,7 +73,7 @@ std::vector<Pixel> PlantSeeds(Terrain& terrain, const std::set<Pixel>& corridorS
 // The cells the frontier grows into, in pixel order, each once.
 std::vector<Pixel> FindCandidates(const Terrain& terrain, const std::vector<Pixel>& frontier) {
     const std::int64_t columns = static_cast<std::int64_t>(terrain.size());
-    const std::int64_t rows = static_cast<std::int64_t>(terrain.front().size());
+    const std::int32_t rows = RowCountOfPlate(terrain);
     std::vector<Pixel> candidates;
     for (const Pixel& cell : frontier) {
         for (std::int32_t dx = -1; dx <= 1; ++dx) {
@@ -82,7 +81,7 @@ std::vector<Pixel> FindCandidates(const Terrain& terrain, const std::vector<Pixe
             if (x < 0 || x >= columns) continue;
             for (std::int32_t dy = -1; dy <= 1; ++dy) {
                 if (dx == 0 && dy == 0) continue;
-                const Pixel neighbour{static_cast<std::int32_t>(x), WrapRow(std::int64_t{cell.y} + dy, rows)};
+                const Pixel neighbour{static_cast<std::int32_t>(x), PositiveModulo(cell.y + dy, rows)};
                 if (BlocksLine(CellAt(terrain, neighbour)) && IsCorridorShape(terrain, neighbour))
                     candidates.push_back(neighbour);
             }
@@ -103,11 +102,11 @@ std::uint64_t LeadingBlockedEntries(const std::vector<std::uint8_t>& profile) {
 
 bool IsCorridorShape(const Terrain& terrain, const Pixel& pixel) {
     const std::int64_t lastColumn = static_cast<std::int64_t>(terrain.size()) - 1;
-    const std::int64_t rows = static_cast<std::int64_t>(terrain.front().size());
+    const std::int32_t rows = RowCountOfPlate(terrain);
     std::bitset<24> corridor;
     for (std::size_t position = 0; position < kRing.size(); ++position) {
         const std::int64_t x = std::clamp<std::int64_t>(std::int64_t{pixel.x} + kRing[position].dx, 0, lastColumn);
-        const std::int32_t y = WrapRow(std::int64_t{pixel.y} + kRing[position].dy, rows);
+        const std::int32_t y = PositiveModulo(pixel.y + kRing[position].dy, rows);
         corridor[position] = CellAt(terrain, {static_cast<std::int32_t>(x), y}) == Heights::Corridor;
     }
     const std::size_t count = corridor.count();

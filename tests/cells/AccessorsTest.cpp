@@ -23,7 +23,7 @@ class PositiveModuloTest : public ::testing::TestWithParam<ModuloCase> {};
 
 TEST_P(PositiveModuloTest, WrapsIntoRange) {
     const ModuloCase& c = GetParam();
-    EXPECT_EQ(Zalvo::Detail::PositiveModulo(c.a, c.n), c.expected) << c.a << " mod " << c.n;
+    EXPECT_EQ(Zalvo::PositiveModulo(c.a, c.n), c.expected) << c.a << " mod " << c.n;
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PositiveModuloTest,

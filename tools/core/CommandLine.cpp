@@ -33,7 +33,6 @@ constexpr std::int64_t kMaximumJobs = 1024;
 // A picture needs room for a few pixels per side at least.
 constexpr std::int64_t kSmallestPictureSize = 16;
 constexpr std::int64_t kLargestPictureSize = 1'000'000;
-const std::string kLogCategory = "zalvo.zalvoting";
 const std::string kStandardInput = "-";
 
 const char* const kDescription =
@@ -189,10 +188,10 @@ void DefineOutputOptions(CLI::App& app, Options& o) {
 class LogLevels {
 public:
     explicit LogLevels(const std::vector<unsigned>& levels) : levels_(levels) {
-        for (unsigned level : levels_) Logging::EnableLevel(kLogCategory, level);
+        for (unsigned level : levels_) Logging::EnableLevel(Zalvo::LogCategory, level);
     }
     ~LogLevels() {
-        for (unsigned level : levels_) Logging::DisableLevel(kLogCategory, level);
+        for (unsigned level : levels_) Logging::DisableLevel(Zalvo::LogCategory, level);
     }
     LogLevels(const LogLevels&) = delete;
     LogLevels& operator=(const LogLevels&) = delete;

@@ -358,12 +358,12 @@ bool IsCorridor(CellShade shade) { return shade == CellShade::Corridor; }
 }  // namespace
 
 CellShade ShadeOf(PixelClass pixelClass, std::uint8_t height) {
-    if (height == 252) return CellShade::Corridor;
+    if (Zalvo::IsCorridor(height)) return CellShade::Corridor;
     if (pixelClass == PixelClass::Crossable) return CellShade::CrossableContent;
     if (pixelClass != PixelClass::Free) return CellShade::ImpassableContent;
-    if (height == 0) return CellShade::Free;
-    if (height <= 251) return static_cast<CellShade>(static_cast<int>(CellShade::Ramp0) + height / 26);
-    return height == 253 ? CellShade::CrossableMargin : CellShade::BlockedMargin;
+    if (height == Zalvo::Heights::Free) return CellShade::Free;
+    if (height <= Zalvo::Heights::HighestRamp) return static_cast<CellShade>(static_cast<int>(CellShade::Ramp0) + height / 26);
+    return height == Zalvo::Heights::Crossable ? CellShade::CrossableMargin : CellShade::BlockedMargin;
 }
 
 Colour ShadeColour(CellShade shade) {

@@ -8,11 +8,6 @@
 namespace ZalvoPlan {
 namespace {
 
-std::int32_t WrapRow(std::int32_t row, std::int32_t rows) {
-    const std::int32_t remainder = row % rows;
-    return remainder < 0 ? remainder + rows : remainder;
-}
-
 ShiftedPath PriceShiftedPath(std::vector<Zalvo::Pixel> pixels, const std::vector<Zalvo::Pixel>& found,
                              const Zalvo::PixelCostFunction& pixelCost, const PlanParameters& parameters) {
     ShiftedPath shifted;
@@ -35,7 +30,7 @@ double PixelPenalty(PenaltyModel model, double weight, const Zalvo::Terrain& ter
             const auto rows = static_cast<std::int32_t>(Zalvo::GetRowCount(terrain));
             if (rows == 0) return 0.0;
             const double middle = (rows - 1) / 2.0;
-            return weight * std::fabs(WrapRow(pixel.y, rows) - middle) / (rows / 2.0);
+            return weight * std::fabs(Zalvo::PositiveModulo(pixel.y, rows) - middle) / (rows / 2.0);
         }
         case PenaltyModel::Slope: return weight * Zalvo::GetSlope(Zalvo::GetHeight(terrain, pixel));
     }
