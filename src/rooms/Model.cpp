@@ -100,16 +100,12 @@ Pixel VerticalEnd(const std::vector<WiggleRoom>& rooms, std::size_t index, bool 
     return {vertical.column, static_cast<std::int32_t>(middle)};
 }
 
-std::int64_t Distance(std::int32_t a, std::int32_t b) {
-    return std::abs(std::int64_t{a} - std::int64_t{b});
-}
 
 std::int32_t Saturate(std::int64_t value) {
     return static_cast<std::int32_t>(
         std::min<std::int64_t>(value, std::numeric_limits<std::int32_t>::max()));
 }
 
-bool PixelTouches(const Pixel& pixel, const Box& box) { return InBox(pixel, box) || OnBoxRing(pixel, box); }
 
 bool CornerTouches(const Box& from, const Box& to) {
     const Pixel corners[] = {{from.minColumn, from.maxRow},
@@ -117,7 +113,7 @@ bool CornerTouches(const Box& from, const Box& to) {
                              {from.minColumn, from.minRow},
                              {from.maxColumn, from.minRow}};
     return std::any_of(std::begin(corners), std::end(corners),
-                       [&to](const Pixel& corner) { return PixelTouches(corner, to); });
+                       [&to](const Pixel& corner) { return TouchesBox(corner, to); });
 }
 
 }  // namespace
@@ -202,7 +198,21 @@ bool BoxesTouch(const Box& a, const Box& b) { return CornerTouches(a, b) || Corn
 bool TouchesRoom(const Box& box, const WiggleRoom& room) {
     if (const auto roomBox = RoomBox(room)) return BoxesTouch(box, *roomBox);
     const auto& noRoom = std::get<NoRoom>(room);
-    return PixelTouches(FirstPixel(noRoom), box) || PixelTouches(LastPixel(noRoom), box);
+    return TouchesBox(FirstPixel(noRoom), box) || TouchesBox(LastPixel(noRoom), box);
+}
+
+std::int64_t BoxWidth(const Box& box) { return std::int64_t{box.maxColumn} - box.minColumn + 1; }
+
+std::int64_t BoxHeight(const Box& box) { return std::int64_t{box.maxRow} - box.minRow + 1; }
+
+std::int32_t Middle(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>((std::int64_t{a} + b) / 2);
+}
+
+bool TouchesBox(const Pixel& pixel, const Box& box) { return InBox(pixel, box) || OnBoxRing(pixel, box); }
+
+bool BandsMeet(const Box& a, const Box& b) {
+    return std::int64_t{std::min(a.maxRow, b.maxRow)} + 1 >= std::max(a.minRow, b.minRow);
 }
 
 }  // namespace Zalvo::Detail

@@ -1,6 +1,6 @@
-// The wiggle-room model shared by every step of the wiggle-room subsystem:
-// boxes, the entry and exit pixels of a room, its length, and the box
-// predicates.
+// The room model shared by every stage that makes, adjusts or walks rooms:
+// boxes, the entry and exit pixels of a room, its length, the box predicates,
+// and the sizes by which those stages judge a room.
 #pragma once
 
 #include <zalvo/zalvo.h>
@@ -11,6 +11,20 @@
 #include <vector>
 
 namespace Zalvo::Detail {
+
+// A room under this many pixels along the line is short: not worth a line of
+// its own, so refinement folds it into its neighbours and the row adjustment
+// pins a short horizontal room between its fixed neighbours' rows.
+inline constexpr std::int32_t kShortRoomLength = 20;
+
+// A piece under this many pixels cannot hold its corners apart from its
+// neighbour's: such a vertical line takes its neighbour's column, and such a
+// horizontal room merges into its neighbour's row.
+inline constexpr std::int32_t kTinyPieceLength = 5;
+
+// A room whose extent across the line is under this share of its
+// neighbour's is dwarfed by it and follows it, whatever its own length.
+inline constexpr double kDwarfedShare = 0.2;
 
 // The first four fields of a HorizontalRoom, a VerticalRoom or a stretch.
 struct Box {
@@ -26,6 +40,23 @@ Box BoxOf(const HorizontalRoom& room);
 Box BoxOf(const VerticalRoom& room);
 // The box of a HorizontalRoom or VerticalRoom; none for a NoRoom.
 std::optional<Box> RoomBox(const WiggleRoom& room);
+
+// Width and height of a box, in 64 bits so that boxes spanning extreme rows
+// cannot overflow.
+std::int64_t BoxWidth(const Box& box);
+std::int64_t BoxHeight(const Box& box);
+
+// (a + b) / 2 truncated toward zero, without overflowing the sum.
+std::int32_t Middle(std::int32_t a, std::int32_t b);
+
+// |a - b|, for coordinates of 32 bits or differences of them.
+inline std::int64_t Distance(std::int64_t a, std::int64_t b) { return a < b ? b - a : a - b; }
+
+// True when the pixel lies in the box or on the ring of cells around it.
+bool TouchesBox(const Pixel& pixel, const Box& box);
+
+// Bands that overlap or lie directly on top of each other.
+bool BandsMeet(const Box& a, const Box& b);
 
 // `value` limited to low .. high: below low gives low, else above high gives
 // high. Defined for low > high too, and always returns a 32-bit value, so

@@ -38,13 +38,6 @@ std::int64_t MiddleColumn(const Box& box) {
     return (std::int64_t{box.minColumn} + box.maxColumn) / 2;
 }
 
-std::int64_t ColumnWidth(std::int32_t minColumn, std::int32_t maxColumn) {
-    return std::int64_t{maxColumn} - minColumn + 1;
-}
-
-std::int64_t BandHeight(std::int32_t maxRow, std::int32_t minRow) {
-    return std::int64_t{maxRow} - minRow + 1;
-}
 
 // The corner margin towards one vertical neighbour, measured from the
 // vertical line to the edge of its column range that faces `room`.
@@ -99,21 +92,23 @@ struct MergeRecord {
     std::int32_t length = 0;
 };
 
-std::int64_t WidthOf(const MergeRecord& record) { return ColumnWidth(record.minColumn, record.maxColumn); }
+Box BoxOf(const MergeRecord& record) { return {record.minColumn, record.maxColumn, record.maxRow, record.minRow}; }
+
+std::int64_t WidthOf(const MergeRecord& record) { return BoxWidth(BoxOf(record)); }
 
 MergeRecord PinBetweenFixedNeighbours(std::vector<WiggleRoom>& rooms, std::size_t index,
                                       std::int32_t preferredWidth) {
     auto& room = std::get<HorizontalRoom>(rooms[index]);
     const std::int32_t length = RoomLength(rooms, index);
-    const auto pinned = length < 20 ? RowBetweenFixedNeighbours(rooms, index, preferredWidth) : std::nullopt;
+    const auto pinned = length < kShortRoomLength ? RowBetweenFixedNeighbours(rooms, index, preferredWidth) : std::nullopt;
     const bool fixed = pinned && room.minRow <= *pinned && *pinned <= room.maxRow;
     if (fixed) room.row = *pinned;
     return {index, room.row, room.minColumn, room.maxColumn, room.maxRow, room.minRow, fixed, length};
 }
 
 bool CanMergeInto(const std::vector<WiggleRoom>& rooms, const MergeRecord& into, const MergeRecord& other) {
-    const bool isShort = 0.2 * static_cast<double>(WidthOf(into)) > static_cast<double>(WidthOf(other)) ||
-                         other.length < 5;
+    const bool isShort = kDwarfedShare * static_cast<double>(WidthOf(into)) > static_cast<double>(WidthOf(other)) ||
+                         other.length < kTinyPieceLength;
     const bool columnsAdjoin = std::int64_t{std::min(into.maxColumn, other.maxColumn)} + 1 >=
                                std::max(into.minColumn, other.minColumn);
     const bool rowInBand = other.minRow <= into.row && into.row <= other.maxRow;
@@ -202,8 +197,7 @@ UsableBand UsableBandOf(const HorizontalRoom& room, std::int32_t margin) {
 }
 
 std::int32_t MiddleRow(const HorizontalRoom& room) {
-    // The mean of two 32-bit values always fits.
-    return static_cast<std::int32_t>((std::int64_t{room.maxRow} + room.minRow) / 2);
+    return Middle(room.maxRow, room.minRow);
 }
 
 std::int32_t RowInUsableBand(const HorizontalRoom& room, const UsableBand& band,
@@ -264,7 +258,7 @@ std::optional<Pixel> FacingFixedPixel(const std::vector<WiggleRoom>& rooms, std:
 std::optional<std::int32_t> RowBetweenFixedNeighbours(const std::vector<WiggleRoom>& rooms, std::size_t index,
                                                       std::int32_t preferredWidth) {
     const auto& room = std::get<HorizontalRoom>(rooms[index]);
-    if (BandHeight(room.maxRow, room.minRow) < preferredWidth) return std::nullopt;
+    if (BoxHeight(BoxOf(room)) < preferredWidth) return std::nullopt;
     const std::int32_t half = preferredWidth / 2;
     const std::int64_t upper = std::int64_t{room.maxRow} - half;
     const std::int64_t lower = std::int64_t{room.minRow} + half;
@@ -298,7 +292,7 @@ std::vector<WiggleRoom> MergeShortHorizontalRooms(std::vector<WiggleRoom> rooms,
     std::vector<std::size_t> order(records.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&records](std::size_t a, std::size_t b) {
-        return BandHeight(records[a].maxRow, records[a].minRow) < BandHeight(records[b].maxRow, records[b].minRow);
+        return BoxHeight(BoxOf(records[a])) < BoxHeight(BoxOf(records[b]));
     });
 
     for (const std::size_t position : order) {

@@ -11,7 +11,10 @@ namespace Detail {
 
 namespace {
 
-std::int64_t Distance(std::int64_t a, std::int64_t b) { return std::abs(a - b); }
+// A piece keeps its own ends between its two slid anchors only when these lie
+// at least this many pixels apart: closer, the ends would add a jog of no use.
+constexpr std::int64_t kCornerSpacing = 5;
+
 
 bool IsAdjustable(const Anchor& anchor) { return anchor.kind == AnchorKind::Adjustable; }
 
@@ -50,7 +53,7 @@ SlidCorners SlideTowardMiddle(std::int64_t first, std::int64_t second, std::int6
     if (secondAdjustable) slidSecond = middle >= second ? second + secondDistance : second - secondDistance;
     const bool inOrder = slidFirst <= slidSecond;
     return {slidFirst, slidSecond, !firstAdjustable || (first <= slidFirst) == inOrder,
-            !secondAdjustable || inOrder == (slidSecond <= second), Distance(slidFirst, slidSecond) >= 5};
+            !secondAdjustable || inOrder == (slidSecond <= second), Distance(slidFirst, slidSecond) >= kCornerSpacing};
 }
 
 // `end` clamped into `box`, and that clamp moved diagonally: along the axis

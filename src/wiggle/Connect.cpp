@@ -8,18 +8,7 @@ namespace Zalvo::Detail {
 
 namespace {
 
-const Stretch& StretchAt(const Stretches& stretches, std::int32_t index) {
-    return stretches[static_cast<std::size_t>(index)];
-}
-
-bool TouchesBox(const Pixel& pixel, const Box& box) { return InBox(pixel, box) || OnBoxRing(pixel, box); }
-
 bool OnBoxOrRing(const Pixel& pixel, const Box& box) { return OnBoxEdge(pixel, box) || OnBoxRing(pixel, box); }
-
-// Bands that overlap or lie directly on top of each other.
-bool BandsMeet(const Box& a, const Box& b) {
-    return std::int64_t{std::min(a.maxRow, b.maxRow)} + 1 >= std::max(a.minRow, b.minRow);
-}
 
 VerticalRoom MakeVertical(std::int64_t minColumn, std::int64_t maxColumn, std::int32_t maxRow,
                           std::int32_t minRow, std::int32_t firstStretch, std::int32_t endStretch) {

@@ -10,9 +10,6 @@ namespace Zalvo::Detail {
 
 namespace {
 
-// Rooms narrower (or, vertical, lower) than this are not worth a line.
-constexpr std::int64_t ShortRoomExtent = 20;
-
 std::int32_t FirstStretchOf(const WiggleRoom& room) {
     return std::visit([](const auto& r) { return r.firstStretch; }, room);
 }
@@ -87,8 +84,8 @@ std::optional<Box> PairBox(const WiggleRoom& first, const WiggleRoom& second) {
 
 bool IsShort(const WiggleRoom& room) {
     if (const auto* horizontal = std::get_if<HorizontalRoom>(&room))
-        return BoxWidth(BoxOf(*horizontal)) < ShortRoomExtent;
-    if (const auto* vertical = std::get_if<VerticalRoom>(&room)) return BoxHeight(BoxOf(*vertical)) < ShortRoomExtent;
+        return BoxWidth(BoxOf(*horizontal)) < kShortRoomLength;
+    if (const auto* vertical = std::get_if<VerticalRoom>(&room)) return BoxHeight(BoxOf(*vertical)) < kShortRoomLength;
     return false;
 }
 

@@ -10,6 +10,11 @@ namespace Zalvo::Detail {
 
 namespace {
 
+// A candidate run becomes a horizontal room only when it overlaps fewer other
+// runs than a quarter of its pixels: a run that mostly repeats its neighbours
+// gives the line no room of its own.
+constexpr double kOwnPixelsPerOverlap = 0.25;
+
 
 std::int32_t RowCountOf(const Terrain& terrain) { return static_cast<std::int32_t>(terrain.front().size()); }
 
@@ -55,10 +60,6 @@ std::int32_t RightFreeEnd(const Terrain& terrain, const Pixel& pixel) {
     std::int32_t right = pixel.x + 1;
     while (right <= lastScanColumn && !BlocksAt(terrain, right, row)) ++right;
     return right - 1;
-}
-
-const Stretch& StretchAt(const Stretches& stretches, std::int32_t index) {
-    return stretches[static_cast<std::size_t>(index)];
 }
 
 // Narrows a stretch's columns to the span of its own first and last pixel.
@@ -132,12 +133,8 @@ RoomSettings DeriveRoomSettings(std::int32_t transitionHalfWidth, std::int32_t m
     return settings;
 }
 
-std::int64_t BoxWidth(const Box& box) { return std::int64_t{box.maxColumn} - box.minColumn + 1; }
-
-std::int64_t BoxHeight(const Box& box) { return std::int64_t{box.maxRow} - box.minRow + 1; }
-
-std::int32_t Middle(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>((std::int64_t{a} + b) / 2);
+const Stretch& StretchAt(const Stretches& stretches, std::int32_t index) {
+    return stretches[static_cast<std::size_t>(index)];
 }
 
 std::int32_t SpanStart(const Stretch& stretch) {
@@ -253,7 +250,7 @@ std::vector<RunRecord> ClassifyCandidateRuns(const Stretches& stretches,
         for (std::size_t j = k; j > 0 && RangesOverlap(candidates[j - 1], candidates[k]); --j) ++overlaps;
         for (std::size_t j = k + 1; j < candidates.size() && RangesOverlap(candidates[j], candidates[k]); ++j)
             ++overlaps;
-        const bool horizontal = static_cast<double>(pixels) * 0.25 > static_cast<double>(overlaps);
+        const bool horizontal = static_cast<double>(pixels) * kOwnPixelsPerOverlap > static_cast<double>(overlaps);
         records.push_back({horizontal ? RunKind::Horizontal : RunKind::NoRoom, s0, s1});
     }
     return records;

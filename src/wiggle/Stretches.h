@@ -35,15 +35,10 @@ struct RoomSettings {
 RoomSettings DeriveRoomSettings(std::int32_t transitionHalfWidth, std::int32_t minimumBand,
                                 std::int32_t sufficientBand);
 
-// Width and height of a box, in 64 bits so that boxes spanning extreme rows
-// cannot overflow.
-std::int64_t BoxWidth(const Box& box);
-std::int64_t BoxHeight(const Box& box);
-
-// (a + b) / 2 truncated toward zero, without overflowing the sum.
-std::int32_t Middle(std::int32_t a, std::int32_t b);
-
 // The smaller and the larger x of a stretch's first and last pixel.
+// Stretch `index` (0 .. size - 1) of `stretches`.
+const Stretch& StretchAt(const Stretches& stretches, std::int32_t index);
+
 std::int32_t SpanStart(const Stretch& stretch);
 std::int32_t SpanEnd(const Stretch& stretch);
 

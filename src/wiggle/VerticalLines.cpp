@@ -9,10 +9,6 @@ namespace Zalvo::Detail {
 
 namespace {
 
-// Below this length a vertical line is too short to be worth keeping apart
-// from its neighbour's column.
-constexpr std::int32_t ShortLineLength = 5;
-
 const NoRoom* PieceAt(const std::vector<WiggleRoom>& rooms, std::size_t index) {
     if (index >= rooms.size()) return nullptr;
     const auto* piece = std::get_if<NoRoom>(&rooms[index]);
@@ -78,15 +74,11 @@ bool MoveCostsNoDetour(const std::vector<WiggleRoom>& rooms, std::size_t index, 
     return cost(column) <= cost(current);
 }
 
-bool BandsMeet(const Box& a, const Box& b) {
-    return std::int64_t{std::min(a.maxRow, b.maxRow)} + 1 >= std::max(a.minRow, b.minRow);
-}
-
 // Lets `line` pull its unfixed neighbour onto its column.
 void PullNeighbour(const std::vector<WiggleRoom>& rooms, LineRecord& line, LineRecord& neighbour) {
     if (neighbour.fixed) return;
-    const bool dwarfed = static_cast<double>(BoxHeight(line.box)) * 0.2 > static_cast<double>(BoxHeight(neighbour.box));
-    if (!dwarfed && RoomLength(rooms, neighbour.index) >= ShortLineLength) return;
+    const bool dwarfed = static_cast<double>(BoxHeight(line.box)) * kDwarfedShare > static_cast<double>(BoxHeight(neighbour.box));
+    if (!dwarfed && RoomLength(rooms, neighbour.index) >= kTinyPieceLength) return;
     if (!BandsMeet(line.box, neighbour.box)) return;
     if (line.column < neighbour.box.minColumn || line.column > neighbour.box.maxColumn) return;
     if (!MoveCostsNoDetour(rooms, neighbour.index, neighbour.column, line.column)) return;
