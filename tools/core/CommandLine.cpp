@@ -4,6 +4,7 @@
 #include "OutputFiles.h"
 #include "Picture.h"
 #include "Pipeline.h"
+#include "PlanSetup.h"
 #include "Progress.h"
 #include "Report.h"
 #include "SamplePlate.h"
@@ -19,11 +20,6 @@
 namespace ZalvoPlan {
 namespace {
 
-constexpr double kDefaultResolution = 300.0;
-constexpr double kMinimumResolution = 0.1;
-constexpr double kMaximumResolution = 1'000'000.0;
-constexpr std::int32_t kMaximumIntegerParameter = 1'000'000;
-constexpr double kMaximumWeight = 1'000'000.0;
 const std::string kLogCategory = "zalvo.zalvoting";
 
 const char* const kDescription =
@@ -45,8 +41,8 @@ struct Options {
     std::string input;
     std::string sampleSize;
     std::optional<double> resolution;
-    std::string minimumDistance = "0.5mm";
-    std::string preferredDistance = "1.5mm";
+    std::string minimumDistance = kDefaultMinimumDistance;
+    std::string preferredDistance = kDefaultPreferredDistance;
     std::string penalty = "none";
     std::string rowPolicy = "plate-usage";
     PlanParameters plan;
@@ -185,39 +181,8 @@ LoadedPlate LoadPlate(const Options& o) {
     return loaded;
 }
 
-// Converts a distance and refuses one wider than the plate could ever need:
-// every erosion ring beyond that costs a full pass over the plate for nothing.
-double DistanceInMilliPoints(const std::string& text, const std::string& option, double resolution,
-                             const PlateImage& image) {
-    const double milliPoints = ToMilliPoints(ParseLength(text, option), resolution);
-    const double pixels = ToPixels(milliPoints, resolution);
-    const std::int64_t limit = std::int64_t{image.columns} + image.rows;
-    if (!(pixels <= static_cast<double>(limit))) {
-        throw InputError(option + " '" + text + "' is " + std::to_string(static_cast<long long>(std::ceil(pixels))) +
-                         " pixels, more than the plate's width and height together (" + std::to_string(limit) + ")");
-    }
-    return milliPoints;
-}
-
-void ValidateSplitColumns(const std::vector<std::int32_t>& columns, const PlateImage& image) {
-    for (std::int32_t column : columns) {
-        if (column >= image.columns) {
-            throw InputError("--split-column " + std::to_string(column) + " lies beyond the plate's last column " +
-                             std::to_string(image.columns - 1));
-        }
-    }
-}
-
-// The file's own resolution is checked like the option's: a PNG may declare
-// one pixel per metre.
 double ResolveResolution(const Options& o, const LoadedPlate& plate) {
-    if (o.resolution) return *o.resolution;
-    const double resolution = plate.image.resolution.value_or(kDefaultResolution);
-    if (!(resolution >= kMinimumResolution && resolution <= kMaximumResolution)) {
-        throw InputError("the image declares " + std::to_string(resolution) +
-                         " pixels per inch, which cannot be right; give the resolution with --resolution");
-    }
-    return resolution;
+    return o.resolution ? *o.resolution : ResolutionFromImage(plate.image, "--resolution");
 }
 
 PlanParameters ResolveParameters(const Options& o, const LoadedPlate& plate) {
@@ -230,7 +195,7 @@ PlanParameters ResolveParameters(const Options& o, const LoadedPlate& plate) {
     parameters.minimumDistance = DistanceInMilliPoints(o.minimumDistance, "--min-distance", parameters.resolution, plate.image);
     parameters.preferredDistance =
         DistanceInMilliPoints(o.preferredDistance, "--preferred-distance", parameters.resolution, plate.image);
-    ValidateSplitColumns(parameters.splitColumns, plate.image);
+    ValidateSplitColumns(parameters.splitColumns, plate.image, "--split-column");
     return parameters;
 }
 

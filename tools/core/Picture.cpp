@@ -16,11 +16,6 @@
 namespace ZalvoPlan {
 namespace {
 
-constexpr Colour kPathColour{0x1f, 0x5f, 0xd6};
-constexpr Colour kHorizontalRoomColour{0x0b, 0x8a, 0x8a};
-constexpr Colour kVerticalRoomColour{0xe0, 0x7b, 0x00};
-constexpr Colour kSparseColour{0xd6, 0x27, 0x28};
-
 // The raster is an indexed image: the cell shades first, then the overlays.
 enum class Ink : std::uint8_t {
     Path = static_cast<std::uint8_t>(CellShade::Count),
