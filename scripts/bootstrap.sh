@@ -10,6 +10,7 @@ packages=(
     libcli11-dev nlohmann-json3-dev libpng-dev zlib1g-dev
     clang libclang-rt-14-dev
     python3
+    pybind11-dev python3-dev python3-numpy python3-matplotlib python3-pytest python3-distributed
 )
 
 missing=()
