@@ -20,8 +20,7 @@ def main(figure_path="plan_a_plate.png", image=None):
     plate = zalvo.sample_plate(640, 320) if image is None else image
     result = zalvo.plan(plate, min_distance="0.5mm", preferred_distance=zalvo.mm(1.5), penalty="slope")
     print(f"{result.status}: {len(result.cut_line)} corners through {len(result.rooms)} rooms")
-    for x, y in result.cut_line:
-        print(f"  ({x}, {y})")
+    print("cut line:", ", ".join(f"({x}, {y})" for x, y in result.cut_line[:4]), "...")
     fig, ax = plt.subplots(figsize=(10, 5.5))
     result.plot(ax)
     fig.tight_layout()
