@@ -70,7 +70,7 @@ ShiftPenalty ShiftPenaltyArgument(const py::object& given, const std::string& na
     const double* penalties = array.data();
     const auto count = static_cast<std::int64_t>(array.shape(0));
     return {[penalties, count, name](std::int32_t distance) {
-                if (distance >= count) {
+                if (distance < 0 || distance >= count) {
                     throw std::invalid_argument(name + " has " + std::to_string(count) +
                                                 " entries, none for the distance " + std::to_string(distance));
                 }
@@ -88,7 +88,9 @@ Impassable ImpassableArgument(const py::object& given, const std::string& name, 
     }
     const Grid<std::uint8_t> mask = MaskArgument(given, name);
     CheckShape(mask, name, rows, columns);
-    return {[view = CellView<std::uint8_t>(mask)](const Zalvo::Pixel& pixel) { return view.At(pixel.x, pixel.y) != 0; },
+    return {[view = CellView<std::uint8_t>(mask)](const Zalvo::Pixel& pixel) {
+                return view.Contains(pixel) && view.At(pixel.x, pixel.y) != 0;
+            },
             false, mask.owner};
 }
 

@@ -1,6 +1,7 @@
 #include "Plan.h"
 
 #include "Distances.h"
+#include "Rooms.h"
 
 #include <CutLine.h>
 #include <ImageDecoding.h>
@@ -12,10 +13,11 @@
 
 #include <png.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <limits>
 
 namespace ZalvoPython {
 namespace {
@@ -119,25 +121,22 @@ double WeightParameter(const py::handle& object, const std::string& name) {
     return value;
 }
 
-template <class Choice>
-Choice ChoiceParameter(const py::handle& object, const std::string& name,
-                       const std::vector<std::pair<Choice, const char*>>& choices,
+// The choice whose name, as the planner's report spells it, is `object`.
+template <class Choice, std::size_t Count>
+Choice ChoiceParameter(const py::handle& object, const std::string& name, const std::array<Choice, Count>& choices,
                        const char* (*nameOf)(Choice)) {
     const std::string given = py::isinstance<py::str>(object) ? object.cast<std::string>() : std::string();
     std::string known;
-    for (const auto& [choice, text] : choices) {
-        if (given == text) return choice;
+    for (const Choice choice : choices) {
+        if (given == nameOf(choice)) return choice;
         known += (known.empty() ? "" : ", ") + std::string(nameOf(choice));
     }
     ThrowValueError(name + " must be one of " + known + ", not " + std::string(py::repr(object)));
 }
 
-const std::vector<std::pair<ZalvoPlan::PenaltyModel, const char*>> kPenaltyModels{
-    {ZalvoPlan::PenaltyModel::None, "none"},
-    {ZalvoPlan::PenaltyModel::Middle, "middle"},
-    {ZalvoPlan::PenaltyModel::Slope, "slope"}};
-const std::vector<std::pair<ZalvoPlan::RowPolicy, const char*>> kRowPolicies{
-    {ZalvoPlan::RowPolicy::PlateUsage, "plate-usage"}, {ZalvoPlan::RowPolicy::Stagger, "stagger"}};
+constexpr std::array kPenaltyModels{ZalvoPlan::PenaltyModel::None, ZalvoPlan::PenaltyModel::Middle,
+                                    ZalvoPlan::PenaltyModel::Slope};
+constexpr std::array kRowPolicies{ZalvoPlan::RowPolicy::PlateUsage, ZalvoPlan::RowPolicy::Stagger};
 
 // Everything zalvo-plan's options say, as Python arguments.
 struct PlanOptions {
@@ -234,9 +233,7 @@ py::dict ResultToDict(const ZalvoPlan::PlateImage& image, const ZalvoPlan::PlanR
         out["down"] = ShiftedPathToDict(result.down);
         out["taken"] = result.taken == ZalvoPlan::Direction::Up ? "up" : "down";
     }
-    py::list rooms;
-    for (const auto& room : result.rooms) rooms.append(std::visit([](const auto& r) { return py::cast(r); }, room));
-    out["rooms"] = rooms;
+    out["rooms"] = RoomsToList(result.rooms);
     out["sparse_path"] = PathToArray(result.sparsePath);
     out["cut_line"] = PathToArray(ZalvoPlan::RemoveCollinearPoints(result.sparsePath));
     py::dict timings;
