@@ -231,3 +231,15 @@ class TestPlanOptions:
         (tmp_path / "empty.png").write_bytes(b"")
         with pytest.raises(ValueError, match="empty"):
             zalvo.plan(tmp_path / "empty.png")
+
+
+def test_plan_shows_every_option_with_the_planners_default():
+    import inspect
+
+    parameters = inspect.signature(zalvo.plan).parameters
+    assert list(parameters)[:2] == ["image", "resolution"]
+    assert parameters["min_distance"].default == "0.5mm"
+    assert parameters["line_width"].default == 3
+    # Every option the signature shows is one that plan accepts.
+    options = {name: p.default for name, p in parameters.items() if name not in ("image", "resolution")}
+    zalvo.plan(np.full((32, 64), 255, np.uint8), 300, **options)

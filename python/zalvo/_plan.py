@@ -1,6 +1,7 @@
 """One plate, the whole pipeline: what zalvo-plan does for one image."""
 
 import enum
+import inspect
 import os
 from dataclasses import dataclass, field
 from typing import Dict, List, Optional
@@ -85,19 +86,32 @@ class PlanResult:
         return plot_plan(self, ax)
 
 
-def plan(image, **options) -> PlanResult:
+def plan(image, resolution=None, **options) -> PlanResult:
     """Plans the cut line of one plate image, as zalvo-plan does.
 
     ``image`` is a file path (PNG, PBM, PGM or PPM) or a uint8 numpy image of
     shape (rows, columns), (rows, columns, 3) or (rows, columns, 4); the
-    planner's colour rules apply. The options are zalvo-plan's, in
-    snake_case, with its defaults (``zalvo.PLAN_DEFAULTS``): resolution,
-    min_distance, preferred_distance (strings with a unit such as "0.5mm", or
-    zalvo.mm(0.5)), penalty, penalty_weight, shift_penalty, clearance,
-    transition_half_width, minimum_band, sufficient_band, split_columns,
-    row_policy, existing_clearance, wanted_clearance, corner_radius,
-    minimum_width and line_width.
+    planner's colour rules apply. ``resolution`` is in pixels per inch (by
+    default the file's own, else 300). The other options are zalvo-plan's, in
+    snake_case, with its defaults (``zalvo.PLAN_DEFAULTS``): min_distance and
+    preferred_distance (text with a unit such as "0.5mm", or zalvo.mm(0.5)),
+    penalty, penalty_weight, shift_penalty, clearance, transition_half_width,
+    minimum_band, sufficient_band, split_columns, row_policy,
+    existing_clearance, wanted_clearance, corner_radius, minimum_width and
+    line_width. An unknown option is a TypeError, a bad value a ValueError.
     """
     if isinstance(image, os.PathLike):
         image = os.fspath(image)
-    return PlanResult._from_raw(_zalvo._plan(image, **options))
+    return PlanResult._from_raw(_zalvo._plan(image, resolution=resolution, **options))
+
+
+def _signature_with_the_planners_defaults():
+    """plan's signature as help() and editors show it: every option with its default, kept in C++."""
+    parameters = [inspect.Parameter("image", inspect.Parameter.POSITIONAL_OR_KEYWORD),
+                  inspect.Parameter("resolution", inspect.Parameter.POSITIONAL_OR_KEYWORD, default=None)]
+    parameters += [inspect.Parameter(name, inspect.Parameter.KEYWORD_ONLY, default=default)
+                   for name, default in _zalvo.PLAN_DEFAULTS.items() if name != "resolution"]
+    return inspect.Signature(parameters, return_annotation=PlanResult)
+
+
+plan.__signature__ = _signature_with_the_planners_defaults()
