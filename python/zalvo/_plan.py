@@ -11,6 +11,11 @@ import numpy as np
 from . import _zalvo
 
 
+# The results hold numpy arrays, which have no single truth value for == to
+# return, so they compare by identity.
+_result_class = dataclass(eq=False)
+
+
 class PixelClass(enum.IntEnum):
     """What the planner reads a pixel's colour as (the values of ``PlanResult.pixel_classes``)."""
 
@@ -20,7 +25,7 @@ class PixelClass(enum.IntEnum):
     SEED = 3
 
 
-@dataclass
+@_result_class
 class ShiftedPath:
     """One result of the whole-line move: rows moved, its price and its pixels."""
 
@@ -29,7 +34,7 @@ class ShiftedPath:
     pixels: np.ndarray
 
 
-@dataclass
+@_result_class
 class OptimizedPaths:
     """Both results of the whole-line move and which one was taken ("up" or "down")."""
 
@@ -42,7 +47,7 @@ class OptimizedPaths:
         return self.up if self.taken == "up" else self.down
 
 
-@dataclass
+@_result_class
 class PlanResult:
     """The plan of one plate. Paths are (N, 2) int32 arrays of (x, y), rows not wrapped."""
 
