@@ -15,6 +15,8 @@ packages=(
     # The Windows DLL: cross compiler, its binutils, GoogleTest's source to
     # build for it, and Wine to run its tests.
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine64
+    # The Python package.
+    pybind11-dev python3-dev python3-numpy python3-matplotlib python3-pytest python3-distributed
 )
 
 missing=()

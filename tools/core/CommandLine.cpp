@@ -2,6 +2,7 @@
 
 #include "Batch.h"
 #include "PlateImage.h"
+#include "PlanSetup.h"
 #include "PlateJob.h"
 #include "Progress.h"
 #include "Units.h"
@@ -24,10 +25,6 @@
 namespace ZalvoPlan {
 namespace {
 
-constexpr double kMinimumResolution = 0.1;
-constexpr double kMaximumResolution = 1'000'000.0;
-constexpr std::int64_t kMaximumIntegerParameter = 1'000'000;
-constexpr double kMaximumWeight = 1'000'000.0;
 // More workers than this would only wait for memory and cores.
 constexpr std::int64_t kMaximumJobs = 1024;
 // A picture needs room for a few pixels per side at least.
@@ -114,10 +111,10 @@ void DefinePlanOptions(CLI::App& app, Options& o) {
     };
     app.add_option("--min-distance", o.job.minimumDistance,
                    "Distance from content that the line must keep (a blocked margin), with a unit: "
-                   "mm, cm, in, pt, mpt or px (default 0.5mm)")->option_text("LENGTH")->group("Distances");
+                   "mm, cm, in, pt, mpt or px (default " + std::string(kDefaultMinimumDistance) + ")")->option_text("LENGTH")->group("Distances");
     app.add_option("--preferred-distance", o.job.preferredDistance,
                    "Distance from content beyond which the line is no longer pushed away (a cost ramp; "
-                   "default 1.5mm)")->option_text("LENGTH")->group("Distances");
+                   "default " + std::string(kDefaultPreferredDistance) + ")")->option_text("LENGTH")->group("Distances");
 
     app.add_option("--penalty", o.job.penalty,
                    "Extra cost per pixel of the line: none (the default); middle (the line prefers the plate's "

@@ -13,11 +13,8 @@
 namespace ZalvoPlan {
 namespace {
 
+// The line as the search found it, before the shift: pale, under the others.
 constexpr Colour kFoundColour{0x8a, 0x8a, 0xd0};
-constexpr Colour kPathColour{0x1f, 0x5f, 0xd6};
-constexpr Colour kHorizontalRoomColour{0x0b, 0x8a, 0x8a};
-constexpr Colour kVerticalRoomColour{0xe0, 0x7b, 0x00};
-constexpr Colour kSparseColour{0xd6, 0x27, 0x28};
 
 // Small plates are enlarged to about this many picture pixels across.
 constexpr std::int32_t kEnlargedWidth = 1200;

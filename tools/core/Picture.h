@@ -35,6 +35,12 @@ struct Colour {
     friend bool operator==(const Colour&, const Colour&) = default;
 };
 
+// The overlays: the dense line taken, the room boxes and the sparse corner line.
+inline constexpr Colour kPathColour{0x1f, 0x5f, 0xd6};
+inline constexpr Colour kHorizontalRoomColour{0x0b, 0x8a, 0x8a};
+inline constexpr Colour kVerticalRoomColour{0xe0, 0x7b, 0x00};
+inline constexpr Colour kSparseColour{0xd6, 0x27, 0x28};
+
 Colour ShadeColour(CellShade shade);
 std::string HexColour(Colour colour);
 

@@ -4,6 +4,7 @@
 #include "HtmlView.h"
 #include "ImageDecoding.h"
 #include "OutputFiles.h"
+#include "PlanSetup.h"
 #include "Picture.h"
 #include "Report.h"
 #include "SamplePlate.h"
@@ -17,12 +18,6 @@
 
 namespace ZalvoPlan {
 namespace {
-
-constexpr double kDefaultResolution = 300.0;
-constexpr double kMinimumResolution = 0.1;
-constexpr double kMaximumResolution = 1'000'000.0;
-// What a PNG's pHYs unit (the metre) holds in inches.
-constexpr double kInchesPerMetre = 1.0 / 0.0254;
 
 struct LoadedPlate {
     PlateImage image;
@@ -62,52 +57,10 @@ LoadedPlate LoadPlate(const JobOptions& o, const PlateSource& source) {
     return loaded;
 }
 
-// Converts a distance and refuses one wider than the plate could ever need:
-// every erosion ring beyond that costs a full pass over the plate for nothing.
-double DistanceInMilliPoints(const std::string& text, const std::string& option, double resolution,
-                             const PlateImage& image) {
-    const double milliPoints = ToMilliPoints(ParseLength(text, option), resolution);
-    const double pixels = ToPixels(milliPoints, resolution);
-    const std::int64_t limit = std::int64_t{image.columns} + image.rows;
-    if (!(pixels <= static_cast<double>(limit))) {
-        throw InputError(option + " '" + text + "' is " + std::to_string(static_cast<long long>(std::ceil(pixels))) +
-                         " pixels, more than the plate's width and height together (" + std::to_string(limit) + ")");
-    }
-    return milliPoints;
-}
-
-void ValidateSplitColumns(const std::vector<std::int32_t>& columns, const PlateImage& image) {
-    for (std::int32_t column : columns) {
-        if (column >= image.columns) {
-            throw InputError("--split-column " + std::to_string(column) + " lies beyond the plate's last column " +
-                             std::to_string(image.columns - 1));
-        }
-    }
-}
-
-std::string DeclaredResolution(const PlateImage& image, double resolution) {
-    if (image.declaredPixelsPerMetre) {
-        const auto perMetre = *image.declaredPixelsPerMetre;
-        char text[96];
-        std::snprintf(text, sizeof text, "%lu pixel%s per metre (%.4g pixels per inch)",
-                      static_cast<unsigned long>(perMetre), perMetre == 1 ? "" : "s", perMetre / kInchesPerMetre);
-        return text;
-    }
-    char text[48];
-    std::snprintf(text, sizeof text, "%.4g pixels per inch", resolution);
-    return text;
-}
-
-// The file's own resolution is checked like the option's: a PNG may declare
-// one pixel per metre.
+// The option's resolution, else the file's own, checked like the option's.
 double ResolveResolution(const JobOptions& o, const LoadedPlate& plate) {
     if (o.resolution) return *o.resolution;
-    const double resolution = plate.image.resolution.value_or(kDefaultResolution);
-    if (!(resolution >= kMinimumResolution && resolution <= kMaximumResolution)) {
-        throw InputError("the image declares " + DeclaredResolution(plate.image, resolution) +
-                         ", which cannot be right; give the resolution with --resolution");
-    }
-    return resolution;
+    return ResolutionFromImage(plate.image, "--resolution");
 }
 
 PlanParameters ResolveParameters(const JobOptions& o, const LoadedPlate& plate) {
@@ -120,7 +73,7 @@ PlanParameters ResolveParameters(const JobOptions& o, const LoadedPlate& plate) 
     parameters.minimumDistance = DistanceInMilliPoints(o.minimumDistance, "--min-distance", parameters.resolution, plate.image);
     parameters.preferredDistance =
         DistanceInMilliPoints(o.preferredDistance, "--preferred-distance", parameters.resolution, plate.image);
-    ValidateSplitColumns(parameters.splitColumns, plate.image);
+    ValidateSplitColumns(parameters.splitColumns, plate.image, "--split-column");
     return parameters;
 }
 

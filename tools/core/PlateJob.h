@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Pipeline.h"
+#include "PlanSetup.h"
 #include "Progress.h"
 
 #include <cstdint>
@@ -26,8 +27,8 @@ struct PlateSource {
 struct JobOptions {
     std::string sampleSize;
     std::optional<double> resolution;
-    std::string minimumDistance = "0.5mm";
-    std::string preferredDistance = "1.5mm";
+    std::string minimumDistance = kDefaultMinimumDistance;
+    std::string preferredDistance = kDefaultPreferredDistance;
     std::string penalty = "none";
     std::string rowPolicy = "plate-usage";
     PlanParameters plan;

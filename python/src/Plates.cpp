@@ -1,0 +1,94 @@
+#include "Plates.h"
+
+#include <Units.h>
+
+#include <algorithm>
+#include <array>
+
+namespace ZalvoPython {
+namespace {
+
+bool Truth(const py::object& value) {
+    const int truth = PyObject_IsTrue(value.ptr());
+    if (truth < 0) throw py::error_already_set();
+    return truth != 0;
+}
+
+std::string Number(double value) { return std::string(py::str(py::float_(value))); }
+
+}  // namespace
+
+std::string PlateRecord::Describe(double minimumMilliPoints, double preferredMilliPoints) const {
+    const auto count = [](const std::optional<std::int32_t>& value) {
+        return value ? std::to_string(*value) : std::string("?");
+    };
+    std::string text = "a plate of " + count(columns) + " columns x " + count(rows) + " rows";
+    if (resolution) {
+        text += " at " + Number(*resolution) + " pixels per inch, a margin of " +
+                Number(ZalvoPlan::ToPixels(minimumMilliPoints, *resolution)) + " and a ramp to " +
+                Number(ZalvoPlan::ToPixels(preferredMilliPoints, *resolution)) + " pixels";
+    }
+    return text;
+}
+
+std::int32_t MaskPlate::GetContentCount() const {
+    const auto cells = static_cast<std::size_t>(occupied_.rows) * static_cast<std::size_t>(occupied_.columns);
+    return static_cast<std::int32_t>(std::count_if(occupied_.cells, occupied_.cells + cells,
+                                                   [](std::uint8_t cell) { return cell != 0; }));
+}
+
+bool MaskPlate::IsPixelOnContentEdge(const Zalvo::Pixel& pixel) const {
+    if (!IsPixelOccupied(pixel)) return false;
+    constexpr std::array<Zalvo::Pixel, 4> kNeighbourSteps{{{-1, 0}, {1, 0}, {0, -1}, {0, 1}}};
+    return std::any_of(kNeighbourSteps.begin(), kNeighbourSteps.end(), [&](const Zalvo::Pixel& step) {
+        return !IsPixelOccupied({pixel.x + step.x, pixel.y + step.y});
+    });
+}
+
+py::object PythonPlate::Call(const char* method) const {
+    py::gil_scoped_acquire gil;
+    return plate_.attr(method)();
+}
+
+py::object PythonPlate::Call(const char* method, const Zalvo::Pixel& pixel) const {
+    py::gil_scoped_acquire gil;
+    return plate_.attr(method)(PixelToTuple(pixel));
+}
+
+double PythonPlate::GetResolution() const {
+    py::gil_scoped_acquire gil;
+    const py::object result = Call("get_resolution");
+    const double value = PyFloat_AsDouble(result.ptr());
+    if (value == -1.0 && PyErr_Occurred()) throw py::error_already_set();
+    record_.resolution = value;
+    return value;
+}
+
+std::int32_t PythonPlate::GetPixelColumnCount() const {
+    py::gil_scoped_acquire gil;
+    record_.columns = Int32Argument(Call("get_pixel_column_count"), "plate.get_pixel_column_count()");
+    return *record_.columns;
+}
+
+std::int32_t PythonPlate::GetPixelRowCount() const {
+    py::gil_scoped_acquire gil;
+    record_.rows = Int32Argument(Call("get_pixel_row_count"), "plate.get_pixel_row_count()");
+    return *record_.rows;
+}
+
+std::int32_t PythonPlate::GetContentCount() const {
+    py::gil_scoped_acquire gil;
+    return Int32Argument(Call("get_content_count"), "plate.get_content_count()");
+}
+
+bool PythonPlate::IsPixelOnContentEdge(const Zalvo::Pixel& pixel) const {
+    py::gil_scoped_acquire gil;
+    return Truth(Call("is_pixel_on_content_edge", pixel));
+}
+
+bool PythonPlate::IsPixelOccupied(const Zalvo::Pixel& pixel) const {
+    py::gil_scoped_acquire gil;
+    return Truth(Call("is_pixel_occupied", pixel));
+}
+
+}  // namespace ZalvoPython

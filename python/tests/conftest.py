@@ -1,0 +1,76 @@
+"""Shared fixtures: the repository's example plates with their golden reports,
+and the build tree the package under test comes from."""
+
+import json
+import os
+from pathlib import Path
+
+import matplotlib
+import numpy as np
+import pytest
+
+matplotlib.use("Agg")
+
+import zalvo  # noqa: E402  (after choosing the backend)
+
+REPOSITORY = Path(__file__).resolve().parents[2]
+EXAMPLES = REPOSITORY / "examples"
+EXAMPLE_NAMES = ["blobs", "text", "closed"]
+# Options of zalvo-plan that take a whole number; the others keep their text.
+_INTEGER_OPTIONS = {"clearance", "transition_half_width", "minimum_band", "sufficient_band", "existing_clearance",
+                    "wanted_clearance", "corner_radius", "minimum_width", "line_width"}
+_NUMBER_OPTIONS = {"resolution", "penalty_weight", "shift_penalty"}
+
+
+def build_directory():
+    """The build tree that holds the package under test (and zalvo-plan beside it)."""
+    return Path(os.environ.get("ZALVO_BUILD_DIR", REPOSITORY / "build" / "python"))
+
+
+def options_from_arguments(arguments):
+    """zalvo-plan's command-line options as plan()'s keyword arguments."""
+    options = {}
+    for flag, value in zip(arguments[::2], arguments[1::2]):
+        name = flag.lstrip("-").replace("-", "_")
+        if name == "split_column":
+            options.setdefault("split_columns", []).append(int(value))
+        elif name in _INTEGER_OPTIONS:
+            options[name] = int(value)
+        elif name in _NUMBER_OPTIONS:
+            options[name] = float(value)
+        else:
+            options[name] = value
+    return options
+
+
+class Example:
+    def __init__(self, name):
+        self.name = name
+        self.image = next(p for p in EXAMPLES.glob(name + ".*") if p.suffix not in (".args", ".json"))
+        self.arguments = (EXAMPLES / (name + ".args")).read_text().split()
+        self.options = options_from_arguments(self.arguments)
+        self.expected = json.loads((EXAMPLES / (name + ".expected.json")).read_text())
+
+
+@pytest.fixture(params=EXAMPLE_NAMES)
+def example(request):
+    return Example(request.param)
+
+
+@pytest.fixture(scope="session")
+def blobs():
+    return Example("blobs")
+
+
+@pytest.fixture(scope="session")
+def blobs_plan(blobs):
+    return zalvo.plan(str(blobs.image), **blobs.options)
+
+
+def without_timings(report):
+    return {key: value for key, value in report.items() if key != "timings"}
+
+
+def pixels(array):
+    """An (N, 2) path as a list of [x, y], the report's form."""
+    return np.asarray(array).tolist()

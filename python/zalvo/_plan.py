@@ -1,0 +1,122 @@
+"""One plate, the whole pipeline: what zalvo-plan does for one image."""
+
+import enum
+import inspect
+import os
+from dataclasses import dataclass, field
+from typing import Dict, List, Optional
+
+import numpy as np
+
+from . import _zalvo
+
+
+# The results hold numpy arrays, which have no single truth value for == to
+# return, so they compare by identity.
+_result_class = dataclass(eq=False)
+
+
+class PixelClass(enum.IntEnum):
+    """What the planner reads a pixel's colour as (the values of ``PlanResult.pixel_classes``)."""
+
+    FREE = 0
+    CROSSABLE = 1
+    IMPASSABLE = 2
+    SEED = 3
+
+
+@_result_class
+class ShiftedPath:
+    """One result of the whole-line move: rows moved, its price and its pixels."""
+
+    shift: int
+    cost: float
+    pixels: np.ndarray
+
+
+@_result_class
+class OptimizedPaths:
+    """Both results of the whole-line move and which one was taken ("up" or "down")."""
+
+    up: ShiftedPath
+    down: ShiftedPath
+    taken: str
+
+    @property
+    def chosen(self) -> ShiftedPath:
+        return self.up if self.taken == "up" else self.down
+
+
+@_result_class
+class PlanResult:
+    """The plan of one plate. Paths are (N, 2) int32 arrays of (x, y), rows not wrapped."""
+
+    status: str
+    terrain: np.ndarray
+    pixel_classes: np.ndarray
+    found_path: Optional[np.ndarray]
+    optimized_paths: Optional[OptimizedPaths]
+    rooms: List[object]
+    sparse_path: np.ndarray
+    cut_line: np.ndarray
+    timings: Dict[str, float]
+    _json: str = field(repr=False)
+
+    @classmethod
+    def _from_raw(cls, raw: dict) -> "PlanResult":
+        optimized = None
+        if raw["found_path"] is not None:
+            optimized = OptimizedPaths(ShiftedPath(**raw["up"]), ShiftedPath(**raw["down"]), raw["taken"])
+        return cls(
+            status=raw["status"],
+            terrain=raw["terrain"],
+            pixel_classes=raw["pixel_classes"],
+            found_path=raw["found_path"],
+            optimized_paths=optimized,
+            rooms=raw["rooms"],
+            sparse_path=raw["sparse_path"],
+            cut_line=raw["cut_line"],
+            timings=raw["timings"],
+            _json=raw["json"],
+        )
+
+    def to_json(self) -> str:
+        """The planner's JSON document (plan.json) for this plate and these options."""
+        return self._json
+
+    def plot(self, ax=None):
+        """Draws what the planner's picture shows on a matplotlib Axes (a new figure when none); returns the Axes."""
+        from ._plot import plot_plan
+
+        return plot_plan(self, ax)
+
+
+def plan(image, resolution=None, **options) -> PlanResult:
+    """Plans the cut line of one plate image, as zalvo-plan does.
+
+    ``image`` is a file path (PNG, PBM, PGM or PPM) or a uint8 numpy image of
+    shape (rows, columns), (rows, columns, 3) or (rows, columns, 4); the
+    planner's colour rules apply. ``resolution`` is in pixels per inch (by
+    default the file's own, else 300). The other options are zalvo-plan's, in
+    snake_case, with its defaults (``zalvo.PLAN_DEFAULTS``): min_distance and
+    preferred_distance (text with a unit such as "0.5mm", or zalvo.mm(0.5)),
+    penalty, penalty_weight, shift_penalty, clearance, transition_half_width,
+    minimum_band, sufficient_band, split_columns, row_policy,
+    existing_clearance, wanted_clearance, corner_radius, minimum_width and
+    line_width. An unknown option is a TypeError, a bad value a ValueError.
+    """
+    if isinstance(image, os.PathLike):
+        image = os.fspath(image)
+    return PlanResult._from_raw(_zalvo._plan(image, resolution=resolution, **options))
+
+
+def _signature_with_the_planners_defaults():
+    """plan's signature as help() and editors show it: every option with its default, kept in C++."""
+    parameters = [inspect.Parameter("image", inspect.Parameter.POSITIONAL_OR_KEYWORD),
+                  inspect.Parameter("resolution", inspect.Parameter.POSITIONAL_OR_KEYWORD, default=None)]
+    parameters += [inspect.Parameter(name, inspect.Parameter.KEYWORD_ONLY, default=default)
+                   for name, default in _zalvo.PLAN_DEFAULTS.items() if name != "resolution"]
+    return inspect.Signature(parameters, return_annotation=PlanResult)
+
+
+plan.__signature__ = _signature_with_the_planners_defaults()

@@ -1,0 +1,72 @@
+"""The planner's picture with matplotlib: terrain shades underneath, then the
+dense line taken, the room boxes and the sparse corner line on top."""
+
+import math
+
+from . import _zalvo
+from ._zalvo import HorizontalRoom, VerticalRoom
+
+# Line widths relative to each other as in the planner's SVG picture.
+_PATH_WIDTH = 1.5
+_SPARSE_WIDTH = 2.5
+_ROOM_EDGE_WIDTH = 1.0
+
+
+def _room_boxes(rooms):
+    """(min column, max column, min row, max row, colour) of every room that has a box."""
+    colours = _zalvo.PICTURE_COLOURS
+    for room in rooms:
+        if isinstance(room, HorizontalRoom):
+            colour = colours["horizontal_room"]
+        elif isinstance(room, VerticalRoom):
+            colour = colours["vertical_room"]
+        else:
+            continue
+        # An inverted box (a band narrower than nothing) draws nothing, as in the planner's picture.
+        if room.maxColumn >= room.minColumn and room.maxRow >= room.minRow:
+            yield room.minColumn, room.maxColumn, room.minRow, room.maxRow, colour
+
+
+def _copy_offsets(rows, lines, boxes):
+    """The plate-height copies the overlays need so that every row they reach is shown.
+
+    Rows are not wrapped: a line that crosses the row seam leaves at one edge
+    and comes back at the other, so it is drawn once per plate height it spans.
+    """
+    reached = [y for line in lines for y in line[:, 1]]
+    reached += [row for box in boxes for row in box[2:4]]
+    if not reached:
+        return [0]
+    low = math.floor(min(0, min(reached)) / rows)
+    high = math.floor(max(0, max(reached)) / rows)
+    return range(low, high + 1)
+
+
+def plot_plan(result, ax=None):
+    import matplotlib.pyplot as plt
+    from matplotlib.patches import Rectangle
+
+    if ax is None:
+        _, ax = plt.subplots()
+    rows, columns = result.terrain.shape
+    ax.imshow(_zalvo._picture_underlay(result.pixel_classes, result.terrain), interpolation="nearest")
+    colours = _zalvo.PICTURE_COLOURS
+    dense = result.optimized_paths.chosen.pixels if result.optimized_paths is not None else None
+    lines = [line for line in (dense, result.sparse_path) if line is not None and len(line)]
+    boxes = list(_room_boxes(result.rooms))
+    for copy in _copy_offsets(rows, lines, boxes):
+        shift = -copy * rows
+        for min_column, max_column, min_row, max_row, colour in boxes:
+            ax.add_patch(Rectangle((min_column - 0.5, min_row + shift - 0.5), max_column - min_column + 1,
+                                   max_row - min_row + 1, fill=False, edgecolor=colour,
+                                   linewidth=_ROOM_EDGE_WIDTH))
+        if dense is not None and len(dense):
+            ax.plot(dense[:, 0], dense[:, 1] + shift, color=colours["path"], linewidth=_PATH_WIDTH,
+                    solid_joinstyle="round")
+        if len(result.sparse_path):
+            ax.plot(result.sparse_path[:, 0], result.sparse_path[:, 1] + shift, color=colours["sparse_path"],
+                    linewidth=_SPARSE_WIDTH, solid_joinstyle="round")
+    ax.set_xlim(-0.5, columns - 0.5)
+    ax.set_ylim(rows - 0.5, -0.5)
+    ax.set_title("cut line" if result.status == "ok" else "no line crosses this plate")
+    return ax
