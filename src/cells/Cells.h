@@ -1,4 +1,5 @@
-// Grid helpers shared by every subsystem.
+// The grid rules every stage shares: the checks that make a terrain safe to
+// index, its counts in 32 bits, and how a pixel is named in messages.
 #pragma once
 
 #include <zalvo/zalvo.h>

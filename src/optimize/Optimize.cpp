@@ -115,8 +115,9 @@ std::int64_t ConsecutiveFreeShifts(const std::vector<GridCell>& cells, std::int6
     return freeShifts;
 }
 
-// S(s) summed in the order of the dense path, the penalty asked first and
-// added last.
+// The cost of shifting the dense path by `distance` rows: the pixel costs of
+// the shifted path summed in path order, then the shift penalty added. The
+// penalty is asked for first, so the host sees its call before the pixels'.
 double ShiftCost(const std::vector<Pixel>& dense, std::int64_t rowOffset, std::int32_t distance,
                  const PixelCostFunction& pixelCost, const ShiftPenaltyFunction& shiftPenalty) {
     const double penalty = shiftPenalty(distance);

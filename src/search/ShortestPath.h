@@ -241,8 +241,9 @@ std::vector<Pixel> BacktracePixelPath(std::int32_t endRow, const CostTable& tabl
 // Lowers every row by `rows` when both ends lie beyond the middle row.
 void NormalizeRows(std::vector<Pixel>& path, std::int32_t rows);
 
-// Phases 2 and 3: end row, log line, backtrace, reversal, normalisation; no
-// value when no chain beats the acceptance limit.
+// Everything after the search proper: the end row and its log line, the
+// backtrace, its reversal and normalisation; no value when no chain beats the
+// acceptance limit.
 std::optional<std::vector<Pixel>> PixelPathFromCostTable(const CostTable& table);
 
 }  // namespace Zalvo::Detail

@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 // Every x86-64 processor has SSE2; MSVC says so through _M_X64, not __SSE2__.
-#if defined(ZALVO_ERODE_WITH_SSE2) || defined(_M_X64)
+#if defined(__SSE2__) || defined(_M_X64)
 #define ZALVO_ERODE_WITH_SSE2 1
 #include <emmintrin.h>
 #endif
@@ -142,18 +142,14 @@ void SweepCyclic(Iterator first, Iterator last, Distance cap) {
     }
 }
 
-// Distances to the nearest cell of `threshold` or more (see
-// ComputeCylinderDistances); `finish(x, distances of column x)` is called for
-// every column as soon as its distances are final, from the last column to
-// the first. `finish` may change column x of the terrain: it has been read by
-// then.
-//
+}  // namespace
+
 // Every shortest way can be bent into steps that move right or down followed
 // by steps that move left or up, so one pass over the columns left to right
 // and one right to left find it.
-template <class Distance, class Finish>
-void SweepDistances(const Terrain& terrain, std::uint8_t threshold, Distance cap,
-                    std::vector<Distance>& distances, Finish finish) {
+template <class Distance>
+void SweepCylinderDistances(const Terrain& terrain, std::uint8_t threshold, Distance cap,
+                            std::vector<Distance>& distances, const FinishColumn<Distance>& finish) {
     const std::size_t columns = terrain.size();
     const std::size_t rows = RowCount(terrain);
     distances.resize(columns * rows);
@@ -174,6 +170,15 @@ void SweepDistances(const Terrain& terrain, std::uint8_t threshold, Distance cap
         finish(x, static_cast<const Distance*>(column));
     }
 }
+
+template void SweepCylinderDistances(const Terrain&, std::uint8_t, std::uint8_t, std::vector<std::uint8_t>&,
+                                     const FinishColumn<std::uint8_t>&);
+template void SweepCylinderDistances(const Terrain&, std::uint8_t, std::uint16_t, std::vector<std::uint16_t>&,
+                                     const FinishColumn<std::uint16_t>&);
+template void SweepCylinderDistances(const Terrain&, std::uint8_t, std::uint32_t, std::vector<std::uint32_t>&,
+                                     const FinishColumn<std::uint32_t>&);
+
+namespace {
 
 // Largest distance between two cells of a non-empty grid, in steps.
 std::uint64_t GridDiameter(const Terrain& terrain) {
@@ -215,7 +220,8 @@ void RaiseColumn(std::uint8_t* heights, const std::uint8_t* distances, std::size
 // Every caller passes rings that only ever raise the cells they are meant
 // for: a ring of a hard entry (254, 255) lies where only cells below 254 are,
 // a ring of 253 where only cells below 253 are, and a ramp ring (threshold 1)
-// where only free cells are. So max() performs the literal step's test.
+// where only free cells are. So max() raises exactly the cells a ring of
+// the profile, applied one at a time, would raise.
 template <class Distance>
 void RaiseByDistance(Terrain& terrain, std::uint8_t threshold, const std::vector<std::uint8_t>& rings,
                      std::vector<Distance>& distances) {
@@ -225,7 +231,7 @@ void RaiseByDistance(Terrain& terrain, std::uint8_t threshold, const std::vector
     const auto cap = static_cast<Distance>(std::min<std::uint64_t>(rings.size(), GridDiameter(terrain)) + 1);
     std::vector<std::uint8_t> heightAt(std::size_t{cap} + 1, 0);
     std::copy_n(rings.begin(), cap - 1, heightAt.begin() + 1);
-    SweepDistances(terrain, threshold, cap, distances, [&](std::size_t x, const Distance* column) {
+    SweepCylinderDistances<Distance>(terrain, threshold, cap, distances, [&](std::size_t x, const Distance* column) {
         RaiseColumn(terrain[x].data(), column, terrain[x].size(), heightAt.data(), cap);
     });
 }
@@ -314,19 +320,6 @@ std::vector<std::uint8_t> CreateErosionProfile(MilliPoints minimumDistance,
         profile[hardLength + k] = static_cast<std::uint8_t>(static_cast<double>(rampLength - k) * Heights::HighestRamp / ramp);
     return profile;
 }
-
-template <class Distance>
-void ComputeCylinderDistances(const Terrain& terrain, std::uint8_t threshold, Distance cap,
-                              std::vector<Distance>& distances) {
-    SweepDistances(terrain, threshold, cap, distances, [](std::size_t, const Distance*) {});
-}
-
-template void ComputeCylinderDistances(const Terrain&, std::uint8_t, std::uint8_t,
-                                       std::vector<std::uint8_t>&);
-template void ComputeCylinderDistances(const Terrain&, std::uint8_t, std::uint16_t,
-                                       std::vector<std::uint16_t>&);
-template void ComputeCylinderDistances(const Terrain&, std::uint8_t, std::uint32_t,
-                                       std::vector<std::uint32_t>&);
 
 void ErodeTerrain(Terrain& terrain, const std::vector<std::uint8_t>& profile) {
     if (RowCount(terrain) == 0 || profile.empty()) return;

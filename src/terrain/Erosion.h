@@ -10,7 +10,9 @@
 
 #include <zalvo/zalvo.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace Zalvo::Detail {
@@ -41,13 +43,20 @@ std::vector<std::uint8_t> CreateErosionProfile(MilliPoints minimumDistance,
 // the number of entries in it.
 void ErodeTerrain(Terrain& terrain, const std::vector<std::uint8_t>& profile);
 
+// Told the final distances of column x, while column x of the terrain may
+// still be changed: the sweep has read it by then.
+template <class Distance>
+using FinishColumn = std::function<void(std::size_t x, const Distance* column)>;
+
 // Fills `distances` (column by column: index x * rows + y) with the number of
 // eight-neighbour steps from each cell of the rectangular `terrain` to the
 // nearest cell of height `threshold` or more, rows wrapping and columns not;
-// distances of `cap` or more read `cap`. Defined for std::uint8_t,
-// std::uint16_t and std::uint32_t.
+// distances of `cap` (at least 1) or more read `cap`. `finish` is told each
+// column as soon as its distances are final, from the last column to the
+// first, so erosion raises a column while it is still in cache. Defined for
+// std::uint8_t, std::uint16_t and std::uint32_t.
 template <class Distance>
-void ComputeCylinderDistances(const Terrain& terrain, std::uint8_t threshold, Distance cap,
-                              std::vector<Distance>& distances);
+void SweepCylinderDistances(const Terrain& terrain, std::uint8_t threshold, Distance cap,
+                            std::vector<Distance>& distances, const FinishColumn<Distance>& finish);
 
 }  // namespace Zalvo::Detail

@@ -1,4 +1,4 @@
-// The grid accessors, the cell classes and the row wrap every subsystem uses.
+// The grid accessors, the cell classes and the row wrap every stage uses.
 #include "cells/Cells.h"
 
 #include <gtest/gtest.h>

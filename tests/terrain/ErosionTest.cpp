@@ -171,7 +171,8 @@ TYPED_TEST(CylinderDistances, MatchBruteForceOnRandomGrids) {
             }
         }
         std::vector<TypeParam> distances;
-        Zalvo::Detail::ComputeCylinderDistances(terrain, std::uint8_t{253}, cap, distances);
+        Zalvo::Detail::SweepCylinderDistances<TypeParam>(terrain, std::uint8_t{253}, cap, distances,
+                                                         [](std::size_t, const TypeParam*) {});
         ASSERT_EQ(distances, expected) << "trial " << trial << ", " << columns << " x " << rows << ", cap " << +cap;
     }
 }
