@@ -1,5 +1,6 @@
 // The grid accessors, the cell classes and the row wrap every stage uses.
 #include "cells/Cells.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 

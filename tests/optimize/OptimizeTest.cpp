@@ -1,4 +1,5 @@
 #include "optimize/Optimize.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 

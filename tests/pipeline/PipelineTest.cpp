@@ -2,6 +2,7 @@
 // what holds by construction must hold on every plate.
 #include "pipeline/BlobPlate.h"
 #include "wiggle/Stretches.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 

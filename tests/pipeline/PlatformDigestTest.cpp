@@ -12,6 +12,7 @@
 // reproduces them.
 #include "pipeline/BlobPlate.h"
 #include "support/LogCapture.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // Both row adjustments on the rooms of seeded random plates, reached through
 // the public functions only: they change nothing but horizontal rows, and a
 // non-negative base margin keeps every row inside its room's band.
+#include "support/Printers.h"
 #include <zalvo/zalvo.h>
 
 #include <gtest/gtest.h>

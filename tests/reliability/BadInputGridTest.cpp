@@ -1,6 +1,7 @@
 // Bad input to the grid accessors and FindShortestPixelPath, one test per row
 // of the bad-input table (README.md, "Bad input").
 #include "reliability/BadInputSupport.h"
+#include "support/Printers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

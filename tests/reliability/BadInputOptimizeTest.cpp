@@ -1,6 +1,7 @@
 // Bad input to OptimizePixelPath, one test per row of the bad-input table
 // (README.md, "Bad input").
 #include "reliability/BadInputSupport.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // (README.md, "Bad input").
 #include "reliability/BadInputSupport.h"
 #include "support/FakePlate.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 

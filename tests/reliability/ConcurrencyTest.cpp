@@ -3,6 +3,7 @@
 // single call gets, and the log must hold whole lines only. Under
 // ThreadSanitizer (the tsan preset runs this test) any data race fails it too.
 #include "support/LogCapture.h"
+#include "support/Printers.h"
 
 #include <zalvo/zalvo.h>
 

@@ -2,6 +2,7 @@
 // raw inputs stay in the fuzz corpus (fuzz/corpus/<target>/), where the
 // corpus replay keeps running them.
 #include "reliability/BadInputSupport.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "rooms/Model.h"
 
 #include "rooms/RoomMakers.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "rows/HorizontalRefinement.h"
 
 #include "rooms/RoomMakers.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 
@@ -78,8 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
 // The clamp examples run through the public function in RowAdjustmentTest.
 TEST(UsableBand, FallsBackToTheMiddleWithoutOverflow) {
     EXPECT_EQ(RowInUsableBand({0, 30, 20, 0, 0, 0, 0}, UsableBandOf({0, 30, 20, 0, 0, 0, 0}, 4), std::nullopt), 10);
-    EXPECT_EQ(MiddleRow(HorizontalRoom{0, 0, 0, -7, 0, 0, 0}), -3);
-    EXPECT_EQ(MiddleRow(HorizontalRoom{0, 0, kMax, kMax - 2, 0, 0, 0}), kMax - 1);
+    EXPECT_EQ(MiddleRow(HorizontalRoom{.minColumn = 0, .maxColumn = 0, .maxRow = 0, .minRow = -7, .firstStretch = 0, .endStretch = 0, .row = 0}), -3);
+    EXPECT_EQ(MiddleRow(HorizontalRoom{.minColumn = 0, .maxColumn = 0, .maxRow = kMax, .minRow = kMax - 2, .firstStretch = 0, .endStretch = 0, .row = 0}), kMax - 1);
     const HorizontalRoom wide{0, 0, kMax, kMin, 0, 0, 0};
     EXPECT_EQ(RowInUsableBand(wide, UsableBandOf(wide, kMin), kMax), kMax);
 }

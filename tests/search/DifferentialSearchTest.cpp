@@ -6,6 +6,7 @@
 #include "SearchTestSupport.h"
 #include "search/ShortestPath.h"
 #include "support/LogCapture.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 // filing of the cheapest f. Checked against a plain list of all
 // filings, with keys drawn from a small set so that ties are common.
 #include "search/OpenList.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 

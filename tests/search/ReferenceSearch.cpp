@@ -1,6 +1,7 @@
 #include "ReferenceSearch.h"
 
 #include "search/ShortestPath.h"
+#include "support/Printers.h"
 
 #include <map>
 #include <utility>

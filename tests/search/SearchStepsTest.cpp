@@ -2,6 +2,7 @@
 // the exactness of the cost table against an independent Dijkstra.
 #include "SearchTestSupport.h"
 #include "search/ShortestPath.h"
+#include "support/Printers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

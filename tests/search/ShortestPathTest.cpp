@@ -3,6 +3,7 @@
 #include "ReferenceSearch.h"
 #include "SearchTestSupport.h"
 #include "support/LogCapture.h"
+#include "support/Printers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

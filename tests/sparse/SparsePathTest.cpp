@@ -1,6 +1,7 @@
 #include "sparse/SparsePath.h"
 
 #include "rooms/RoomMakers.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 #include "terrain/Corridors.h"
 #include "terrain/TerrainDump.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "support/FakePlate.h"
 #include "support/LogCapture.h"
 #include "terrain/TerrainDump.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 

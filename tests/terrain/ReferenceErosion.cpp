@@ -1,4 +1,5 @@
 #include "ReferenceErosion.h"
+#include "support/Printers.h"
 
 #include <algorithm>
 #include <cstddef>

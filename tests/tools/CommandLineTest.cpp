@@ -3,6 +3,7 @@
 #include "Report.h"
 #include "ToolTestSupport.h"
 #include "XmlCheck.h"
+#include "support/Printers.h"
 
 #include <Logging/Logging.h>
 

@@ -1,4 +1,5 @@
 #include "CutLine.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 

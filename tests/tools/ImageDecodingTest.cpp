@@ -1,5 +1,6 @@
 #include "ImageDecoding.h"
 #include "ToolTestSupport.h"
+#include "support/Printers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

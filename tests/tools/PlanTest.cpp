@@ -4,6 +4,7 @@
 #include "SamplePlate.h"
 #include "ToolTestSupport.h"
 #include "XmlCheck.h"
+#include "support/Printers.h"
 
 #include <png.h>
 

@@ -1,4 +1,5 @@
 #include "Report.h"
+#include "support/Printers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,13 +10,13 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 TEST(RoomToJsonTest, EveryKindCarriesEveryField) {
-    const Json horizontal = RoomToJson(Zalvo::HorizontalRoom{1, 9, 7, -2, 0, 3, 4});
+    const Json horizontal = RoomToJson(Zalvo::HorizontalRoom{.minColumn = 1, .maxColumn = 9, .maxRow = 7, .minRow = -2, .firstStretch = 0, .endStretch = 3, .row = 4});
     EXPECT_EQ(horizontal, Json::parse(R"({"kind":"horizontal","minColumn":1,"maxColumn":9,"maxRow":7,"minRow":-2,
                                           "firstStretch":0,"endStretch":3,"row":4})"));
-    const Json vertical = RoomToJson(Zalvo::VerticalRoom{4, 6, 20, 10, 3, 5, 5});
+    const Json vertical = RoomToJson(Zalvo::VerticalRoom{.minColumn = 4, .maxColumn = 6, .maxRow = 20, .minRow = 10, .firstStretch = 3, .endStretch = 5, .column = 5});
     EXPECT_EQ(vertical, Json::parse(R"({"kind":"vertical","minColumn":4,"maxColumn":6,"maxRow":20,"minRow":10,
                                         "firstStretch":3,"endStretch":5,"column":5})"));
-    const Json none = RoomToJson(Zalvo::NoRoom{{{1, 2}, {2, 3}}, 5, 6});
+    const Json none = RoomToJson(Zalvo::NoRoom{.pixels = {{1, 2}, {2, 3}}, .firstStretch = 5, .endStretch = 6});
     EXPECT_EQ(none, Json::parse(R"({"kind":"none","pixels":[[1,2],[2,3]],"firstStretch":5,"endStretch":6})"));
 }
 

@@ -1,5 +1,6 @@
 #include "PlateImage.h"
 #include "Units.h"
+#include "support/Printers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

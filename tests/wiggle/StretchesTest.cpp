@@ -1,4 +1,5 @@
 #include "StretchMakers.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 
@@ -189,8 +190,8 @@ TEST(BuildInitialRoomsTest, MakesOneRoomPerRecord) {
     const auto rooms = BuildInitialRooms({{H, 0, 2}, {N, 2, 3}}, stretches);
     ASSERT_EQ(rooms.size(), 2u);
     // (-1 + -4) / 2 truncates toward zero.
-    EXPECT_EQ(std::get<HorizontalRoom>(rooms[0]), (HorizontalRoom{0, 9, -1, -4, 0, 2, -2}));
-    EXPECT_EQ(std::get<NoRoom>(rooms[1]), (NoRoom{{{10, -2}, {11, -2}}, 2, 3}));
+    EXPECT_EQ(std::get<HorizontalRoom>(rooms[0]), (HorizontalRoom{.minColumn = 0, .maxColumn = 9, .maxRow = -1, .minRow = -4, .firstStretch = 0, .endStretch = 2, .row = -2}));
+    EXPECT_EQ(std::get<NoRoom>(rooms[1]), (NoRoom{.pixels = {{10, -2}, {11, -2}}, .firstStretch = 2, .endStretch = 3}));
 }
 
 }  // namespace

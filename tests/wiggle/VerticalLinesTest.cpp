@@ -1,6 +1,7 @@
 #include "wiggle/VerticalLines.h"
 
 #include "StretchMakers.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ constexpr std::int32_t Window = 8;
 const VerticalRoom Wide{10, 49, 9, 0, 1, 2, 29};
 const HorizontalRoom Middle{50, 60, 9, 0, 2, 3, 4};
 
-WiggleRoom Piece(std::vector<Pixel> pixels) { return NoRoom{std::move(pixels), 0, 1}; }
+WiggleRoom Piece(std::vector<Pixel> pixels) { return NoRoom{.pixels = std::move(pixels), .firstStretch = 0, .endStretch = 1}; }
 
 struct PreferredCase {
     const char* name;
@@ -31,7 +32,7 @@ TEST_P(PreferredColumnTest, FollowsTheNearbyPieces) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, PreferredColumnTest,
     ::testing::Values(
-        PreferredCase{"NarrowerThanTheWindow", {Piece({{30, 5}}), VerticalRoom{10, 16, 9, 0, 1, 2, 13}}, 1, std::nullopt},
+        PreferredCase{"NarrowerThanTheWindow", {Piece({{30, 5}}), VerticalRoom{.minColumn = 10, .maxColumn = 16, .maxRow = 9, .minRow = 0, .firstStretch = 1, .endStretch = 2, .column = 13}}, 1, std::nullopt},
         PreferredCase{"PieceBefore", {Piece({{0, 0}, {30, 5}}), Wide}, 1, 30},
         PreferredCase{"PieceBeforeClampedToTheLeftBound", {Piece({{5, 5}}), Wide}, 1, 14},
         PreferredCase{"PieceAfterClampedToTheRightBound", {Wide, Piece({{60, 5}, {0, 0}})}, 0, 45},
@@ -53,7 +54,7 @@ TEST(PlaceVerticalLinesTest, PreferredColumnFixesTheLine) {
 }
 
 TEST(PlaceVerticalLinesTest, LineNarrowerThanTheWindowKeepsItsColumn) {
-    const auto placed = PlaceVerticalLines({Piece({{12, 5}}), VerticalRoom{10, 16, 9, 0, 1, 2, 13}, Middle}, Window);
+    const auto placed = PlaceVerticalLines({Piece({{12, 5}}), VerticalRoom{.minColumn = 10, .maxColumn = 16, .maxRow = 9, .minRow = 0, .firstStretch = 1, .endStretch = 2, .column = 13}, Middle}, Window);
     EXPECT_EQ(ColumnOf(placed, 1), 13);
 }
 
@@ -72,9 +73,9 @@ class PullTest : public ::testing::TestWithParam<PullCase> {};
 TEST_P(PullTest, TallLinePullsItsNeighbour) {
     const auto& p = GetParam();
     const std::vector<WiggleRoom> rooms{
-        HorizontalRoom{0, 19, 9, 0, 0, 1, 4}, VerticalRoom{20, 27, 100, 0, 1, 2, 23},
-        HorizontalRoom{20, 39, 50, 40, 2, 3, 45}, VerticalRoom{22, 40, 5 + p.shortHeight - 1, 5, 3, 4, 31},
-        HorizontalRoom{p.lastMinColumn, 80, 60, 0, 4, 5, p.lastRow}};
+        HorizontalRoom{.minColumn = 0, .maxColumn = 19, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 4}, VerticalRoom{.minColumn = 20, .maxColumn = 27, .maxRow = 100, .minRow = 0, .firstStretch = 1, .endStretch = 2, .column = 23},
+        HorizontalRoom{.minColumn = 20, .maxColumn = 39, .maxRow = 50, .minRow = 40, .firstStretch = 2, .endStretch = 3, .row = 45}, VerticalRoom{.minColumn = 22, .maxColumn = 40, .maxRow = 5 + p.shortHeight - 1, .minRow = 5, .firstStretch = 3, .endStretch = 4, .column = 31},
+        HorizontalRoom{.minColumn = p.lastMinColumn, .maxColumn = 80, .maxRow = 60, .minRow = 0, .firstStretch = 4, .endStretch = 5, .row = p.lastRow}};
     const auto placed = PlaceVerticalLines(rooms, Window);
     EXPECT_EQ(ColumnOf(placed, 1), 23);
     EXPECT_EQ(ColumnOf(placed, 3), p.expectedColumn);
@@ -91,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, PullTest,
 // first, and every other line follows it.
 TEST(PlaceVerticalLinesTest, EqualWidthsKeepRoomOrderBeyondThirtyTwoLines) {
     std::vector<WiggleRoom> rooms;
-    for (std::int32_t i = 0; i < 40; ++i) rooms.emplace_back(VerticalRoom{0, 99, 9, 0, i, i + 1, 10 + i});
+    for (std::int32_t i = 0; i < 40; ++i) rooms.emplace_back(VerticalRoom{.minColumn = 0, .maxColumn = 99, .maxRow = 9, .minRow = 0, .firstStretch = i, .endStretch = i + 1, .column = 10 + i});
     const auto placed = PlaceVerticalLines(rooms, Window);
     for (std::size_t i = 0; i < placed.size(); ++i) EXPECT_EQ(ColumnOf(placed, i), 10) << "room " << i;
 }

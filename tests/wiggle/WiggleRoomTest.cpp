@@ -1,4 +1,5 @@
 #include "StretchMakers.h"
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 
@@ -28,16 +29,16 @@ TEST(CalculateWiggleRoomTest, EmptyPathGivesNoRoomsWhateverTheTerrain) {
 // row count either way, so they form one horizontal room.
 TEST(CalculateWiggleRoomTest, StraightPathOnAFreePlateIsOneRoom) {
     const auto rooms = CalculateWiggleRoomAroundPixelPath(Row(5, 30), FreePlate(30, 10), 4, 3, 12, {});
-    EXPECT_EQ(rooms, (std::vector<WiggleRoom>{HorizontalRoom{0, 29, 15, -5, 0, 2, 5}}));
+    EXPECT_EQ(rooms, (std::vector<WiggleRoom>{HorizontalRoom{.minColumn = 0, .maxColumn = 29, .maxRow = 15, .minRow = -5, .firstStretch = 0, .endStretch = 2, .row = 5}}));
 }
 
 // The split at column 10 ends the first run; the two rooms meet, so the
 // connection is cut from the wider one, a window of 12 columns.
 TEST(CalculateWiggleRoomTest, SplitColumnBreaksTheRunAndTheRoomsAreConnected) {
     const auto rooms = CalculateWiggleRoomAroundPixelPath(Row(5, 30), FreePlate(30, 10), 4, 3, 12, {10});
-    const std::vector<WiggleRoom> expected{HorizontalRoom{0, 28, 15, -5, 0, 1, 5},
-                                           VerticalRoom{16, 28, 15, -5, 0, 1, 22},
-                                           HorizontalRoom{29, 29, 15, -5, 1, 2, 5}};
+    const std::vector<WiggleRoom> expected{HorizontalRoom{.minColumn = 0, .maxColumn = 28, .maxRow = 15, .minRow = -5, .firstStretch = 0, .endStretch = 1, .row = 5},
+                                           VerticalRoom{.minColumn = 16, .maxColumn = 28, .maxRow = 15, .minRow = -5, .firstStretch = 0, .endStretch = 1, .column = 22},
+                                           HorizontalRoom{.minColumn = 29, .maxColumn = 29, .maxRow = 15, .minRow = -5, .firstStretch = 1, .endStretch = 2, .row = 5}};
     EXPECT_EQ(rooms, expected);
 }
 
