@@ -9,13 +9,23 @@
 //
 // Every function is stateless: all inputs are arguments, every result is a new
 // value owned by the caller, nothing is cached and no thread is started. Host
-// callables are invoked synchronously on the calling thread. Failures are
-// standard exceptions; nothing inside the library catches them.
+// callables are invoked synchronously on the calling thread, so calls on
+// different data may run on different threads at once. Failures are standard
+// exceptions, and nothing inside the library catches one: whatever a host
+// callable throws reaches the host unchanged, and no partial result is
+// returned. A size that cannot be represented is std::length_error with the
+// message "vector too long".
+//
+// Units: pixels for everything on the grid; millipoints (1/1000 of a point,
+// 72 points to the inch) for the two distances of CreateTerrain; pixels per
+// inch for a plate's resolution. Rows in returned paths and rooms are not
+// wrapped: they may lie below 0 or at the row count and beyond, and denote
+// the row they wrap to (PositiveModulo).
 //
 // A typical plate, in six calls:
 //
 //     Zalvo::Terrain terrain = Zalvo::CreateTerrain(plate, isImpassable, seeds,
-//         Orvex::MilliPointLength(2000.0), Orvex::MilliPointLength(6000.0));
+//         Zalvo::MilliPoints(2000.0), Zalvo::MilliPoints(6000.0));
 //     auto found = Zalvo::FindShortestPixelPath(terrain, pixelCost);
 //     if (!found) return;  // no line crosses this plate
 //     auto [up, down] = Zalvo::OptimizePixelPath(*found, 2, terrain, pixelCost,
@@ -27,7 +37,9 @@
 //         Zalvo::CalculateSparsePixelPathThroughWiggleRooms(rooms);
 //
 // Diagnostic text goes through the host's logging library under the category
-// "zalvo.zalvoting" at levels 20, 21 and 30 (see Logging/Logging.h).
+// LogCategory ("zalvo.zalvoting") at levels 20, 21 and 30; see
+// FindShortestPixelPath and CreateTerrain for the messages. Text that exists
+// only for a message is produced only while its level is on.
 #pragma once
 
 #include <Orvex/CoordinateBase.h>
@@ -107,14 +119,15 @@ constexpr std::int32_t PositiveModulo(std::int32_t row, std::int32_t rows) noexc
 // Crossable and above. The search itself may still cross them, at a price.
 constexpr bool BlocksLine(std::uint8_t height) noexcept { return height >= Heights::Crossable; }
 
-// Per-cell penalty supplied by the host, called with in-grid pixels (search)
-// or with unwrapped rows (path optimization).
+// The host's penalty for a line crossing a pixel, added to the height's own
+// cost. FindShortestPixelPath calls it with in-grid pixels; OptimizePixelPath
+// with unwrapped rows.
 using PixelCostFunction = std::function<double(const Pixel&)>;
 
-// The number of columns.
+// The number of columns. Never throws.
 ZALVO_API std::uint64_t GetColumnCount(const Terrain& terrain);
 
-// The length of the first column; 0 for a grid without columns.
+// The length of the first column; 0 for a grid without columns. Never throws.
 ZALVO_API std::uint64_t GetRowCount(const Terrain& terrain);
 
 // The height of `pixel`, its row wrapped by the row count. A column off the
@@ -123,58 +136,56 @@ ZALVO_API std::uint64_t GetRowCount(const Terrain& terrain);
 // grid) reads 0: nothing outside the column is ever read.
 ZALVO_API std::uint8_t GetHeight(const Terrain& terrain, const Pixel& pixel);
 
-// min(height, 251) / 251.0: 0.0 for flat ground, 1.0 for 251 and above.
+// How steep a height is, from 0.0 for flat ground to 1.0 for HighestRamp and
+// everything above: min(height, 251) / 251.0.
 ZALVO_API double GetSlope(std::uint8_t height);
 
-// True exactly for the corridor height 252.
+// True exactly for Heights::Corridor.
 ZALVO_API bool IsCorridor(std::uint8_t height);
 
-// True for heights below 254.
+// True for heights below Heights::FractionalRing: a host drawing the plate
+// shows these as open ground or crossable content.
 ZALVO_API bool IsPassable(std::uint8_t height);
 
 // False for an empty path; otherwise true when every pixel has the row of the
 // first one (rows compared as stored, not wrapped).
 ZALVO_API bool IsHorizontal(const std::vector<Pixel>& path);
 
-// The cheapest 8-connected line from column 0 to the last column, rows
-// wrapping around. A line costs, per cell, a height cost (0..30 for ramps, 30
-// for corridors, 100 for 253, 1e7 for 254, 1e9 for 255) plus
-// `pixelCost(cell)`, plus 1 per straight and sqrt(2) per diagonal step (the
-// first cell counts as a straight step).
+// The cheapest line of 8-connected pixels from column 0 to the last column,
+// rows wrapping around.
 //
-// Returns the path from x = 0 to x = column count - 1, rows unwrapped (they may
-// run below 0 or past the row count); when both ends lie beyond the middle row
-// every row is lowered by the row count. Among equally cheap end cells the
-// one nearest to row 0 or to the last row wins (the smaller row on a tie).
-// Returns no value when no line costs less than 1e9, and for a grid without
-// columns or whose columns are empty; never an empty path.
+// Cost: each pixel of the line costs its height's price (0 to 30 along the
+// ramp, in proportion to the height; 30 for a corridor, 100 for Crossable,
+// 1e7 for FractionalRing, 1e9 for Impassable) plus `pixelCost(pixel)`, and
+// each step 1 straight or sqrt(2) diagonally (the first pixel counts as a
+// straight step). A line must cost less than 1e9.
 //
-// `pixelCost` is called once per cell of column 0 in row order, then once per
-// neighbour the search prices; always with 0 <= x < column count and
-// 0 <= y < row count. A penalty of +infinity keeps the line off that cell.
+// Result: the pixels from x = 0 to x = column count - 1, each one of the 8
+// neighbours of the one before, rows unwrapped; when both ends lie beyond the
+// middle row every row is lowered by the row count. Among equally cheap end
+// pixels the one nearest to row 0 or to the last row wins, the smaller row
+// on a tie. No value (a normal answer, not an error) when no line costs less
+// than 1e9, for a grid without columns and for one whose first column is
+// empty; never an empty path.
 //
-// Penalties below zero: the search still ends. Penalties that form a cycle of
-// negative cost are rejected (see below). Otherwise the path is traced back by
-// steepest descent of the found costs, which with negative penalties can lead
-// back to a cell already passed (same column, same wrapped row) or to a cell
-// with no reached neighbour: the trace stops there, and the returned path then
-// begins at the last pixel traced, which may lie right of column 0.
+// `pixelCost` is called once per pixel of column 0 in row order, then about
+// once per pixel the search reaches, always with 0 <= x < column count and
+// 0 <= y < row count; the order is the same on every platform. +infinity
+// keeps the line off a pixel. Negative penalties are allowed as long as no
+// loop of pixels costs less than nothing; the line may then begin right of
+// column 0, where tracing it back met a pixel it had already passed.
 //
-// Throws std::invalid_argument, before calling `pixelCost`, for a ragged grid
-// (columns of different lengths) and for more than 2^31 - 1 columns or rows;
-// std::invalid_argument naming the pixel when `pixelCost` returns NaN, or a
-// value so negative (such as -infinity) that cell count x (1 + value)
-// overflows; std::invalid_argument when the penalties form a cycle of negative
-// cost: when a cell's cost falls below cell count x min(0, 1 + q), q the most
-// negative penalty seen; when a chain of more cells than the grid holds lowers
-// a cell's cost; or when a chain of m cells costs less than min(0, 1 + q) -
-// m (sqrt(2) - 1) / 2, less a rounding margin (each proves such a cycle, and
-// the last one proves it within about one pass over the grid however negative
-// the penalties are); std::invalid_argument when
-// the traced rows would leave the 32-bit range (possible only on grids of more
-// than 2^31 cells). Also std::bad_function_call for an empty `pixelCost`, at
-// its first call; whatever `pixelCost` throws, unchanged; std::bad_alloc. No
-// partial result is returned.
+// Logs "Shortest pixel path ends at row: <row>" at level 30, and at level 21
+// "Backtraced pixel path:" followed by one line "    (x, y)" per pixel traced.
+//
+// Throws std::invalid_argument, before the first `pixelCost` call, for a
+// ragged grid (columns of different lengths) and for more than 2^31 - 1
+// columns or rows. Throws std::invalid_argument naming the pixel when
+// `pixelCost` returns NaN or a value so negative (-infinity, say) that the
+// costs of the grid cannot be represented, and when the penalties form a loop
+// of negative cost (the search would never end; it is detected within about
+// one pass over the grid). Throws std::bad_function_call for an empty
+// `pixelCost`, and passes on whatever `pixelCost` throws.
 ZALVO_API std::optional<std::vector<Pixel>> FindShortestPixelPath(
     const Terrain& terrain, const PixelCostFunction& pixelCost);
 
@@ -182,7 +193,8 @@ ZALVO_API std::optional<std::vector<Pixel>> FindShortestPixelPath(
 // Terrain creation
 // ---------------------------------------------------------------------------
 
-// The host's description of a plate. The library only calls the members; it
+// The host's description of a plate, implemented by the host. The library
+// only calls the members, always on the calling thread of CreateTerrain; it
 // never creates, copies, stores or destroys a plate.
 //
 // The six members keep their declared order, so IsPixelOccupied stays the
@@ -212,45 +224,50 @@ using MilliPoints = Orvex::CoordinateBase<Orvex::MilliPointCoordinateSystem, 1>;
 // false crossable content (253).
 using ImpassableFunction = std::function<bool(const Pixel&)>;
 
-// Builds the terrain of `plate`: GetPixelColumnCount columns of
-// GetPixelRowCount heights. Free pixels are 0, occupied ones 255 where
-// `isImpassable` says true, else 253.
+// Builds the height grid of `plate`: GetPixelColumnCount columns of
+// GetPixelRowCount heights each.
 //
-// Distances become pixels as millipoints / 1000 * resolution / 72. Around all
-// content lie ceil(minimum pixels) rings (8-neighbour steps, rows wrapping,
-// columns not): 255 around impassable content (the outermost ring 254 when
-// the minimum is not a whole number of pixels; crossable content there turns
-// 255 too), 253 around crossable content alone. Beyond them a ramp of
-// round(preferred pixels, halves away from zero) - ceil(minimum pixels) rings
-// falls from 251 towards 0 over free cells.
+// Heights: free pixels are Free; content is Impassable where `isImpassable`
+// says true, else Crossable. Around all content lies a blocked margin of
+// ceil(minimum) rings of pixels (a ring is one 8-neighbour step further out;
+// rows wrap, columns do not): Impassable around impassable content, Crossable
+// around crossable content alone; when the minimum is not a whole number of
+// pixels, the outermost ring around impassable content is FractionalRing.
+// Beyond the margin, round(preferred) - ceil(minimum) rings of cost ramp fall
+// from HighestRamp towards Free, over free pixels only. Distances become
+// pixels as millipoints / 1000 * resolution / 72; round() takes halves away
+// from zero. A preferred distance below the minimum gives no ramp.
 //
-// A seed becomes a corridor cell (252) when it lies on the plate and on a
-// cell of 253 or more; row -1 stands for the last row, no other row wraps,
-// and a plate without rows uses no seed. Corridors then grow as straight or
-// diagonal lines one cell wide through cells of 253 and more, one cell per
-// step, for as many steps as the margin has rings.
+// Corridors: a seed that lies on the plate, on a pixel of Crossable or above,
+// becomes Corridor; row -1 stands for the last row, no other row wraps, and
+// seeds elsewhere are ignored. From there corridors grow as straight or
+// diagonal lines one pixel wide through blocked pixels, one pixel per step,
+// for as many steps as the margin has rings, so that a line can cross the
+// margin where the host asked for it.
 //
-// Calls, in order: GetPixelRowCount, GetPixelColumnCount (once each);
-// IsPixelOccupied row by row, and `isImpassable` right after each occupied
-// pixel; GetResolution once (not for a plate without columns). Logs under
-// "zalvo.zalvoting" "Initial terrain:", "Erosion profile: " and "Eroded
-// terrain:" at level 30 and "Final terrain:" at level 20, each dump followed
-// by an empty line; a plate without columns logs only the first. The text is
-// made only when its level is on.
+// Calls: GetPixelRowCount and GetPixelColumnCount once each, first; then
+// IsPixelOccupied row by row, each occupied pixel followed by `isImpassable`
+// for it; then GetResolution once (not for a plate without columns).
+// GetContentCount and IsPixelOnContentEdge are never called.
 //
-// Time grows with the number of pixels, not with the distances; besides the
-// result, one distance per pixel is held while eroding (1 byte, 2 beyond 254
-// rings, 4 beyond 65534).
+// Logs at level 30 "Initial terrain:", "Erosion profile: " and "Eroded
+// terrain:", at level 20 "Final terrain:", each terrain dump followed by an
+// empty line (a plate without columns logs only the first). A dump shows one
+// character per pixel, a row per line: '.' Free, '0' to '9' the ramp (height /
+// 26), 'o' Corridor, 'M' Crossable, 'x' FractionalRing, 'X' Impassable.
 //
-// Throws std::length_error("vector too long") for a negative count, a count
-// above 2^24 or a plate of more than 2^31 - 1 pixels (before any
-// IsPixelOccupied call: no real plate is that large, and building it would
-// exhaust memory), and after GetResolution when minimum pixels are -1 or
-// less, preferred pixels -0.5 or less, either NaN or above 2^24 (no margin
-// wider than the largest plate side can change a cell);
+// Cost: time grows with the number of pixels, not with the distances; besides
+// the result it holds one distance per pixel (1 byte; 2 beyond 254 rings, 4
+// beyond 65534).
+//
+// Throws std::length_error("vector too long"), before any IsPixelOccupied
+// call, for a negative count, a side above 2^24 pixels or more than 2^31 - 1
+// pixels in all (no real plate is that large); after GetResolution when the
+// minimum is -1 pixel or less, the preferred distance -0.5 pixel or less,
+// either NaN or infinite, or either beyond 2^24 pixels. Throws
 // std::bad_function_call for an empty `isImpassable` at the first occupied
-// pixel (an empty one is fine without content); whatever the host throws,
-// unchanged; std::bad_alloc.
+// pixel (an empty one is fine on a plate without content). Passes on whatever
+// the plate or `isImpassable` throws.
 ZALVO_API Terrain CreateTerrain(const PlateInterface& plate,
                                 const ImpassableFunction& isImpassable,
                                 const std::set<Pixel>& corridorSeeds,
@@ -261,41 +278,41 @@ ZALVO_API Terrain CreateTerrain(const PlateInterface& plate,
 // Path optimization
 // ---------------------------------------------------------------------------
 
-// Penalty for moving a path by `distance` rows (0, 1, 2, ..., both directions).
+// The host's penalty for moving a path by `distance` rows; always called with
+// the distance as a non-negative number, whichever the direction.
 using ShiftPenaltyFunction = std::function<double(std::int32_t)>;
 
-// Moves `path` rigidly along the rows to its cheapest position in each
+// Moves `path` rigidly along the rows to its cheapest free position in each
 // direction and returns {moved toward higher rows, moved toward lower rows};
-// either may be an exact copy. Returned rows are not wrapped; columns never
-// change; the results hold the points of `path` only.
+// either may equal `path`. Columns never change, returned rows are not
+// wrapped, and each result holds the points of `path` only, moved.
 //
-// The path is tested and priced on its dense line: gaps between consecutive
-// points are bridged by rounded straight lines. Shift s is free when no pixel
-// of the dense line, moved s rows (row wrapped by the row count), lies on a
-// cell of 253 or above; columns off the grid never block. With k the number
-// of consecutive free shifts 1, 2, ... (each below the row count), the
-// candidates are 0 .. k - `clearance` (only 0 when shift 1 is blocked or the
-// grid has fewer than two rows; a negative clearance reaches past the free
-// shifts). An empty path counts every shift as free.
+// Free: the path is judged on its dense line, the gaps between consecutive
+// points bridged by rounded straight lines. A shift by s rows is free when no
+// pixel of the dense line, moved by s (row wrapped), lies on a height that
+// BlocksLine; columns off the grid never block. With k the number of
+// consecutive free shifts 1, 2, ... (each below the row count), the shifts
+// considered are 0 .. k - `clearance` (pixels kept clear of the first blocked
+// shift; only 0 when shift 1 is blocked or the grid has fewer than two rows;
+// a negative clearance reaches past the free shifts). An empty path counts
+// every shift as free.
 //
-// Shift s costs the sum of `pixelCost` over the moved dense line, in line
-// order, plus `shiftPenalty(s)` added last. For each candidate s = 0, 1, ...
-// in turn, `shiftPenalty(s)` is called first, then `pixelCost` once per dense
-// pixel; upward candidates are priced first, then downward ones, shift 0
-// afresh in each direction; `shiftPenalty` always gets the non-negative
-// distance. A cost no greater than the best so far wins, so ties go to the
-// larger shift and a NaN cost never wins (nor is a NaN cost at shift 0 ever
-// replaced).
+// Cost of shift s: `pixelCost` summed over the moved dense line in line order,
+// plus `shiftPenalty(s)`. For s = 0, 1, ... in turn, `shiftPenalty(s)` is
+// called first, then `pixelCost` once per dense pixel; the upward shifts are
+// priced first, then the downward ones, shift 0 again in each direction. A
+// cost no greater than the best so far wins, so ties go to the larger shift,
+// and a NaN cost never wins (nor is a NaN cost at shift 0 replaced).
 //
-// Throws, before any callable is called: std::invalid_argument for a grid
-// without columns, a ragged one, or one of 2^31 rows or more; for a
-// `clearance` so negative that the largest candidate would exceed INT32_MAX;
-// and for a path whose moved rows would leave the 32-bit range.
+// Throws, before any callable is called, std::invalid_argument for a grid
+// without columns, a ragged one or one of 2^31 rows or more, for a
+// `clearance` so negative that the largest shift would exceed INT32_MAX, and
+// for a path whose moved rows would leave the 32-bit range; and
 // std::length_error("vector too long") when the dense line would hold more
-// than INT32_MAX pixels, or when bridging the path's gaps would add more than
-// 2^26 (about 67 million) pixels to its own, before it is allocated. Afterwards: std::bad_function_call for an empty callable when it
-// is first needed (`pixelCost` is never needed for an empty path); whatever
-// the callables throw, unchanged.
+// than INT32_MAX pixels or bridging the gaps would add more than 2^26 (about
+// 67 million) pixels to the path's own. Afterwards std::bad_function_call for
+// an empty callable when it is first needed (`pixelCost` is never needed for
+// an empty path), and whatever the callables throw.
 ZALVO_API std::pair<std::vector<Pixel>, std::vector<Pixel>> OptimizePixelPath(
     const std::vector<Pixel>& path, std::int32_t clearance, const Terrain& terrain,
     const PixelCostFunction& pixelCost, const ShiftPenaltyFunction& shiftPenalty);
@@ -304,8 +321,18 @@ ZALVO_API std::pair<std::vector<Pixel>, std::vector<Pixel>> OptimizePixelPath(
 // Wiggle rooms
 // ---------------------------------------------------------------------------
 
-// A stretch of the path that may be drawn as one horizontal line at any row
-// from minRow to maxRow. Rows are unwrapped. Stretch indices are half-open.
+// The rooms. Each describes how freely one piece of the line may be drawn;
+// the box fields bound where: columns minColumn .. maxColumn and rows minRow
+// .. maxRow, unwrapped. The fields come in the order of the host's boxes,
+// left edge, right edge, then the band's edges from the high row to the low
+// one; that order is part of the interface (brace initialization, layout) and
+// stays. firstStretch .. endStretch - 1 number the pieces of the path the
+// room covers: the library cuts a path into pieces along which the free box
+// stays the same and numbers them from 0, so a host can tell which rooms
+// share pieces of the path, and neighbouring rooms cover neighbouring ranges.
+
+// A piece that may be drawn as one horizontal line at any row of its band;
+// `row` is the row chosen for it (by the row adjustments).
 struct HorizontalRoom {
     std::int32_t minColumn = 0;
     std::int32_t maxColumn = 0;
@@ -318,8 +345,8 @@ struct HorizontalRoom {
     friend bool operator==(const HorizontalRoom&, const HorizontalRoom&) = default;
 };
 
-// A change of row that may be drawn as one vertical line at any column from
-// minColumn to maxColumn, through the band minRow .. maxRow.
+// A change of row that may be drawn as one vertical line at any column of
+// minColumn .. maxColumn through the band; `column` is the column chosen.
 struct VerticalRoom {
     std::int32_t minColumn = 0;
     std::int32_t maxColumn = 0;
@@ -332,8 +359,8 @@ struct VerticalRoom {
     friend bool operator==(const VerticalRoom&, const VerticalRoom&) = default;
 };
 
-// A piece of the path that keeps its own pixels. Never empty when the library
-// makes it.
+// A piece of the path that no straight line can replace: it keeps its own
+// pixels, in path order. Never empty when the library makes it.
 struct NoRoom {
     std::vector<Pixel> pixels;
     std::int32_t firstStretch = 0;
@@ -351,106 +378,114 @@ struct NoRoom {
 // such a neighbour both are (column, (minRow + maxRow) / 2).
 using WiggleRoom = std::variant<HorizontalRoom, VerticalRoom, NoRoom>;
 
-// Cuts `path` into stretches of equal free box on `terrain` (cells of 253 and
-// above block), groups them into horizontal runs that keep at least
-// `minimumBand` common free rows (asking for no more than `sufficientBand`),
-// breaks runs at `splitColumns`, connects neighbouring rooms, refines the
-// sequence and places every vertical line within a window of
-// 2 x `transitionHalfWidth` columns where it can.
+// The freedom around `path` on `terrain`, as a sequence of rooms in path
+// order: where the line may run horizontally, where it may change rows, and
+// where it must keep its pixels. Pixels whose height BlocksLine bound every
+// room.
 //
-// Rooms come in path order and refer to the path's stretches (runs of pixels
-// with one free box) by half-open index ranges. The result may begin or end
-// with a VerticalRoom, or hold two side by side. A connecting VerticalRoom at
-// the plate's edge may reach one column beyond it (-1 or the column count);
-// no grid is read there. A sequence of four or more rooms that are all
-// horizontal (or all vertical) keeps every other room, the alternation with
-// the larger total extent, and turns the rest into NoRooms. Vertical lines of
-// equal width are placed in room order, however many there are. A
-// `transitionHalfWidth` beyond 2^30 acts as a window wider than any plate.
+// Inputs, all in pixels: `path` is a pixel path such as OptimizePixelPath
+// returns. A horizontal room keeps at least `minimumBand` free rows (raised
+// to at least 1); a band of `sufficientBand` rows (raised to at least the
+// minimum) is enough, and no room grows further to win more. A vertical line
+// is placed, where it can be, within a window of 2 x `transitionHalfWidth`
+// columns (at least `sufficientBand` wide; above 2^30 the window is wider
+// than any plate). Horizontal runs are broken at the columns in
+// `splitColumns`.
 //
-// An empty path gives an empty vector. Throws std::invalid_argument, before
-// any work, when a non-empty path meets a grid without columns, with an empty
-// first column, a ragged grid, path pixels whose column lies off the grid, or
-// rows so far out that the free-row bounds would overflow 32 bits.
+// Result: a HorizontalRoom's row starts at the middle of its band, for the row
+// adjustments to choose; a VerticalRoom's column is placed within its
+// columns, in the window where it can. A VerticalRoom connecting to the
+// plate's edge may reach one column beyond it (-1 or the column count), where
+// no grid is read. The sequence may begin or end with a VerticalRoom, or hold
+// two side by side (see WiggleRoom). Where four or more rooms in a row are of
+// one kind, every other one is kept (the alternation with the larger total
+// extent) and the rest become NoRooms. An empty path gives no rooms.
+//
+// Throws std::invalid_argument, before any work, when a non-empty path meets
+// a grid without columns, one whose first column is empty or a ragged one,
+// when a path pixel's column lies off the grid, and when a path row lies so
+// far out that its band would leave the 32-bit range; std::bad_alloc.
 ZALVO_API std::vector<WiggleRoom> CalculateWiggleRoomAroundPixelPath(
     const std::vector<Pixel>& path, const Terrain& terrain,
     std::int32_t transitionHalfWidth, std::int32_t minimumBand,
     std::int32_t sufficientBand, const std::vector<std::int32_t>& splitColumns);
 
-// Chooses a new row for every HorizontalRoom so that the horizontal lines come
-// to lie as close as possible to one common row, the target T = (lowest +
-// highest row of `path`) / 2 (rows as stored, truncated toward zero).
+// Chooses the row of every HorizontalRoom so that the horizontal lines lie as
+// close as possible to one common row, T = (lowest + highest row of `path`)
+// / 2, truncated toward zero: the plate is then cut as evenly as the freedom
+// allows. `rooms` comes from CalculateWiggleRoomAroundPixelPath for `path`.
 //
-// With baseMargin = (lineWidth + 1) / 2 - existingClearance + wantedClearance
-// and preferredWidth = max(2 x (wantedClearance - existingClearance),
-// lineWidth), each room's margin is baseMargin, raised by the corner margin
-// r - round(sqrt(r^2 - (r - offset)^2)), r = cornerRadius, towards each
-// VerticalRoom right beside it (offset: the vertical line's distance to the
-// edge of its column range that faces the room; an offset outside 0 .. 2r
-// raises nothing). The row becomes T clamped into minRow + margin .. maxRow -
-// margin (upper end first) when that band is open (upper end above lower
-// end), else (maxRow + minRow) / 2, truncated toward zero. Then:
-// - a HorizontalRoom at either end of the sequence takes the row of the
-//   facing pixel of the nearest NoRoom (next to it, or beyond one
-//   VerticalRoom), else the row of the HorizontalRoom next to it or beyond
-//   one VerticalRoom, if that row lies in its band; the last room sees what
-//   the first one got;
-// - a room whose corner with a vertical neighbour lies outside both rooms
-//   moves into the rows both share, unless that narrows its width class
-//   (preferredWidth, then minimumWidth, then 0: the width whose half fits
-//   above and below the row within the band);
-// - short rooms (RoomLength below 20) between NoRooms are pinned midway
-//   between them; then, smallest band first, each room gives its row to a
-//   short, unpinned neighbouring HorizontalRoom whose columns adjoin its own
-//   and whose band (and vertical neighbours) accept the row.
-// Only the `row` of HorizontalRoom elements changes; the number, order and
-// every other field of the rooms stay. A negative baseMargin widens the usable
-// band beyond the room's band, so rows outside the band are then expected.
-// All arithmetic is free of 32-bit overflow.
+// Inputs, all in pixels: the line being cut is `lineWidth` wide; the material
+// already keeps `existingClearance` from content and should keep
+// `wantedClearance`; a corner between a horizontal and a vertical line is
+// rounded with `cornerRadius`; no piece may be narrower than `minimumWidth`.
+// From them, each room keeps a margin of baseMargin = (lineWidth + 1) / 2 -
+// existingClearance + wantedClearance inside its band, more beside a vertical
+// neighbour whose corner the radius would push into the band, and prefers a
+// band of preferredWidth = max(2 x (wantedClearance - existingClearance),
+// lineWidth) rows around its row.
+//
+// Result: the row becomes T clamped into minRow + margin .. maxRow - margin,
+// or the band's middle (maxRow + minRow) / 2 when that range is empty. Then
+// the first and last HorizontalRooms take the row of the nearest NoRoom's
+// facing pixel, or of the nearest HorizontalRoom, when it lies in their band;
+// a room whose corner with a vertical neighbour would lie outside both rooms
+// moves into the rows both share, unless that narrows the width it offers
+// below preferredWidth (or minimumWidth); rooms whose ends lie under 20
+// columns apart take the row between the NoRooms around them; and a short
+// room that adjoins a neighbour with room for the neighbour's row takes it,
+// so that the line does not jog for a few pixels. Only `row` of the
+// HorizontalRooms changes: the number, order and every other field of the
+// rooms stay. A negative baseMargin widens the band, so rows outside it are
+// then expected. All arithmetic is free of 32-bit overflow.
 //
 // Throws std::invalid_argument, before any room is changed, for an empty
-// `path` and when baseMargin or preferredWidth does not fit 32 bits; throws
-// std::invalid_argument for a NoRoom without pixels whose pixel is read (one
-// beside a HorizontalRoom, or beyond a VerticalRoom beside it); std::bad_alloc.
+// `path` and when baseMargin or preferredWidth does not fit 32 bits, and for a
+// NoRoom without pixels whose pixel is needed (one beside a HorizontalRoom, or
+// beyond a VerticalRoom beside it); std::bad_alloc.
 ZALVO_API std::vector<WiggleRoom> AdjustHorizontalRoomRowsForOptimalPlateUsage(
     std::vector<WiggleRoom> rooms, const std::vector<Pixel>& path,
     std::int32_t existingClearance, std::int32_t wantedClearance,
     std::int32_t cornerRadius, std::int32_t minimumWidth, std::int32_t lineWidth);
 
-// As AdjustHorizontalRoomRowsForOptimalPlateUsage, with the same margins,
-// corner conflicts and merging, but without the end alignment and with a
-// target of each room's own: the row of the horizontal step of `path` (two
+// As AdjustHorizontalRoomRowsForOptimalPlateUsage (the same inputs, margins,
+// corners and merging of short rooms, but no alignment of the end rooms),
+// except that each room aims at a row of its own instead of one common row:
+// the row along which `path` itself runs most across the room's columns, so
+// that the cut stays near where the search put it and neighbouring plates
+// stagger. Precisely: the row of the horizontal step of `path` (two
 // consecutive pixels on one row) that overlaps the room's columns the most,
 // the overlap being min(maxColumn, right x) - max(minColumn, left x) and
-// counting only when positive. Steps whose row lies in the usable band win
-// over all others; among equal overlaps the earlier step wins. (A dense path
-// steps one column at a time, so there every overlap is 1 and the first
-// in-band step across the room decides.) The target is clamped into the
-// usable band; a room without a counting step, or whose usable band is not
-// open, gets (maxRow + minRow) / 2. `path` may be empty or a single pixel.
+// counting only when positive; steps whose row lies in the room's usable band
+// win over all others, and among equal overlaps the earlier step wins. The
+// target is clamped into the usable band; a room without such a step, or
+// whose usable band is empty, takes (maxRow + minRow) / 2. `path` may be empty
+// or a single pixel.
 //
 // Throws std::invalid_argument, before any room is changed, when baseMargin
 // or preferredWidth does not fit 32 bits, and for a NoRoom without pixels
-// whose pixel is read; std::bad_alloc.
+// whose pixel is needed; std::bad_alloc.
 ZALVO_API std::vector<WiggleRoom> AdjustHorizontalRoomRowsForPreferringStagger(
     std::vector<WiggleRoom> rooms, const std::vector<Pixel>& path,
     std::int32_t existingClearance, std::int32_t wantedClearance,
     std::int32_t cornerRadius, std::int32_t minimumWidth, std::int32_t lineWidth);
 
-// The corner pixels of a line that runs along the row of every HorizontalRoom,
-// along the column of every VerticalRoom and through the pixels of every
-// NoRoom, in room order. Where a horizontal and a vertical line meet outside
+// The cut line as corner pixels: a line that runs along the row of every
+// HorizontalRoom, along the column of every VerticalRoom and through the
+// pixels of every NoRoom, in room order, with straight pieces between
+// consecutive corners. Where a horizontal and a vertical line meet outside
 // both boxes the corner is cut diagonally within the boxes; where the meeting
-// point lies in a box the corner stays square. Afterwards a first pixel in
-// the column of the second, and a last pixel in the column of the one before,
-// are dropped; so is every corner lying in one row or column between two
-// corners that are not its neighbours; then repeated corners.
+// point lies in a box the corner stays square. A first pixel in the column of
+// the second and a last pixel in the column of the one before are dropped, so
+// are corners lying in one row or column between two others, and repeated
+// corners. Rows are unwrapped, as in the rooms. Consecutive points may still
+// lie on one straight line (a host that wants corners only removes them).
 //
 // Sequences that begin or end with a VerticalRoom, or hold two side by side,
-// are accepted (see WiggleRoom): such a room enters where it leaves. An empty
-// sequence gives an empty path. Throws std::invalid_argument for a NoRoom
-// without pixels anywhere in the sequence, and for a corner that would leave
-// the 32-bit range (only boxes spanning more than 2^31 columns can cause it).
+// are accepted (see WiggleRoom). No rooms give an empty path. Throws
+// std::invalid_argument for a NoRoom without pixels anywhere in the sequence,
+// and for a corner that would leave the 32-bit range (only boxes spanning
+// more than 2^31 columns can cause it); std::bad_alloc.
 ZALVO_API std::vector<Pixel> CalculateSparsePixelPathThroughWiggleRooms(
     const std::vector<WiggleRoom>& rooms);
 
