@@ -199,6 +199,11 @@ WiggleRoom ConnectHorizontal(const HorizontalRoom& before, const HorizontalRoom&
     return StretchNoRoom(stretches, before.firstStretch, after.endStretch);
 }
 
+// ConnectToNoRoom and ConnectFromNoRoom mirror each other: one looks at the
+// NoRoom from its end and reaches back from the room's last stretch, the other
+// from its start and the room's first. One function would thread a direction
+// through every line (iterators, min or max, front or back, first or end), and
+// read worse than the pair.
 WiggleRoom ConnectToNoRoom(const HorizontalRoom& room, const NoRoom& piece, const Stretches& stretches,
                            const RoomSettings& settings) {
     const std::int64_t minimumWidth = NoRoomWindowWidth(room, settings);
