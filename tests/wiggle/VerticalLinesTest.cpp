@@ -83,6 +83,10 @@ TEST_P(PullTest, TallLinePullsItsNeighbour) {
 INSTANTIATE_TEST_SUITE_P(Cases, PullTest,
                          ::testing::Values(PullCase{"DwarfedNeighbourFollows", 6, 4, 21, 23},
                                            PullCase{"ShortLineFollows", 30, 42, 21, 23},
+                                           // Entered at row 45, left at 41 or 40: a line
+                                           // of 4 rows is short enough to follow, 5 is not.
+                                           PullCase{"FourRowLineFollows", 30, 41, 21, 23},
+                                           PullCase{"FiveRowLineStays", 30, 40, 21, 31},
                                            PullCase{"LongLineOfSimilarHeightStays", 30, 4, 21, 31},
                                            PullCase{"DetourAroundTheNextRoomForbidsTheMove", 6, 4, 41, 31}),
                          ZalvoTest::CaseName());
