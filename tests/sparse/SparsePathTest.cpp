@@ -105,6 +105,15 @@ TEST(BoundaryAnchors, MiddlePlusOneAtTheLimitIsClampedBack) {
     EXPECT_EQ(anchors.second, (Anchor{kAdjustable, {kMax, 5}}));
 }
 
+// Boxes that share a single column share it: with the border beyond that
+// column, the later room's anchor takes the column after it. The rows are not
+// shared, so each anchor takes its own box's edge facing the other.
+TEST(BoundaryAnchors, ASingleSharedColumnIsShared) {
+    const AnchorPair anchors = Zalvo::Detail::BoundaryAnchors(Box{0, 10, 20, 10}, Box{10, 20, 5, 0}, {12, 7});
+    EXPECT_EQ(anchors.first, (Anchor{kAdjustable, {10, 10}}));
+    EXPECT_EQ(anchors.second, (Anchor{kAdjustable, {11, 5}}));
+}
+
 TEST(Pieces, EqualAnchorsEmitNothing) {
     const Anchor anchor{kAdjustable, {3, 3}};
     EXPECT_TRUE(Zalvo::Detail::HorizontalPiece(5, anchor, anchor).empty());
@@ -141,6 +150,8 @@ struct SpacingCase {
     Anchor first;
     Anchor second;
     Path expected;
+
+    friend void PrintTo(const SpacingCase& value, std::ostream* out) { *out << value.name; }
 };
 
 class CornerSpacingTable : public testing::TestWithParam<SpacingCase> {};

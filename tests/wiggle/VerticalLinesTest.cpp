@@ -32,6 +32,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, PreferredColumnTest,
     ::testing::Values(
         PreferredCase{"NarrowerThanTheWindow", {Piece({{30, 5}}), VerticalRoom{10, 16, 9, 0, 1, 2, 13}}, 1, std::nullopt},
+        // Exactly a window wide: both bounds meet in the middle (13 and 14).
+        PreferredCase{"ExactlyTheWindowWide", {Piece({{30, 5}}), VerticalRoom{10, 17, 9, 0, 1, 2, 13}}, 1, 13},
         PreferredCase{"PieceBefore", {Piece({{0, 0}, {30, 5}}), Wide}, 1, 30},
         PreferredCase{"PieceBeforeClampedToTheLeftBound", {Piece({{5, 5}}), Wide}, 1, 14},
         PreferredCase{"PieceAfterClampedToTheRightBound", {Wide, Piece({{60, 5}, {0, 0}})}, 0, 45},
@@ -89,6 +91,32 @@ INSTANTIATE_TEST_SUITE_P(Cases, PullTest,
                                            PullCase{"FiveRowLineStays", 30, 40, 21, 31},
                                            PullCase{"LongLineOfSimilarHeightStays", 30, 4, 21, 31},
                                            PullCase{"DetourAroundTheNextRoomForbidsTheMove", 6, 4, 41, 31}),
+                         ZalvoTest::CaseName());
+
+struct ShareCase {
+    const char* name;
+    std::int32_t shortHeight;     // rows of the second vertical room
+    std::int32_t expectedColumn;  // of the second vertical room
+};
+
+class DwarfedShareTest : public ::testing::TestWithParam<ShareCase> {};
+
+// A line of 50 rows and a lower one, 10 or more rows long between its
+// horizontal neighbours, so only its height can make it follow: under a fifth
+// of 50 it does, at exactly a fifth it keeps its column.
+TEST_P(DwarfedShareTest, FollowsOnlyUnderAFifthOfTheTallLine) {
+    const auto& p = GetParam();
+    const std::vector<WiggleRoom> rooms{
+        HorizontalRoom{0, 19, 9, 0, 0, 1, 4}, VerticalRoom{20, 27, 49, 0, 1, 2, 23},
+        HorizontalRoom{20, 39, 50, 40, 2, 3, 45}, VerticalRoom{22, 40, 5 + p.shortHeight - 1, 5, 3, 4, 31},
+        HorizontalRoom{21, 80, 60, 0, 4, 5, 4}};
+    const auto placed = PlaceVerticalLines(rooms, Window);
+    EXPECT_EQ(ColumnOf(placed, 1), 23);
+    EXPECT_EQ(ColumnOf(placed, 3), p.expectedColumn);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DwarfedShareTest,
+                         ::testing::Values(ShareCase{"NineRowsFollow", 9, 23}, ShareCase{"TenRowsStay", 10, 31}),
                          ZalvoTest::CaseName());
 
 // Forty equally wide lines side by side: the first in room order places
