@@ -102,7 +102,12 @@ INSTANTIATE_TEST_SUITE_P(
                     ScanCase{"ClearanceSubtracts", {{0, 0}}, 2, 3, -1},
                     ScanCase{"NegativeClearanceExtends", {{1, 0}}, -3, 5, 7},
                     ScanCase{"BlockedFirstShiftIgnoresClearance", {{1, 2}, {1, 4}}, -3, 0, 0},
-                    ScanCase{"EmptyDenseIsFreeEverywhere", {}, 1, 6, 6}),
+                    ScanCase{"EmptyDenseIsFreeEverywhere", {}, 1, 6, 6},
+                    // The block is the last shift below the row count: up 7.
+                    ScanCase{"BlockAtTheLastShift", {{0, 7}}, 0, 6, 0},
+                    // The first pixel allows 5 shifts up; the second is blocked
+                    // at exactly the fifth.
+                    ScanCase{"BlockAtTheBoundOfAnEarlierPixel", {{0, 0}, {1, -2}}, 0, 4, 1}),
     [](const testing::TestParamInfo<ScanCase>& param) { return param.param.name; });
 
 TEST(ShiftPixelPath, MovesRowsOnly) {

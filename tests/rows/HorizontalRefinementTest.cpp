@@ -158,6 +158,10 @@ INSTANTIATE_TEST_SUITE_P(
         MergeCase{"width 4 beside 30", {Horizontal(0, 29, 10, 0, 5), Horizontal(30, 33, 20, 0, 15)}, 100, {5, 5}},
         MergeCase{"width 6, length 2", {Horizontal(0, 29, 10, 0, 5), Horizontal(30, 35, 20, 0, 15), Fixed({{32, 15}})},
                   100, {5, 5}},
+        // Length 4 is the longest piece that still merges by its length alone
+        // (width 6 is not under a fifth of 30).
+        MergeCase{"width 6, length 4", {Horizontal(0, 29, 10, 0, 5), Horizontal(30, 35, 20, 0, 15), Fixed({{34, 15}})},
+                  100, {5, 5}},
         MergeCase{"width 6, length 5", {Horizontal(0, 29, 10, 0, 5), Horizontal(30, 35, 20, 0, 15), Fixed({{35, 15}})},
                   100, {5, 15}},
         MergeCase{"touching columns", {Horizontal(5, 10, 20, 0, 15), Horizontal(11, 60, 10, 0, 5)}, 100, {5, 5}},
@@ -171,6 +175,12 @@ INSTANTIATE_TEST_SUITE_P(
                   {Fixed({{9, 40}}), Horizontal(10, 15, 30, 10, 25), Fixed({{16, 12}}), Horizontal(16, 99, 12, 10, 11)}, 8,
                   {20, 11}},
         MergeCase{"too long to pin", {Fixed({{9, 40}}), Horizontal(10, 40, 30, 10, 25), Fixed({{41, 12}})}, 8, {25}},
+        // Entered at column 9 and left at 28 or 29: 19 columns is the longest
+        // room pinned between its fixed neighbours (rows 40 and 12 clamped
+        // to 26 and 14, middle 20), 20 keeps its own row.
+        MergeCase{"length 19 is pinned", {Fixed({{9, 40}}), Horizontal(10, 28, 30, 10, 25), Fixed({{28, 12}})}, 8, {20}},
+        MergeCase{"length 20 is not pinned", {Fixed({{9, 40}}), Horizontal(10, 29, 30, 10, 25), Fixed({{29, 12}})}, 8,
+                  {25}},
         MergeCase{"merged record takes in its own neighbour",
                   {Horizontal(0, 49, 4, 0, 2), Horizontal(50, 53, 10, 0, 8), Horizontal(54, 60, 20, 0, 15)}, 100,
                   {2, 2, 2}},

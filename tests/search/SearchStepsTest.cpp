@@ -7,7 +7,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
+#include <optional>
 #include <queue>
 #include <random>
 
@@ -52,6 +54,14 @@ TEST(Backtrace, PrefersTheStraightStepAndKeepsRowsUnwrapped) {
     EXPECT_THAT(BacktracePixelPath(0, straight), ElementsAre(Pixel{1, 0}, Pixel{0, 0}));
     const CostTable seam = Table(2, 3, {5.0, 5.0, 1.0, 3.0, 9.0, 9.0});
     EXPECT_THAT(BacktracePixelPath(0, seam), ElementsAre(Pixel{1, 0}, Pixel{0, -1}));
+}
+
+// A chain must cost strictly less than the acceptance limit: one that only
+// reaches it (an impassable cell and nothing else) is no line at all.
+TEST(PixelPathFromCostTable, AcceptsOnlyCostsBelowTheLimit) {
+    EXPECT_EQ(PixelPathFromCostTable(Table(1, 2, {kAcceptanceLimit, kAcceptanceLimit})), std::nullopt);
+    const double justBelow = std::nextafter(kAcceptanceLimit, 0.0);
+    EXPECT_EQ(PixelPathFromCostTable(Table(1, 2, {kAcceptanceLimit, justBelow})), (std::vector<Pixel>{{0, 1}}));
 }
 
 TEST(NormalizeRows, ComparesBothEndsWithTheMiddle) {

@@ -106,6 +106,15 @@ TEST(BoundaryAnchors, MiddlePlusOneAtTheLimitIsClampedBack) {
     EXPECT_EQ(anchors.second, (Anchor{kAdjustable, {kMax, 5}}));
 }
 
+// Boxes that share a single column share it: with the border beyond that
+// column, the later room's anchor takes the column after it. The rows are not
+// shared, so each anchor takes its own box's edge facing the other.
+TEST(BoundaryAnchors, ASingleSharedColumnIsShared) {
+    const AnchorPair anchors = Zalvo::Detail::BoundaryAnchors(Box{0, 10, 20, 10}, Box{10, 20, 5, 0}, {12, 7});
+    EXPECT_EQ(anchors.first, (Anchor{kAdjustable, {10, 10}}));
+    EXPECT_EQ(anchors.second, (Anchor{kAdjustable, {11, 5}}));
+}
+
 TEST(Pieces, EqualAnchorsEmitNothing) {
     const Anchor anchor{kAdjustable, {3, 3}};
     EXPECT_TRUE(Zalvo::Detail::HorizontalPiece(5, anchor, anchor).empty());
@@ -132,6 +141,50 @@ TEST(Pieces, VerticalInnerCornersAreTestedOneByOne) {
     EXPECT_EQ(Zalvo::Detail::HorizontalPiece(0, {kAdjustable, {0, 2}}, {kAdjustable, {1, 10}}),
               (Path{{0, 2}, {1, 10}}));
 }
+
+// The line keeps its own ends only when its two inner corners lie at least
+// five pixels apart, measured after sliding; one pixel less and the ends are
+// dropped. Both piece kinds share the rule, so each boundary runs through both.
+struct SpacingCase {
+    const char* name;
+    bool horizontal;
+    Anchor first;
+    Anchor second;
+    Path expected;
+
+    friend void PrintTo(const SpacingCase& value, std::ostream* out) { *out << value.name; }
+};
+
+class CornerSpacingTable : public testing::TestWithParam<SpacingCase> {};
+
+TEST_P(CornerSpacingTable, InnerCornersNeedFivePixels) {
+    const auto& c = GetParam();
+    const Path corners = c.horizontal ? Zalvo::Detail::HorizontalPiece(10, c.first, c.second)
+                                      : Zalvo::Detail::VerticalPiece(10, c.first, c.second);
+    EXPECT_EQ(corners, c.expected) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boundary, CornerSpacingTable,
+    testing::Values(
+        // Fixed anchors do not slide: their own columns are the corners.
+        SpacingCase{"horizontal fixed, 5 apart", true, {kFixed, {0, 8}}, {kFixed, {5, 12}},
+                    Path{{0, 8}, {0, 10}, {5, 10}, {5, 12}}},
+        SpacingCase{"horizontal fixed, 4 apart", true, {kFixed, {0, 8}}, {kFixed, {4, 12}}, Path{{0, 8}, {4, 12}}},
+        // Adjustable anchors two rows off the line slide two columns inwards
+        // each: 9 - 4 leaves 5, 8 - 4 leaves 4.
+        SpacingCase{"horizontal slid, 5 apart", true, {kAdjustable, {0, 8}}, {kAdjustable, {9, 12}},
+                    Path{{0, 8}, {2, 10}, {7, 10}, {9, 12}}},
+        SpacingCase{"horizontal slid, 4 apart", true, {kAdjustable, {0, 8}}, {kAdjustable, {8, 12}},
+                    Path{{0, 8}, {8, 12}}},
+        SpacingCase{"vertical fixed, 5 apart", false, {kFixed, {8, 0}}, {kFixed, {12, 5}},
+                    Path{{8, 0}, {10, 0}, {10, 5}, {12, 5}}},
+        SpacingCase{"vertical fixed, 4 apart", false, {kFixed, {8, 0}}, {kFixed, {12, 4}}, Path{{8, 0}, {12, 4}}},
+        SpacingCase{"vertical slid, 5 apart", false, {kAdjustable, {8, 0}}, {kAdjustable, {12, 9}},
+                    Path{{8, 0}, {10, 2}, {10, 7}, {12, 9}}},
+        SpacingCase{"vertical slid, 4 apart", false, {kAdjustable, {8, 0}}, {kAdjustable, {12, 8}},
+                    Path{{8, 0}, {12, 8}}}),
+    [](const testing::TestParamInfo<SpacingCase>& param) { return "Case" + std::to_string(param.index); });
 
 TEST(Pieces, ExtremeAnchorsDoNotOverflow) {
     EXPECT_EQ(Zalvo::Detail::HorizontalPiece(0, {kAdjustable, {kMin, kMin}}, {kAdjustable, {kMax, kMax}}),

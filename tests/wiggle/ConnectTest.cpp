@@ -37,6 +37,7 @@ TEST_P(ConnectHorizontalTest, PicksTheFirstBranchThatApplies) {
 const Stretches MeetingLow{Flat(0, 29, 5, 9, 0), Flat(30, 59, 12, 19, 10)};
 const Stretches MeetingHigh{Flat(0, 29, 8, 9, 0), Flat(30, 59, 17, 19, 10)};
 const Stretches NarrowFirst{Flat(0, 2, 5, 9, 0), Flat(3, 32, 12, 19, 10)};
+const Stretches WindowWideFirst{Flat(0, 7, 5, 9, 0), Flat(8, 37, 12, 19, 10)};
 const Stretches Shared{Flat(0, 9, 1, 3, 0), Flat(10, 19, 5, 13, 0), Flat(20, 29, 11, 13, 10)};
 const Stretches IntoAfter{Flat(0, 9, 1, 3, 0), Flat(10, 14, 6, 13, 0), Flat(15, 29, 11, 13, 10)};
 const Stretches WideButShallow{Flat(0, 9, 1, 3, 0), Flat(10, 12, 6, 13, 0), Flat(13, 29, 8, 12, 1)};
@@ -56,6 +57,10 @@ INSTANTIATE_TEST_SUITE_P(
                        {3, 32, 19, 10, 1, 2, 14}, 2, VerticalRoom{.minColumn = 0, .maxColumn = 2, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .column = 1}},
         HorizontalCase{"NarrowSideMayReachOneColumnOffThePlate", NarrowFirst, {0, 2, 9, 0, 0, 1, 4},
                        {3, 32, 19, 10, 1, 2, 14}, 5, VerticalRoom{.minColumn = -1, .maxColumn = 2, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .column = 0}},
+        // Exactly the window (8 columns) wide: the cut spans the window, not
+        // the minimum band.
+        HorizontalCase{"WindowWideSideSpansTheWindow", WindowWideFirst, {0, 7, 9, 0, 0, 1, 4},
+                       {8, 37, 19, 10, 1, 2, 14}, 2, VerticalRoom{.minColumn = -1, .maxColumn = 7, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .column = 3}},
         HorizontalCase{"SharedStretchesBecomeTheConnection", Shared, {0, 19, 3, 0, 0, 2, 1},
                        {10, 29, 13, 10, 1, 3, 11}, 2, VerticalRoom{.minColumn = 10, .maxColumn = 19, .maxRow = 13, .minRow = 0, .firstStretch = 1, .endStretch = 2, .column = 14}},
         HorizontalCase{"ForwardWalkIntoTheSecondRoom", IntoAfter, {0, 9, 3, 0, 0, 1, 1},

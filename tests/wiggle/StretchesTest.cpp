@@ -138,6 +138,12 @@ INSTANTIATE_TEST_SUITE_P(
                       {},
                       {{0, 3}}},
         CandidateCase{"StretchWithMoreRoomEndsTheRun", {Flat(0, 4, 1, 2, 0), Flat(5, 9, 1, 9, 0)}, {}, {{0, 1}, {1, 2}}},
+        // A start of exactly the sufficient 4 rows asks for all 4: sharing 3
+        // with the next stretch ends the run.
+        CandidateCase{"StartOfExactlyTheSufficientBandAsksForItAll",
+                      {Flat(0, 4, 5, 6, 3), Flat(5, 9, 5, 7, 4)},
+                      {},
+                      {{0, 1}, {1, 2}}},
         CandidateCase{"TooNarrowCommonBandEndsTheRun", {Flat(0, 4, 8, 9, 0), Flat(5, 9, 8, 20, 8)}, {}, {{0, 1}, {1, 2}}},
         CandidateCase{"SplitInsideTheSpanEndsTheRunOnce", FourEqualStretches(), {7}, {{0, 1}, {1, 4}}},
         CandidateCase{"StretchLeftOfTheActiveSplitStartsNothing", FourEqualStretches(), {9}, {{0, 2}, {2, 4}}},

@@ -33,6 +33,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, PreferredColumnTest,
     ::testing::Values(
         PreferredCase{"NarrowerThanTheWindow", {Piece({{30, 5}}), VerticalRoom{.minColumn = 10, .maxColumn = 16, .maxRow = 9, .minRow = 0, .firstStretch = 1, .endStretch = 2, .column = 13}}, 1, std::nullopt},
+        // Exactly a window wide: both bounds meet in the middle (13 and 14).
+        PreferredCase{"ExactlyTheWindowWide", {Piece({{30, 5}}), VerticalRoom{.minColumn = 10, .maxColumn = 17, .maxRow = 9, .minRow = 0, .firstStretch = 1, .endStretch = 2, .column = 13}}, 1, 13},
         PreferredCase{"PieceBefore", {Piece({{0, 0}, {30, 5}}), Wide}, 1, 30},
         PreferredCase{"PieceBeforeClampedToTheLeftBound", {Piece({{5, 5}}), Wide}, 1, 14},
         PreferredCase{"PieceAfterClampedToTheRightBound", {Wide, Piece({{60, 5}, {0, 0}})}, 0, 45},
@@ -84,8 +86,38 @@ TEST_P(PullTest, TallLinePullsItsNeighbour) {
 INSTANTIATE_TEST_SUITE_P(Cases, PullTest,
                          ::testing::Values(PullCase{"DwarfedNeighbourFollows", 6, 4, 21, 23},
                                            PullCase{"ShortLineFollows", 30, 42, 21, 23},
+                                           // Entered at row 45, left at 41 or 40: a line
+                                           // of 4 rows is short enough to follow, 5 is not.
+                                           PullCase{"FourRowLineFollows", 30, 41, 21, 23},
+                                           PullCase{"FiveRowLineStays", 30, 40, 21, 31},
                                            PullCase{"LongLineOfSimilarHeightStays", 30, 4, 21, 31},
                                            PullCase{"DetourAroundTheNextRoomForbidsTheMove", 6, 4, 41, 31}),
+                         ZalvoTest::CaseName());
+
+struct ShareCase {
+    const char* name;
+    std::int32_t shortHeight;     // rows of the second vertical room
+    std::int32_t expectedColumn;  // of the second vertical room
+};
+
+class DwarfedShareTest : public ::testing::TestWithParam<ShareCase> {};
+
+// A line of 50 rows and a lower one, 10 or more rows long between its
+// horizontal neighbours, so only its height can make it follow: under a fifth
+// of 50 it does, at exactly a fifth it keeps its column.
+TEST_P(DwarfedShareTest, FollowsOnlyUnderAFifthOfTheTallLine) {
+    const auto& p = GetParam();
+    const std::vector<WiggleRoom> rooms{
+        HorizontalRoom{.minColumn = 0, .maxColumn = 19, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 4}, VerticalRoom{.minColumn = 20, .maxColumn = 27, .maxRow = 49, .minRow = 0, .firstStretch = 1, .endStretch = 2, .column = 23},
+        HorizontalRoom{.minColumn = 20, .maxColumn = 39, .maxRow = 50, .minRow = 40, .firstStretch = 2, .endStretch = 3, .row = 45}, VerticalRoom{.minColumn = 22, .maxColumn = 40, .maxRow = 5 + p.shortHeight - 1, .minRow = 5, .firstStretch = 3, .endStretch = 4, .column = 31},
+        HorizontalRoom{.minColumn = 21, .maxColumn = 80, .maxRow = 60, .minRow = 0, .firstStretch = 4, .endStretch = 5, .row = 4}};
+    const auto placed = PlaceVerticalLines(rooms, Window);
+    EXPECT_EQ(ColumnOf(placed, 1), 23);
+    EXPECT_EQ(ColumnOf(placed, 3), p.expectedColumn);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DwarfedShareTest,
+                         ::testing::Values(ShareCase{"NineRowsFollow", 9, 23}, ShareCase{"TenRowsStay", 10, 31}),
                          ZalvoTest::CaseName());
 
 // Forty equally wide lines side by side: the first in room order places

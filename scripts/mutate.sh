@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# Mutation check: does each test program notice a small change to the code it
+# covers? Every row of the table (scripts/mutations.tsv by default) names a
+# file, a literal text to find there, its replacement and the test programs
+# that should catch the change (one, or several separated by spaces). The rows are applied one at a time to a
+# scratch copy of the working tree, so the tree itself is never modified.
+#
+# A row is
+#   killed      a test program fails (or crashes) with the change applied,
+#   survived    the test programs still pass: a test is missing, or the
+#               change cannot be observed (say why next to the row),
+#   compile     the change does not build: killed by the compiler,
+#   stale       the text is no longer in the file: update the row.
+#
+# This is a report, not a gate: it always exits 0 once the table has run.
+#
+# Usage: scripts/mutate.sh [table] [scratch-dir]
+#   table        default scripts/mutations.tsv
+#   scratch-dir  default build/mutate (a copy of the tree and its own build)
+# Environment: JOBS (default 2) for the build.
+set -euo pipefail
+
+usage() { sed -n '/^# Usage:/,/^# Environment:/s/^# \{0,1\}//p' "$0" >&2; }
+if [[ "${1:-}" == "-h" || "${1:-}" == "--help" ]]; then usage; exit 0; fi
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+table="$(realpath "${1:-$root/scripts/mutations.tsv}")"
+scratch="${2:-$root/build/mutate}"
+jobs="${JOBS:-2}"
+[[ -f "$table" ]] || { echo "mutate.sh: no table at $table" >&2; usage; exit 2; }
+
+source_dir="$scratch/src-copy"
+build_dir="$scratch/build"
+log_dir="$scratch/logs"
+
+# One copy of the tracked files (with uncommitted edits), refreshed on every
+# run; the scratch build keeps its objects, so later runs rebuild only what
+# changed.
+echo "== copying the tree to $source_dir"
+mkdir -p "$source_dir" "$log_dir"
+# The rows are read from a copy, so the table can be edited during a run.
+cp "$table" "$scratch/mutations.tsv"
+# Only files whose contents differ are written, so they alone get a new time
+# stamp and are rebuilt (also a file left changed by an interrupted run).
+(cd "$root" && git ls-files -z --cached --others --exclude-standard) | python3 -c '
+import os, shutil, sys
+root, copy = sys.argv[1:3]
+for name in sys.stdin.buffer.read().decode().split("\0"):
+    source = os.path.join(root, name)
+    if not name or not os.path.isfile(source):
+        continue
+    target = os.path.join(copy, name)
+    with open(source, "rb") as handle:
+        data = handle.read()
+    if os.path.isfile(target):
+        with open(target, "rb") as handle:
+            if handle.read() == data:
+                continue
+    os.makedirs(os.path.dirname(target), exist_ok=True)
+    with open(target, "wb") as handle:
+        handle.write(data)
+    shutil.copymode(source, target)
+' "$root" "$source_dir"
+
+# Warnings stay warnings here: a change that only adds a warning still runs
+# against its tests instead of counting as caught.
+echo "== configuring and building the tests once in $build_dir"
+cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DZALVO_BUILD_TESTS=ON -DZALVO_BUILD_TOOLS=OFF -DZALVO_WARNINGS_AS_ERRORS=OFF >"$log_dir/configure.log" 2>&1 ||
+    { echo "mutate.sh: configure failed, see $log_dir/configure.log" >&2; exit 2; }
+
+programs="$(awk -F'\t' '!/^#/ && NF >= 4 {print $4}' "$scratch/mutations.tsv" | tr ' ' '\n' | sort -u)"
+# shellcheck disable=SC2086
+cmake --build "$build_dir" -j "$jobs" --target $programs >"$log_dir/baseline.log" 2>&1 ||
+    { echo "mutate.sh: the unchanged tree does not build, see $log_dir/baseline.log" >&2; exit 2; }
+for program in $programs; do
+    "$build_dir/tests/$program" >"$log_dir/baseline-$program.log" 2>&1 ||
+        { echo "mutate.sh: $program fails on the unchanged tree, see $log_dir/baseline-$program.log" >&2; exit 2; }
+done
+
+# Replaces the first occurrence of a literal text; exit 3 when it is missing.
+replace_first() {
+    python3 - "$1" "$2" "$3" <<'PY'
+import sys
+path, find, replacement = sys.argv[1:4]
+with open(path, encoding="utf-8") as handle:
+    text = handle.read()
+at = text.find(find)
+if at < 0:
+    sys.exit(3)
+with open(path, "w", encoding="utf-8") as handle:
+    handle.write(text[:at] + replacement + text[at + len(find):])
+PY
+}
+
+declare -a killed=() survived=() compile=() stale=()
+row=0
+while IFS=$'\t' read -r file find replacement program || [[ -n "$file" ]]; do
+    [[ -z "$file" || "$file" == \#* ]] && continue
+    row=$((row + 1))
+    label="$(printf '%2d  %-34s %-12s %s  ->  %s' "$row" "$file" "$program" "$find" "$replacement")"
+    target="$source_dir/$file"
+    if [[ ! -f "$target" ]]; then
+        stale+=("$label"); echo "stale     $label"; continue
+    fi
+    backup="$(mktemp)"
+    cp -p "$target" "$backup"
+    if ! replace_first "$target" "$find" "$replacement"; then
+        stale+=("$label"); echo "stale     $label"; rm -f "$backup"; continue
+    fi
+    log="$log_dir/mutation-$row.log"
+    # shellcheck disable=SC2086
+    if ! cmake --build "$build_dir" -j "$jobs" --target $program >"$log" 2>&1; then
+        compile+=("$label"); echo "compile   $label"
+    else
+        passed=1
+        for each in $program; do
+            "$build_dir/tests/$each" >>"$log" 2>&1 || { passed=0; break; }
+        done
+        if ((passed)); then
+            survived+=("$label"); echo "SURVIVED  $label"
+        else
+            killed+=("$label"); echo "killed    $label"
+        fi
+    fi
+    # The copy back gets a new time stamp, so the next build compiles the
+    # original again.
+    cp "$backup" "$target"
+    rm -f "$backup"
+done <"$scratch/mutations.tsv"
+
+# Leaves the scratch build matching the tree again.
+# shellcheck disable=SC2086
+cmake --build "$build_dir" -j "$jobs" --target $programs >"$log_dir/restore.log" 2>&1 || true
+
+section() {
+    local title="$1"; shift
+    echo
+    echo "$title: $#"
+    for line in "$@"; do echo "  $line"; done
+}
+echo
+echo "== $row mutations: ${#killed[@]} killed by tests, ${#compile[@]} by the compiler, ${#survived[@]} survived, ${#stale[@]} stale"
+section "Killed by a test" "${killed[@]}"
+section "Killed by the compiler" "${compile[@]}"
+section "Survived" "${survived[@]}"
+section "Stale (text not found)" "${stale[@]}"
+echo
+echo "Logs: $log_dir"
+exit 0
