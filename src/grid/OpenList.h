@@ -6,13 +6,21 @@
 // per pixel; taking a key takes all of its filings at once, and filings of
 // the same key made while its pixels are expanded form it anew.
 //
+// A filing's f is always (columns - 1 - x) + g, so the list stores only g,
+// the pixel packed into 32 bits and the chain's length: 16 bytes a filing,
+// and f is recomputed, bit for bit the same, where it is needed.
+//
 // With penalties of zero or more, f never falls along a chain (a step right
 // costs at least the 1 it takes off the columns left), so the keys taken
 // off rise monotonically. That makes a radix heap fit: filings are bucketed
 // by the highest bit in which their f differs from the last f taken, and a
 // filing moves only towards lower buckets, a few times over its life,
-// through sequential vectors instead of the random walk of a comparison
-// heap's sift-down. The bits of a positive double order like its value.
+// through sequential runs of memory instead of the random walk of a
+// comparison heap's sift-down. The bits of a positive double order like its
+// value. The buckets above 0 are chains of fixed-size chunks drawn from one
+// pool, and a bucket hands its chunks back as it is spread, so the list
+// holds about as much memory as it has filings open, not the sum of every
+// bucket's largest size.
 //
 // Filings that break the order (f at or below zero, or below the last f
 // taken: negative penalties, or an ulp of rounding) go to a small 4-ary heap
@@ -25,6 +33,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace Zalvo::Detail {
@@ -36,46 +46,111 @@ struct Filing {
     std::uint64_t cells;
 };
 
-struct OpenEntry {
+struct OpenKey {
     double f;
     double g;
-    Filing filing;
 };
 
-inline bool ComesBefore(const OpenEntry& a, const OpenEntry& b) {
+inline bool ComesBefore(const OpenKey& a, const OpenKey& b) {
     return a.f < b.f || (a.f == b.f && a.g > b.g);
 }
 
-inline bool SameKey(const OpenEntry& a, const OpenEntry& b) { return a.f == b.f && a.g == b.g; }
+inline bool SameKey(const OpenKey& a, const OpenKey& b) { return a.f == b.f && a.g == b.g; }
 
-struct OpenList {
-    // Bucket 0 holds the filings whose f has exactly the bits `floorBits`,
-    // as a heap with the largest g on top; bucket i > 0 those whose f
-    // differs from `floorBits` first in bit i - 1 (counting from the least
-    // significant). Bit 63, the sign, is zero for all of them.
-    std::array<std::vector<OpenEntry>, 64> buckets;
-    std::uint64_t floorBits = 0;
-    std::size_t bucketed = 0;
-    // The filings below the floor, as a 4-ary heap in ComesBefore order.
-    std::vector<OpenEntry> belowFloor;
+// One filing as the list stores it. The search rejects grids of more than
+// 2^31 cells, so a pixel packs into 32 bits and no chain is longer.
+struct OpenEntry {
+    double g;
+    std::uint32_t cell;   // x << rowBits | y
+    std::uint32_t cells;  // the chain's length
 };
 
-void FileEntry(OpenList& open, const Filing& filing, double g, double f);
+// Filings per chunk: 4 KiB of entries, long enough that following the
+// chain costs nothing next to the moves, short enough that the 63 partly
+// filled chunks stay small.
+inline constexpr std::size_t kChunkEntries = 256;
 
-inline bool IsEmpty(const OpenList& open) { return open.bucketed == 0 && open.belowFloor.empty(); }
+struct OpenChunk {
+    std::array<OpenEntry, kChunkEntries> entries;
+    std::size_t count = 0;
+    OpenChunk* next = nullptr;
+};
 
-void ClearOpenList(OpenList& open);
+// A bucket above 0, and its cheapest filing, kept as filings arrive so that
+// spreading it needs no pass to find the new floor.
+struct ChunkedBucket {
+    OpenChunk* head = nullptr;
+    OpenChunk* tail = nullptr;
+    std::uint64_t cheapestBits = ~std::uint64_t{0};
+    std::uint32_t cheapestCell = 0;
+};
 
-// The cheapest entry of a non-empty list. Not const: it may first move the
-// lowest bucket's filings down so that the cheapest key lies in bucket 0.
-const OpenEntry& PeekCheapest(OpenList& open);
+class OpenList {
+public:
+    // A list for the pixels of a grid of `columns` x `rows`, at most 2^31
+    // cells.
+    OpenList(std::int32_t columns, std::int32_t rows);
+    OpenList(const OpenList&) = delete;
+    OpenList& operator=(const OpenList&) = delete;
 
-// Removes every filing of the cheapest key of a non-empty list, appends its
-// pixels to `batch` (in no particular order) and returns the key.
-OpenEntry TakeCheapestKey(OpenList& open, std::vector<Filing>& batch);
+    void File(const Filing& filing, double g);
+    bool IsEmpty() const { return bucketed_ == 0 && belowFloor_.empty(); }
+    void Clear();
 
-// A filing of the cheapest f, which is taken next unless a cheaper one is
-// filed first; null when none can be found cheaply. For prefetching only.
-const Filing* UpcomingFiling(OpenList& open);
+    // The cheapest key of a non-empty list. Not const: it may first move the
+    // lowest bucket's filings down so that the cheapest key lies in bucket 0.
+    OpenKey PeekCheapest();
+
+    // Removes every filing of the cheapest key of a non-empty list, appends
+    // its pixels to `batch` (in no particular order) and returns the key.
+    OpenKey TakeCheapestKey(std::vector<Filing>& batch);
+
+    // A pixel of the cheapest f, which is taken next unless a cheaper one is
+    // filed first; none when it cannot be found cheaply. For prefetching
+    // only.
+    std::optional<Pixel> UpcomingPixel() const;
+
+private:
+    static constexpr std::size_t kBuckets = 64;
+
+    double F(const OpenEntry& entry) const;
+    OpenKey KeyOf(const OpenEntry& entry) const { return {F(entry), entry.g}; }
+    Pixel PixelOf(std::uint32_t cell) const;
+    Pixel PixelOf(const OpenEntry& entry) const { return PixelOf(entry.cell); }
+    Filing FilingOf(const OpenEntry& entry) const { return {PixelOf(entry), entry.cells}; }
+    std::size_t BucketOf(std::uint64_t bits) const;
+
+    void PushBucketed(const OpenEntry& entry, std::uint64_t bits);
+    void PushBucketZero(const OpenEntry& entry);
+    void Append(ChunkedBucket& bucket, const OpenEntry& entry, std::uint64_t bits);
+    OpenChunk* TakeChunk();
+    void ReturnChunks(ChunkedBucket& bucket);
+    std::size_t LowestFilledBucket() const;
+    void RefillBucketZero();
+
+    void PushBelowFloor(const OpenEntry& entry);
+    void PopBelowFloor();
+
+    std::int32_t lastColumn_;
+    int rowBits_;
+    std::uint32_t rowMask_;
+
+    // Bucket 0 holds the filings whose f has exactly the bits `floorBits_`,
+    // sorted by g, the largest last; bucket i > 0 those whose f
+    // differs from `floorBits_` first in bit i - 1 (counting from the least
+    // significant). Bit 63, the sign, is zero for all of them. Bit i of
+    // `filled_` says whether bucket i > 0 holds filings.
+    std::vector<OpenEntry> bucketZero_;
+    std::array<ChunkedBucket, kBuckets> buckets_{};
+    std::uint64_t filled_ = 0;
+    std::uint64_t floorBits_ = 0;
+    std::size_t bucketed_ = 0;
+
+    std::vector<std::unique_ptr<OpenChunk>> chunks_;  // every chunk made
+    OpenChunk* freeChunks_ = nullptr;
+
+    // The filings below the floor, as a 4-ary heap in ComesBefore order.
+    std::vector<OpenEntry> belowFloor_;
+};
 
 }  // namespace Zalvo::Detail
