@@ -12,14 +12,19 @@ constexpr std::size_t kArity = 4;
 
 std::uint64_t Bits(double f) { return std::bit_cast<std::uint64_t>(f); }
 
+// Below this f the doubles are at most half a unit apart, so one f never
+// holds the same g in two columns.
+constexpr double kColumnOrderedF = 0x1p52;
+
 // Bucket 0 is sorted by g, the largest last: among equal f, the chain that
 // got further comes first.
 constexpr auto SmallerG = [](const OpenEntry& a, const OpenEntry& b) { return a.g < b.g; };
 
 }  // namespace
 
-OpenList::OpenList(std::int32_t columns, std::int32_t rows)
-    : lastColumn_(columns - 1),
+OpenList::OpenList(std::int32_t columns, std::int32_t rows, std::size_t largeLevel)
+    : largeLevel_(std::max(largeLevel, static_cast<std::size_t>(columns))),
+      lastColumn_(columns - 1),
       rowBits_(std::bit_width(static_cast<std::uint32_t>(rows - 1))),
       rowMask_((std::uint32_t{1} << rowBits_) - 1) {}
 
@@ -49,6 +54,11 @@ OpenChunk* OpenList::TakeChunk() {
     return chunk;
 }
 
+void OpenList::ReturnChunk(OpenChunk* chunk) {
+    chunk->next = freeChunks_;
+    freeChunks_ = chunk;
+}
+
 void OpenList::ReturnChunks(ChunkedBucket& bucket) {
     if (bucket.tail) {
         bucket.tail->next = freeChunks_;
@@ -64,6 +74,7 @@ void OpenList::Append(ChunkedBucket& bucket, const OpenEntry& entry, std::uint64
         bucket.tail = chunk;
     }
     bucket.tail->entries[bucket.tail->count++] = entry;
+    ++bucket.size;
     if (bits < bucket.cheapestBits) {
         bucket.cheapestBits = bits;
         bucket.cheapestCell = entry.cell;
@@ -95,34 +106,82 @@ void OpenList::PushBucketZero(const OpenEntry& entry) {
 // The first bucket above 0 that holds filings; the list must hold some there.
 std::size_t OpenList::LowestFilledBucket() const { return static_cast<std::size_t>(std::countr_zero(filled_)); }
 
+bool OpenList::IsLargeLevel(const ChunkedBucket& spread) const {
+    return spread.size >= largeLevel_ &&
+           std::bit_cast<double>(spread.cheapestBits) < kColumnOrderedF;
+}
+
 // Raises the floor to the smallest f of the lowest filled bucket and
 // spreads that bucket over the buckets below it: they are empty, and every
 // filing of it now differs from the floor in a lower bit. Filings of higher
 // buckets keep their bucket, since the floor's bits above the spread bucket
-// do not change. Each chunk goes back to the pool once it is spread.
+// do not change. Each chunk goes back to the pool once it is spread, so a
+// large level takes its column chunks from the chunks it frees.
 void OpenList::RefillBucketZero() {
     const std::size_t lowest = LowestFilledBucket();
     ChunkedBucket spread = buckets_[lowest];
     buckets_[lowest] = ChunkedBucket{};
     filled_ &= ~(std::uint64_t{1} << lowest);
     floorBits_ = spread.cheapestBits;
+    const bool byColumn = IsLargeLevel(spread);
+    if (byColumn && levelColumns_.empty()) levelColumns_.resize(static_cast<std::size_t>(lastColumn_) + 1);
     for (OpenChunk* chunk = spread.head; chunk;) {
         for (std::size_t i = 0; i < chunk->count; ++i) {
             const OpenEntry& entry = chunk->entries[i];
             const std::uint64_t bits = Bits(F(entry));
             const std::size_t bucket = BucketOf(bits);
-            if (bucket == 0)
-                bucketZero_.push_back(entry);
-            else
+            if (bucket != 0) {
                 Append(buckets_[bucket], entry, bits);
-            filled_ |= std::uint64_t{bucket != 0} << bucket;
+                filled_ |= std::uint64_t{1} << bucket;
+            } else if (byColumn) {
+                const std::int32_t column = ColumnOf(entry);
+                Append(levelColumns_[static_cast<std::size_t>(column)], entry, bits);
+                levelTop_ = std::max(levelTop_, column);
+                ++levelStored_;
+            } else {
+                bucketZero_.push_back(entry);
+            }
         }
         OpenChunk* next = chunk->next;
-        chunk->next = freeChunks_;
-        freeChunks_ = chunk;
+        ReturnChunk(chunk);
         chunk = next;
     }
     std::sort(bucketZero_.begin(), bucketZero_.end(), SmallerG);
+}
+
+// Whether the level's highest column holds the top key: its filings have a
+// larger g than those of every lower column, so it comes first unless
+// bucket 0's top lies in a higher column.
+bool OpenList::LevelColumnComesFirst() const {
+    return levelStored_ != 0 && (bucketZero_.empty() || ColumnOf(bucketZero_.back()) <= levelTop_);
+}
+
+// Moves the level's highest column into bucket 0, sorted, and finds the next
+// column down that holds filings.
+void OpenList::LoadLevelColumn() {
+    const auto top = static_cast<std::size_t>(levelTop_);
+    ChunkedBucket column = levelColumns_[top];
+    levelColumns_[top] = ChunkedBucket{};
+    const auto loaded = static_cast<std::ptrdiff_t>(bucketZero_.size());
+    for (OpenChunk* chunk = column.head; chunk;) {
+        bucketZero_.insert(bucketZero_.end(), chunk->entries.begin(),
+                           chunk->entries.begin() + static_cast<std::ptrdiff_t>(chunk->count));
+        OpenChunk* next = chunk->next;
+        ReturnChunk(chunk);
+        chunk = next;
+    }
+    levelStored_ -= column.size;
+    std::sort(bucketZero_.begin() + loaded, bucketZero_.end(), SmallerG);
+    // Filings of this column filed into bucket 0 directly (only an expansion
+    // below the floor does that) interleave with it.
+    if (loaded > 0 && SmallerG(bucketZero_[static_cast<std::size_t>(loaded)], bucketZero_[static_cast<std::size_t>(loaded) - 1]))
+        std::inplace_merge(bucketZero_.begin(), bucketZero_.begin() + loaded, bucketZero_.end(), SmallerG);
+    if (levelStored_ == 0) {
+        levelTop_ = -1;
+        return;
+    }
+    do --levelTop_;
+    while (!levelColumns_[static_cast<std::size_t>(levelTop_)].head);
 }
 
 void OpenList::PushBelowFloor(const OpenEntry& entry) {
@@ -177,6 +236,10 @@ void OpenList::File(const Filing& filing, double g) {
 
 void OpenList::Clear() {
     for (ChunkedBucket& bucket : buckets_) ReturnChunks(bucket);
+    if (levelStored_ != 0)
+        for (ChunkedBucket& column : levelColumns_) ReturnChunks(column);
+    levelStored_ = 0;
+    levelTop_ = -1;
     filled_ = 0;
     bucketZero_.clear();
     bucketed_ = 0;
@@ -185,7 +248,8 @@ void OpenList::Clear() {
 
 OpenKey OpenList::PeekCheapest() {
     if (!belowFloor_.empty()) return KeyOf(belowFloor_.front());
-    if (bucketZero_.empty()) RefillBucketZero();
+    if (bucketZero_.empty() && levelStored_ == 0) RefillBucketZero();
+    if (LevelColumnComesFirst()) LoadLevelColumn();
     return KeyOf(bucketZero_.back());
 }
 
@@ -209,6 +273,7 @@ OpenKey OpenList::TakeCheapestKey(std::vector<Filing>& batch) {
 
 std::optional<Pixel> OpenList::UpcomingPixel() const {
     if (!belowFloor_.empty()) return PixelOf(belowFloor_.front());
+    if (LevelColumnComesFirst()) return PixelOf(levelColumns_[static_cast<std::size_t>(levelTop_)].head->entries[0]);
     if (!bucketZero_.empty()) return PixelOf(bucketZero_.back());
     if (bucketed_ == 0) return std::nullopt;
     // The lowest filled bucket is spread next, and its cheapest filing

@@ -22,6 +22,15 @@
 // holds about as much memory as it has filings open, not the sum of every
 // bucket's largest size.
 //
+// Flat ground puts whole regions of the plate at one f: every cell that a
+// chain reaches by straight steps right over free ground costs x + 1 and has
+// f = columns. A spread can so move millions of filings into bucket 0 at
+// once. Within one f below 2^52 a larger g means a larger column (the sums
+// (columns - 1 - x) + g round to the same f only within half an ulp, and
+// columns differ by at least 1), so such a level is kept column by column in
+// chunks and sorted one column at a time, the highest first, instead of in
+// one vector sorted whole.
+//
 // Filings that break the order (f at or below zero, or below the last f
 // taken: negative penalties, or an ulp of rounding) go to a small 4-ary heap
 // instead. All of them lie strictly below every bucketed f, so they are
@@ -81,15 +90,22 @@ struct OpenChunk {
 struct ChunkedBucket {
     OpenChunk* head = nullptr;
     OpenChunk* tail = nullptr;
+    std::size_t size = 0;
     std::uint64_t cheapestBits = ~std::uint64_t{0};
     std::uint32_t cheapestCell = 0;
 };
 
+// The fewest filings a spread must hold to be kept column by column (and at
+// least one per column): below it one sort is cheap, and the columns' heads
+// would cost more than they save.
+inline constexpr std::size_t kLargeLevel = std::size_t{1} << 14;
+
 class OpenList {
 public:
     // A list for the pixels of a grid of `columns` x `rows`, at most 2^31
-    // cells.
-    OpenList(std::int32_t columns, std::int32_t rows);
+    // cells. Tests lower `largeLevel` to reach the column-by-column levels
+    // on small inputs.
+    OpenList(std::int32_t columns, std::int32_t rows, std::size_t largeLevel = kLargeLevel);
     OpenList(const OpenList&) = delete;
     OpenList& operator=(const OpenList&) = delete;
 
@@ -122,15 +138,21 @@ private:
 
     void PushBucketed(const OpenEntry& entry, std::uint64_t bits);
     void PushBucketZero(const OpenEntry& entry);
+    bool IsLargeLevel(const ChunkedBucket& spread) const;
+    std::int32_t ColumnOf(const OpenEntry& entry) const { return static_cast<std::int32_t>(entry.cell >> rowBits_); }
+    bool LevelColumnComesFirst() const;
+    void LoadLevelColumn();
     void Append(ChunkedBucket& bucket, const OpenEntry& entry, std::uint64_t bits);
     OpenChunk* TakeChunk();
     void ReturnChunks(ChunkedBucket& bucket);
+    void ReturnChunk(OpenChunk* chunk);
     std::size_t LowestFilledBucket() const;
     void RefillBucketZero();
 
     void PushBelowFloor(const OpenEntry& entry);
     void PopBelowFloor();
 
+    std::size_t largeLevel_;
     std::int32_t lastColumn_;
     int rowBits_;
     std::uint32_t rowMask_;
@@ -141,6 +163,11 @@ private:
     // significant). Bit 63, the sign, is zero for all of them. Bit i of
     // `filled_` says whether bucket i > 0 holds filings.
     std::vector<OpenEntry> bucketZero_;
+    // The rest of a large level of bucket 0, by column; `levelTop_` is the
+    // highest column holding some of its `levelStored_` filings.
+    std::vector<ChunkedBucket> levelColumns_;
+    std::int32_t levelTop_ = -1;
+    std::size_t levelStored_ = 0;
     std::array<ChunkedBucket, kBuckets> buckets_{};
     std::uint64_t filled_ = 0;
     std::uint64_t floorBits_ = 0;

@@ -109,9 +109,9 @@ void ExpandCheapestEntry(SearchState& state, OpenList& open, std::vector<Filing>
     for (const Filing& filing : batch) RelaxNeighbours(state, filing, key.g, file);
 }
 
-CostTable BuildCostTable(const SearchGrid& grid, const PixelCostFunction& pixelCost) {
+CostTable BuildCostTable(const SearchGrid& grid, const PixelCostFunction& pixelCost, std::size_t largeLevel) {
     SearchState state = StartSearch(grid, pixelCost);
-    OpenList open(grid.columns, grid.rows);
+    OpenList open(grid.columns, grid.rows, largeLevel);
     SeedFirstColumn(state, [&open](const Filing& filing, double g, double) { open.File(filing, g); });
     state.bound = kAcceptanceLimit;
     std::vector<Filing> batch;

@@ -236,8 +236,10 @@ void RelaxNeighbours(SearchState& state, const Filing& from, double g, File&& fi
 void ExpandCheapestEntry(SearchState& state, OpenList& open, std::vector<Filing>& batch);
 
 // Fills the cost table: seeds column 0, then expands the cheapest open entry
-// until the open list is empty or cannot beat the bound.
-CostTable BuildCostTable(const SearchGrid& grid, const PixelCostFunction& pixelCost);
+// until the open list is empty or cannot beat the bound. `largeLevel` is the
+// open list's (tests lower it).
+CostTable BuildCostTable(const SearchGrid& grid, const PixelCostFunction& pixelCost,
+                         std::size_t largeLevel = kLargeLevel);
 
 // The cheapest cost of the last column.
 double CheapestLastColumnCost(const CostTable& table);

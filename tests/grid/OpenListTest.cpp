@@ -92,12 +92,16 @@ Pixel RandomPixel(std::mt19937& random, const GridShape& shape) {
 
 // Small grids make keys collide; the largest one accepted packs pixels into
 // all 32 bits, and one row or one column leaves no bits to the other.
-class OpenListAgainstModel : public testing::TestWithParam<std::tuple<GridShape, std::uint32_t>> {};
+// A large-level threshold of 1 keeps every spread column by column (once it
+// holds a filing per column); the default keeps these small lists in one
+// sorted vector.
+class OpenListAgainstModel
+    : public testing::TestWithParam<std::tuple<GridShape, std::size_t, std::uint32_t>> {};
 
 TEST_P(OpenListAgainstModel, TakesTheCheapestKeyWithAllItsFilings) {
-    const auto [shape, seed] = GetParam();
+    const auto [shape, largeLevel, seed] = GetParam();
     std::mt19937 random(seed);
-    OpenList open(shape.columns, shape.rows);
+    OpenList open(shape.columns, shape.rows, largeLevel);
     Model model;
     double last = 1.0;
     for (int step = 0; step < 3000; ++step) {
@@ -139,7 +143,7 @@ TEST_P(OpenListAgainstModel, TakesTheCheapestKeyWithAllItsFilings) {
 INSTANTIATE_TEST_SUITE_P(
     Seeds, OpenListAgainstModel,
     testing::Combine(testing::Values(GridShape{7, 5}, GridShape{3, 1}, GridShape{1, 9}, GridShape{40'000, 53'687}),
-                     testing::Range<std::uint32_t>(1, 11)));
+                     testing::Values(std::size_t{1}, kLargeLevel), testing::Range<std::uint32_t>(1, 11)));
 
 // A list refilled after Clear reuses its chunks and still orders keys.
 TEST(OpenList, ClearedListServesAFreshSearch) {
