@@ -26,7 +26,8 @@ OpenList::OpenList(std::int32_t columns, std::int32_t rows, std::size_t largeLev
     : largeLevel_(std::max(largeLevel, static_cast<std::size_t>(columns))),
       lastColumn_(columns - 1),
       rowBits_(std::bit_width(static_cast<std::uint32_t>(rows - 1))),
-      rowMask_((std::uint32_t{1} << rowBits_) - 1) {}
+      rowMask_((std::uint32_t{1} << rowBits_) - 1),
+      buckets_(kBuckets) {}
 
 double OpenList::F(const OpenEntry& entry) const {
     // The search files f as (columns - 1 - x) + g; the same sum gives the
@@ -39,7 +40,22 @@ Pixel OpenList::PixelOf(std::uint32_t cell) const {
 }
 
 std::size_t OpenList::BucketOf(std::uint64_t bits) const {
-    return static_cast<std::size_t>(std::bit_width(bits ^ floorBits_));
+    const std::uint64_t differing = bits ^ floorBits_;
+    if (differing == 0) return 0;
+    const auto digit = static_cast<std::size_t>(std::bit_width(differing) - 1) / kDigitBits;
+    const std::uint64_t value = (bits >> (digit * kDigitBits)) & (kDigitValues - 1);
+    return 1 + digit * kDigitValues + static_cast<std::size_t>(value);
+}
+
+void OpenList::MarkFilled(std::size_t bucket) {
+    filled_[bucket / 64] |= std::uint64_t{1} << (bucket % 64);
+    filledWords_ |= std::uint64_t{1} << (bucket / 64);
+}
+
+void OpenList::MarkEmptied(std::size_t bucket) {
+    std::uint64_t& word = filled_[bucket / 64];
+    word &= ~(std::uint64_t{1} << (bucket % 64));
+    if (word == 0) filledWords_ &= ~(std::uint64_t{1} << (bucket / 64));
 }
 
 OpenChunk* OpenList::TakeChunk() {
@@ -49,7 +65,6 @@ OpenChunk* OpenList::TakeChunk() {
     }
     OpenChunk* chunk = freeChunks_;
     freeChunks_ = chunk->next;
-    chunk->count = 0;
     chunk->next = nullptr;
     return chunk;
 }
@@ -68,12 +83,13 @@ void OpenList::ReturnChunks(ChunkedBucket& bucket) {
 }
 
 void OpenList::Append(ChunkedBucket& bucket, const OpenEntry& entry, std::uint64_t bits) {
-    if (!bucket.tail || bucket.tail->count == kChunkEntries) {
+    const std::size_t filled = bucket.size % kChunkEntries;
+    if (filled == 0) {
         OpenChunk* chunk = TakeChunk();
         (bucket.tail ? bucket.tail->next : bucket.head) = chunk;
         bucket.tail = chunk;
     }
-    bucket.tail->entries[bucket.tail->count++] = entry;
+    bucket.tail->entries[filled] = entry;
     ++bucket.size;
     if (bits < bucket.cheapestBits) {
         bucket.cheapestBits = bits;
@@ -88,7 +104,7 @@ void OpenList::PushBucketed(const OpenEntry& entry, std::uint64_t bits) {
         return;
     }
     Append(buckets_[bucket], entry, bits);
-    filled_ |= std::uint64_t{1} << bucket;
+    MarkFilled(bucket);
 }
 
 // Flat ground makes wide fronts of one f, so bucket 0 can hold thousands of
@@ -104,7 +120,10 @@ void OpenList::PushBucketZero(const OpenEntry& entry) {
 }
 
 // The first bucket above 0 that holds filings; the list must hold some there.
-std::size_t OpenList::LowestFilledBucket() const { return static_cast<std::size_t>(std::countr_zero(filled_)); }
+std::size_t OpenList::LowestFilledBucket() const {
+    const auto word = static_cast<std::size_t>(std::countr_zero(filledWords_));
+    return word * 64 + static_cast<std::size_t>(std::countr_zero(filled_[word]));
+}
 
 bool OpenList::IsLargeLevel(const ChunkedBucket& spread) const {
     return spread.size >= largeLevel_ &&
@@ -113,26 +132,28 @@ bool OpenList::IsLargeLevel(const ChunkedBucket& spread) const {
 
 // Raises the floor to the smallest f of the lowest filled bucket and
 // spreads that bucket over the buckets below it: they are empty, and every
-// filing of it now differs from the floor in a lower bit. Filings of higher
-// buckets keep their bucket, since the floor's bits above the spread bucket
-// do not change. Each chunk goes back to the pool once it is spread, so a
+// filing of it now shares the floor's byte there and differs in a lower one.
+// Filings of higher buckets keep their bucket: the floor's bytes above the
+// spread bucket's do not change, and buckets of the same byte are named by
+// the filing's own value of it. Each chunk goes back to the pool once it is spread, so a
 // large level takes its column chunks from the chunks it frees.
 void OpenList::RefillBucketZero() {
     const std::size_t lowest = LowestFilledBucket();
     ChunkedBucket spread = buckets_[lowest];
     buckets_[lowest] = ChunkedBucket{};
-    filled_ &= ~(std::uint64_t{1} << lowest);
+    MarkEmptied(lowest);
     floorBits_ = spread.cheapestBits;
     const bool byColumn = IsLargeLevel(spread);
     if (byColumn && levelColumns_.empty()) levelColumns_.resize(static_cast<std::size_t>(lastColumn_) + 1);
     for (OpenChunk* chunk = spread.head; chunk;) {
-        for (std::size_t i = 0; i < chunk->count; ++i) {
+        const std::size_t count = spread.CountIn(chunk);
+        for (std::size_t i = 0; i < count; ++i) {
             const OpenEntry& entry = chunk->entries[i];
             const std::uint64_t bits = Bits(F(entry));
             const std::size_t bucket = BucketOf(bits);
             if (bucket != 0) {
                 Append(buckets_[bucket], entry, bits);
-                filled_ |= std::uint64_t{1} << bucket;
+                MarkFilled(bucket);
             } else if (byColumn) {
                 const std::int32_t column = ColumnOf(entry);
                 Append(levelColumns_[static_cast<std::size_t>(column)], entry, bits);
@@ -165,7 +186,7 @@ void OpenList::LoadLevelColumn() {
     const auto loaded = static_cast<std::ptrdiff_t>(bucketZero_.size());
     for (OpenChunk* chunk = column.head; chunk;) {
         bucketZero_.insert(bucketZero_.end(), chunk->entries.begin(),
-                           chunk->entries.begin() + static_cast<std::ptrdiff_t>(chunk->count));
+                           chunk->entries.begin() + static_cast<std::ptrdiff_t>(column.CountIn(chunk)));
         OpenChunk* next = chunk->next;
         ReturnChunk(chunk);
         chunk = next;
@@ -240,7 +261,8 @@ void OpenList::Clear() {
         for (ChunkedBucket& column : levelColumns_) ReturnChunks(column);
     levelStored_ = 0;
     levelTop_ = -1;
-    filled_ = 0;
+    filled_.fill(0);
+    filledWords_ = 0;
     bucketZero_.clear();
     bucketed_ = 0;
     belowFloor_.clear();

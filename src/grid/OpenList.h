@@ -13,11 +13,11 @@
 // With penalties of zero or more, f never falls along a chain (a step right
 // costs at least the 1 it takes off the columns left), so the keys taken
 // off rise monotonically. That makes a radix heap fit: filings are bucketed
-// by the highest bit in which their f differs from the last f taken, and a
-// filing moves only towards lower buckets, a few times over its life,
-// through sequential runs of memory instead of the random walk of a
-// comparison heap's sift-down. The bits of a positive double order like its
-// value. The buckets above 0 are chains of fixed-size chunks drawn from one
+// by the highest byte in which their f differs from the last f taken, and
+// by their own value of that byte, and a filing moves only towards lower
+// buckets, a couple of times over its life, through sequential runs of
+// memory instead of the random walk of a comparison heap's sift-down. The
+// bits of a positive double order like its value. The buckets above 0 are chains of fixed-size chunks drawn from one
 // pool, and a bucket hands its chunks back as it is spread, so the list
 // holds about as much memory as it has filings open, not the sum of every
 // bucket's largest size.
@@ -79,9 +79,11 @@ struct OpenEntry {
 // filled chunks stay small.
 inline constexpr std::size_t kChunkEntries = 256;
 
+// Every chunk of a bucket but its last is full, so the bucket's size alone
+// says how many entries each holds, and filing touches no count beside the
+// entry it writes.
 struct OpenChunk {
     std::array<OpenEntry, kChunkEntries> entries;
-    std::size_t count = 0;
     OpenChunk* next = nullptr;
 };
 
@@ -93,6 +95,11 @@ struct ChunkedBucket {
     std::size_t size = 0;
     std::uint64_t cheapestBits = ~std::uint64_t{0};
     std::uint32_t cheapestCell = 0;
+
+    // How many entries `chunk`, one of this bucket's, holds.
+    std::size_t CountIn(const OpenChunk* chunk) const {
+        return chunk == tail ? (size - 1) % kChunkEntries + 1 : kChunkEntries;
+    }
 };
 
 // The fewest filings a spread must hold to be kept column by column (and at
@@ -127,7 +134,11 @@ public:
     std::optional<Pixel> UpcomingPixel() const;
 
 private:
-    static constexpr std::size_t kBuckets = 64;
+    // Bucket 0, then 256 buckets for each of the 8 bytes of f's bits.
+    static constexpr std::size_t kDigitBits = 8;
+    static constexpr std::size_t kDigitValues = std::size_t{1} << kDigitBits;
+    static constexpr std::size_t kBuckets = 1 + 8 * kDigitValues;
+    static constexpr std::size_t kFilledWords = (kBuckets + 63) / 64;
 
     double F(const OpenEntry& entry) const;
     OpenKey KeyOf(const OpenEntry& entry) const { return {F(entry), entry.g}; }
@@ -147,6 +158,8 @@ private:
     void ReturnChunks(ChunkedBucket& bucket);
     void ReturnChunk(OpenChunk* chunk);
     std::size_t LowestFilledBucket() const;
+    void MarkFilled(std::size_t bucket);
+    void MarkEmptied(std::size_t bucket);
     void RefillBucketZero();
 
     void PushBelowFloor(const OpenEntry& entry);
@@ -158,18 +171,21 @@ private:
     std::uint32_t rowMask_;
 
     // Bucket 0 holds the filings whose f has exactly the bits `floorBits_`,
-    // sorted by g, the largest last; bucket i > 0 those whose f
-    // differs from `floorBits_` first in bit i - 1 (counting from the least
-    // significant). Bit 63, the sign, is zero for all of them. Bit i of
-    // `filled_` says whether bucket i > 0 holds filings.
+    // sorted by g, the largest last; bucket 1 + 256 k + v those whose f
+    // differs from `floorBits_` first in byte k (counting from the least
+    // significant) and has the value v there, v above the floor's. Bit 63,
+    // the sign, is zero for all of them. Bit i of `filled_` says whether
+    // bucket i > 0 holds filings, and bit w of `filledWords_` whether word w
+    // of `filled_` is not zero; bucket order is the order of their f.
     std::vector<OpenEntry> bucketZero_;
     // The rest of a large level of bucket 0, by column; `levelTop_` is the
     // highest column holding some of its `levelStored_` filings.
     std::vector<ChunkedBucket> levelColumns_;
     std::int32_t levelTop_ = -1;
     std::size_t levelStored_ = 0;
-    std::array<ChunkedBucket, kBuckets> buckets_{};
-    std::uint64_t filled_ = 0;
+    std::vector<ChunkedBucket> buckets_;
+    std::array<std::uint64_t, kFilledWords> filled_{};
+    std::uint64_t filledWords_ = 0;
     std::uint64_t floorBits_ = 0;
     std::size_t bucketed_ = 0;
 
