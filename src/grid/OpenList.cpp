@@ -25,7 +25,7 @@ constexpr auto SmallerG = [](const OpenEntry& a, const OpenEntry& b) { return a.
 OpenList::OpenList(std::int32_t columns, std::int32_t rows, std::size_t largeLevel)
     : largeLevel_(std::max(largeLevel, static_cast<std::size_t>(columns))),
       lastColumn_(columns - 1),
-      rowBits_(std::bit_width(static_cast<std::uint32_t>(rows - 1))),
+      rowBits_(static_cast<int>(std::bit_width(static_cast<std::uint32_t>(rows - 1)))),
       rowMask_((std::uint32_t{1} << rowBits_) - 1),
       buckets_(kBuckets) {}
 
