@@ -139,7 +139,8 @@ ZALVO_API bool IsHorizontal(const std::vector<Pixel>& path);
 // begins at the last pixel traced, which may lie right of column 0.
 //
 // Throws std::invalid_argument, before calling `pixelCost`, for a ragged grid
-// (columns of different lengths) and for more than 2^31 - 1 columns or rows;
+// (columns of different lengths), for more than 2^31 - 1 columns or rows and
+// for more than 2^31 cells in all (the search packs a pixel into 32 bits);
 // std::invalid_argument naming the pixel when `pixelCost` returns NaN, or a
 // value so negative (such as -infinity) that cell count x (1 + value)
 // overflows; std::invalid_argument when the penalties form a cycle of negative
