@@ -75,8 +75,8 @@ struct OpenEntry {
 };
 
 // Filings per chunk: 4 KiB of entries, long enough that following the
-// chain costs nothing next to the moves, short enough that the 63 partly
-// filled chunks stay small.
+// chain costs nothing next to the moves, short enough that the partly filled
+// last chunks of the few dozen buckets in use at a time stay small.
 inline constexpr std::size_t kChunkEntries = 256;
 
 // Every chunk of a bucket but its last is full, so the bucket's size alone
@@ -129,15 +129,15 @@ public:
     OpenKey TakeCheapestKey(std::vector<Filing>& batch);
 
     // A pixel of the cheapest f, which is taken next unless a cheaper one is
-    // filed first; none when it cannot be found cheaply. For prefetching
-    // only.
+    // filed first; none for an empty list. For prefetching only.
     std::optional<Pixel> UpcomingPixel() const;
 
 private:
     // Bucket 0, then 256 buckets for each of the 8 bytes of f's bits.
     static constexpr std::size_t kDigitBits = 8;
     static constexpr std::size_t kDigitValues = std::size_t{1} << kDigitBits;
-    static constexpr std::size_t kBuckets = 1 + 8 * kDigitValues;
+    static constexpr std::size_t kDigits = 64 / kDigitBits;
+    static constexpr std::size_t kBuckets = 1 + kDigits * kDigitValues;
     static constexpr std::size_t kFilledWords = (kBuckets + 63) / 64;
 
     double F(const OpenEntry& entry) const;
