@@ -46,7 +46,7 @@ double CheapestOfLastColumn(const std::vector<double>& costs, std::size_t firstO
 }  // namespace
 
 double TextbookDijkstra(const std::vector<std::uint8_t>& heights, std::int32_t columns, std::int32_t rows,
-                        const Zalvo::PixelCostFunction& penalty, bool stopAtLastColumn) {
+                        const Zalvo::PixelCostFunction& penalty, TextbookStop stop) {
     const auto& heightCost = HeightCostTable();
     using Entry = std::pair<double, std::uint32_t>;
     std::priority_queue<Entry, std::vector<Entry>, std::greater<>> open;
@@ -57,11 +57,15 @@ double TextbookDijkstra(const std::vector<std::uint8_t>& heights, std::int32_t c
         open.emplace(cost[cell], static_cast<std::uint32_t>(cell));
     }
     const std::size_t firstOfLastColumn = CellIndex(columns - 1, 0, rows);
+    // The cheapest last-column cost found so far; only the bounded variant
+    // lowers it.
+    double bound = std::numeric_limits<double>::max();
     while (!open.empty()) {
         const auto [g, cell] = open.top();
+        if (g >= bound) break;
         open.pop();
         if (g > cost[cell]) continue;  // an outdated entry
-        if (stopAtLastColumn && cell >= firstOfLastColumn) return g;
+        if (stop == TextbookStop::FirstLastColumn && cell >= firstOfLastColumn) return g;
         const auto x = static_cast<std::int32_t>(cell / static_cast<std::uint32_t>(rows));
         const auto y = static_cast<std::int32_t>(cell % static_cast<std::uint32_t>(rows));
         for (const Step& step : Steps) {
@@ -73,6 +77,8 @@ double TextbookDijkstra(const std::vector<std::uint8_t>& heights, std::int32_t c
             const double c = (heightCost[heights[next]] + (g + step.length)) + penalty({nx, ny});
             if (c >= cost[next]) continue;
             cost[next] = c;
+            if (c >= bound) continue;
+            if (stop == TextbookStop::Bounded && nx == columns - 1) bound = c;
             open.emplace(c, static_cast<std::uint32_t>(next));
         }
     }

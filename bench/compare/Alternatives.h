@@ -13,12 +13,21 @@
 
 namespace ZalvoCompare {
 
-// A plain Dijkstra with std::priority_queue (lazy deletion) over a flat cost
-// array, calling `penalty` once per neighbour it may improve. With
-// `stopAtLastColumn` it returns when the first last-column cell is settled;
-// otherwise it settles every reachable cell.
+// When a textbook Dijkstra stops.
+enum class TextbookStop {
+    Never,             // settles every reachable cell
+    FirstLastColumn,   // returns when the first last-column cell is settled
+    // Bounded: files no cell at or above the cheapest last-column cost found
+    // so far, and stops when the heap's top cannot beat it. What a user who
+    // knows the goal is the last column writes; the suite's reference.
+    Bounded,
+};
+
+// A plain Dijkstra with std::priority_queue (lazy deletion: outdated entries
+// are skipped) over a flat cost array, calling `penalty` once per neighbour
+// it may improve.
 double TextbookDijkstra(const std::vector<std::uint8_t>& heights, std::int32_t columns, std::int32_t rows,
-                        const Zalvo::PixelCostFunction& penalty, bool stopAtLastColumn);
+                        const Zalvo::PixelCostFunction& penalty, TextbookStop stop);
 
 struct EdgeCost {
     double weight = 0.0;

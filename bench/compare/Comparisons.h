@@ -3,6 +3,8 @@
 
 #include "Report.h"
 
+#include "search/PlateFamilies.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -30,6 +32,35 @@ void CompareSearch(const Size& size, int repetitions,
                    const std::map<std::string, std::vector<std::string>>& skimage, bool checkTargets,
                    Report& report);
 
+// The cost of `path` summed as the library's search sums it: the first cell
+// with one straight step, then per cell (height cost + (cost so far + step))
+// + penalty.
+double PathCost(const Zalvo::Terrain& terrain, const std::vector<Zalvo::Pixel>& path,
+                const Zalvo::PixelCostFunction& penalty);
+
+// A plate family of the suite, with the sizes it is run at.
+struct SuiteFamily {
+    ZalvoTest::PlateFamily family;
+    Size timed;     // where the searches are timed
+    Size measured;  // where the library's peak memory is measured
+    std::size_t index = 0;
+
+    // Its label in the driver's memory lines.
+    std::string MemoryKey() const;
+};
+
+// The families of the suite; the quick set shrinks them, `large` adds a
+// 72-megapixel plate.
+std::vector<SuiteFamily> SuiteFamilies(bool quick, bool large);
+std::uint64_t FamilySeed(const SuiteFamily& family, const Size& size);
+
+// Times the library against the bounded textbook Dijkstra on every family,
+// alternating the two in each of `repetitions` rounds, and checks the ratio
+// and memory targets. `memory` holds the driver's lines for the families'
+// single runs. A non-empty `only` (a memory label) times that family alone.
+void CompareSuite(bool quick, bool large, const std::string& only, int repetitions,
+                  const std::map<std::string, std::vector<std::string>>& memory, Report& report);
+
 // Times CreateTerrain, the library's erosion and the literal erosion on a
 // generated plate of `size` for thin (2 / 6 px) and thick (32 / 96 px) margins.
 void CompareTerrain(const Size& size, int repetitions, Report& report);
@@ -40,8 +71,10 @@ void CompareTerrain(const Size& size, int repetitions, Report& report);
 void AddMemoryRows(const std::map<std::string, std::vector<std::string>>& memory, Report& report);
 
 // One run for a peak-memory measurement: "search" (FindShortestPixelPath) or
-// "terrain" (CreateTerrain, 32 / 96 px) once on a generated input of `size`.
-// Prints the resident size before the call and the peak during it (KiB).
-int RunOnce(const std::string& what, const Size& size);
+// "terrain" (CreateTerrain, 32 / 96 px) once on a generated input of `size`,
+// or "family-N" (FindShortestPixelPath on the suite's family N, measured size;
+// `size` is ignored). Prints the resident size before the call and the peak
+// during it (KiB), and for a family its size.
+int RunOnce(const std::string& what, const Size& size, bool quick, bool large);
 
 }  // namespace ZalvoCompare

@@ -65,7 +65,20 @@ void AddMemoryRows(const std::map<std::string, std::vector<std::string>>& memory
                  "for the creation (the grid itself is 1)", report);
 }
 
-int RunOnce(const std::string& what, const Size& size) {
+int RunOnce(const std::string& what, const Size& size, bool quick, bool large) {
+    if (what.rfind("family-", 0) == 0) {
+        const std::vector<SuiteFamily> families = SuiteFamilies(quick, large);
+        const SuiteFamily& family = families.at(std::stoul(what.substr(what.find('-') + 1)));
+        const Size& measured = family.measured;
+        const Zalvo::Terrain terrain = ZalvoTest::MakeFamilyTerrain(family.family, measured.columns, measured.rows,
+                                                                    FamilySeed(family, measured));
+        const Zalvo::PixelCostFunction penalty = ZalvoTest::FamilyPenalty(family.family, terrain);
+        const double before = SettleAndResetPeak();
+        const auto path = Zalvo::FindShortestPixelPath(terrain, penalty);
+        std::cout << before << '\t' << StatusKilobytes("VmHWM") << '\t' << measured.columns << '\t'
+                  << measured.rows << '\n';
+        return 0;
+    }
     if (what == "search") {
         const Zalvo::Terrain terrain = MakeRampTerrain(size.columns, size.rows, SearchSeed(size));
         const double before = SettleAndResetPeak();
@@ -74,11 +87,10 @@ int RunOnce(const std::string& what, const Size& size) {
         return path ? 0 : 1;
     }
     if (what == "terrain") {
-        const GeneratedPlate plate(size.columns, size.rows, PlateSeed(size));
+        const ZalvoTest::DrawnPlate plate = ZalvoTest::MakeLabelPlate(size.columns, size.rows, 72.0, PlateSeed(size));
         const double before = SettleAndResetPeak();
-        const Zalvo::Terrain terrain = Zalvo::CreateTerrain(
-            plate, [&plate](const Zalvo::Pixel& p) { return plate.IsPixelImpassable(p); }, {},
-            Zalvo::MilliPoints(32'000.0), Zalvo::MilliPoints(96'000.0));
+        const Zalvo::Terrain terrain = Zalvo::CreateTerrain(plate, plate.ImpassableFunction(), {},
+                                                            Zalvo::MilliPoints(32'000.0), Zalvo::MilliPoints(96'000.0));
         std::cout << before << '\t' << StatusKilobytes("VmHWM") << '\n';
         return terrain.empty() ? 1 : 0;
     }

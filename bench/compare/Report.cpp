@@ -11,6 +11,20 @@ std::string Optional(const std::optional<double>& value, int decimals, const std
     return value ? Fixed(*value, decimals) + suffix : "";
 }
 
+std::string Millions(std::uint64_t count) { return Fixed(static_cast<double>(count) / 1e6, 2) + " M"; }
+
+void PrintSuite(std::ostream& out, const std::vector<SuiteRow>& suite) {
+    out << "| plate family | input | Zalvo CPU ns per cell | bounded textbook CPU ns per cell | Zalvo / bounded "
+           "textbook | penalty calls, Zalvo / textbook | search peak, bytes per cell above the input | "
+           "result |\n|---|---|---:|---:|---:|---:|---|---|\n";
+    for (const SuiteRow& row : suite)
+        out << "| " << row.family << " | " << row.input << " | " << Fixed(row.zalvoNanosecondsPerCell, 1) << " | "
+            << Fixed(row.boundedNanosecondsPerCell, 1) << " | " << Fixed(row.Ratio(), 2) << " | "
+            << Millions(row.zalvoPenaltyCalls) << " / " << Millions(row.boundedPenaltyCalls) << " | " << row.peak
+            << " | " << row.result << " |\n";
+    out << '\n';
+}
+
 }  // namespace
 
 std::string Fixed(double value, int decimals) {
@@ -30,6 +44,7 @@ std::string FormatCost(double cost) {
 }
 
 void PrintReport(std::ostream& out, const Report& report) {
+    if (!report.suite.empty()) PrintSuite(out, report.suite);
     out << "| measurement | input | CPU ns per cell (median) | x Zalvo | result |\n|---|---|---:|---:|---|\n";
     for (const Row& row : report.rows)
         out << "| " << row.measurement << " | " << row.input << " | " << Optional(row.nanosecondsPerCell, 1)

@@ -37,7 +37,22 @@ struct Target {
     bool Holds() const { return atMost ? value <= bound : value >= bound; }
 };
 
+// One plate family of the suite: the library against the bounded textbook.
+struct SuiteRow {
+    std::string family;
+    std::string input;  // size, resolution, margins, penalty
+    double zalvoNanosecondsPerCell = 0.0;
+    double boundedNanosecondsPerCell = 0.0;
+    std::uint64_t zalvoPenaltyCalls = 0;
+    std::uint64_t boundedPenaltyCalls = 0;
+    std::string peak;  // the search's peak bytes per cell above its input, or why not measured
+    std::string result;
+
+    double Ratio() const { return zalvoNanosecondsPerCell / boundedNanosecondsPerCell; }
+};
+
 struct Report {
+    std::vector<SuiteRow> suite;
     std::vector<Row> rows;
     std::vector<Target> targets;
     bool resultsAgree = true;

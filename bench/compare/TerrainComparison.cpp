@@ -3,6 +3,8 @@
 #include "Grids.h"
 #include "Timing.h"
 
+#include "search/PlateFamilies.h"
+
 #include "terrain/Erosion.h"
 #include "terrain/ReferenceErosion.h"
 #include "terrain/TerrainCreation.h"
@@ -27,7 +29,7 @@ Zalvo::MilliPoints PixelsToMilliPoints(double pixels) {
     return Zalvo::MilliPoints(pixels * 1000.0);
 }
 
-void RunRound(const GeneratedPlate& plate, const Zalvo::ImpassableFunction& isImpassable,
+void RunRound(const ZalvoTest::DrawnPlate& plate, const Zalvo::ImpassableFunction& isImpassable,
               const Zalvo::Terrain& initial, Margins& margins, bool check) {
     const Zalvo::Terrain created = margins.create.Time([&] {
         return Zalvo::CreateTerrain(plate, isImpassable, {}, PixelsToMilliPoints(margins.minimumPixels),
@@ -85,10 +87,8 @@ std::uint64_t PlateSeed(const Size& size) {
 }
 
 void CompareTerrain(const Size& size, int repetitions, Report& report) {
-    const GeneratedPlate plate(size.columns, size.rows, PlateSeed(size));
-    const Zalvo::ImpassableFunction isImpassable = [&plate](const Zalvo::Pixel& p) {
-        return plate.IsPixelImpassable(p);
-    };
+    const ZalvoTest::DrawnPlate plate = ZalvoTest::MakeLabelPlate(size.columns, size.rows, 72.0, PlateSeed(size));
+    const Zalvo::ImpassableFunction isImpassable = plate.ImpassableFunction();
     const Zalvo::Terrain initial = Zalvo::Detail::CreateInitialTerrain(plate, isImpassable);
     Margins thin{"2 / 6 px", 2.0, 6.0, {}, {}, {}, {}};
     Margins thick{"32 / 96 px", 32.0, 96.0, {}, {}, {}, {}};

@@ -4,20 +4,23 @@
 # times the library against them on the same generated inputs, measures peak
 # memory, and prints one table. The library's own build needs none of these.
 #
-# usage: bench/compare/run.sh [--quick] [--repetitions N]
+# usage: bench/compare/run.sh [--quick] [--large] [--repetitions N]
 #   --quick          small inputs and one repetition: checks that everything runs
+#   --large          adds a 72-megapixel plate (12000 x 6000) to the suite
 #   --repetitions N  timed rounds per measurement (default 5); the table shows medians
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 quick=()
+large=()
 repetitions=5
 memory_size=(8000 4000)
 while (($#)); do
     case "$1" in
         --quick) quick=(--quick); repetitions=1; memory_size=(800 400) ;;
+        --large) large=(--large) ;;
         --repetitions) repetitions="$2"; shift ;;
-        *) echo "usage: $0 [--quick] [--repetitions N]" >&2; exit 2 ;;
+        *) echo "usage: $0 [--quick] [--large] [--repetitions N]" >&2; exit 2 ;;
     esac
     shift
 done
@@ -55,6 +58,12 @@ for what in search terrain; do
     process=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time-$what.txt")
     printf '%s\t%s\t%s\t%s\t%s\n' "$what" "$process" "$call" "${memory_size[@]}" >>"$work/memory.tsv"
 done
+# One process per plate family, each prints its own size.
+for family in $("$compare" families "${quick[@]}" "${large[@]}"); do
+    call=$(/usr/bin/time -v "$compare" once "$family" "${quick[@]}" "${large[@]}" 2>"$work/time-$family.txt")
+    process=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time-$family.txt")
+    printf '%s\t%s\t%s\n' "$family" "$process" "$call" >>"$work/memory.tsv"
+done
 
-"$compare" table "${quick[@]}" --repetitions "$repetitions" \
+"$compare" table "${quick[@]}" "${large[@]}" --repetitions "$repetitions" \
     --skimage "$work/skimage.tsv" --memory "$work/memory.tsv"

@@ -179,8 +179,9 @@ ZALVO_API bool IsHorizontal(const std::vector<Pixel>& path);
 // "Backtraced pixel path:" followed by one line "    (x, y)" per pixel traced.
 //
 // Throws std::invalid_argument, before the first `pixelCost` call, for a
-// ragged grid (columns of different lengths) and for more than 2^31 - 1
-// columns or rows. Throws std::invalid_argument naming the pixel when
+// ragged grid (columns of different lengths), for more than 2^31 - 1
+// columns or rows and for more than 2^31 cells in all (the search packs a
+// pixel's address into 32 bits). Throws std::invalid_argument naming the pixel when
 // `pixelCost` returns NaN or a value so negative (-infinity, say) that the
 // costs of the grid cannot be represented, and when the penalties form a loop
 // of negative cost (the search would never end; it is detected within about

@@ -10,21 +10,220 @@ namespace {
 // binary one, and the four children of a node share a cache line or two.
 constexpr std::size_t kArity = 4;
 
-void SiftUp(std::vector<OpenEntry>& heap, std::size_t hole, const OpenEntry& entry) {
-    while (hole > 0) {
-        const std::size_t parent = (hole - 1) / kArity;
-        if (!ComesBefore(entry, heap[parent])) break;
-        heap[hole] = heap[parent];
-        hole = parent;
-    }
-    heap[hole] = entry;
+std::uint64_t Bits(double f) { return std::bit_cast<std::uint64_t>(f); }
+
+// Below this f the doubles are at most half a unit apart, so one f never
+// holds the same g in two columns.
+constexpr double kColumnOrderedF = 0x1p52;
+
+// Bucket 0 is sorted by g, the largest last: among equal f, the chain that
+// got further comes first.
+constexpr auto SmallerG = [](const OpenEntry& a, const OpenEntry& b) { return a.g < b.g; };
+
+}  // namespace
+
+OpenList::OpenList(std::int32_t columns, std::int32_t rows, std::size_t largeLevel)
+    : largeLevel_(std::max(largeLevel, static_cast<std::size_t>(columns))),
+      lastColumn_(columns - 1),
+      rowBits_(static_cast<int>(std::bit_width(static_cast<std::uint32_t>(rows - 1)))),
+      rowMask_((std::uint32_t{1} << rowBits_) - 1),
+      buckets_(kBuckets) {}
+
+double OpenList::F(const OpenEntry& entry) const {
+    // The search files f as (columns - 1 - x) + g; the same sum gives the
+    // same bits.
+    return static_cast<double>(lastColumn_ - static_cast<std::int32_t>(entry.cell >> rowBits_)) + entry.g;
 }
 
-void PopCheapest(std::vector<OpenEntry>& heap) {
-    const OpenEntry last = heap.back();
-    heap.pop_back();
-    const std::size_t size = heap.size();
+Pixel OpenList::PixelOf(std::uint32_t cell) const {
+    return {static_cast<std::int32_t>(cell >> rowBits_), static_cast<std::int32_t>(cell & rowMask_)};
+}
+
+std::size_t OpenList::BucketOf(std::uint64_t bits) const {
+    const std::uint64_t differing = bits ^ floorBits_;
+    if (differing == 0) return 0;
+    const auto digit = static_cast<std::size_t>(std::bit_width(differing) - 1) / kDigitBits;
+    const std::uint64_t value = (bits >> (digit * kDigitBits)) & (kDigitValues - 1);
+    return 1 + digit * kDigitValues + static_cast<std::size_t>(value);
+}
+
+void OpenList::MarkFilled(std::size_t bucket) {
+    filled_[bucket / 64] |= std::uint64_t{1} << (bucket % 64);
+    filledWords_ |= std::uint64_t{1} << (bucket / 64);
+}
+
+void OpenList::MarkEmptied(std::size_t bucket) {
+    std::uint64_t& word = filled_[bucket / 64];
+    word &= ~(std::uint64_t{1} << (bucket % 64));
+    if (word == 0) filledWords_ &= ~(std::uint64_t{1} << (bucket / 64));
+}
+
+OpenChunk* OpenList::TakeChunk() {
+    if (!freeChunks_) {
+        chunks_.push_back(std::make_unique<OpenChunk>());
+        return chunks_.back().get();
+    }
+    OpenChunk* chunk = freeChunks_;
+    freeChunks_ = chunk->next;
+    chunk->next = nullptr;
+    return chunk;
+}
+
+void OpenList::ReturnChunk(OpenChunk* chunk) {
+    chunk->next = freeChunks_;
+    freeChunks_ = chunk;
+}
+
+void OpenList::ReturnChunks(ChunkedBucket& bucket) {
+    if (bucket.tail) {
+        bucket.tail->next = freeChunks_;
+        freeChunks_ = bucket.head;
+    }
+    bucket = ChunkedBucket{};
+}
+
+void OpenList::Append(ChunkedBucket& bucket, const OpenEntry& entry, std::uint64_t bits) {
+    const std::size_t filled = bucket.size % kChunkEntries;
+    if (filled == 0) {
+        OpenChunk* chunk = TakeChunk();
+        (bucket.tail ? bucket.tail->next : bucket.head) = chunk;
+        bucket.tail = chunk;
+    }
+    bucket.tail->entries[filled] = entry;
+    ++bucket.size;
+    if (bits < bucket.cheapestBits) {
+        bucket.cheapestBits = bits;
+        bucket.cheapestCell = entry.cell;
+    }
+}
+
+void OpenList::PushBucketed(const OpenEntry& entry, std::uint64_t bits) {
+    const std::size_t bucket = BucketOf(bits);
+    if (bucket == 0) {
+        PushBucketZero(entry);
+        return;
+    }
+    Append(buckets_[bucket], entry, bits);
+    MarkFilled(bucket);
+}
+
+// Flat ground makes wide fronts of one f, so bucket 0 can hold thousands of
+// filings. Expanding its top key files the same-f successors with a larger g
+// (each step adds at least 1), so they nearly always belong on top: a
+// sorted vector takes them in constant time where a heap sifts.
+void OpenList::PushBucketZero(const OpenEntry& entry) {
+    if (bucketZero_.empty() || !(entry.g < bucketZero_.back().g)) {
+        bucketZero_.push_back(entry);
+        return;
+    }
+    bucketZero_.insert(std::upper_bound(bucketZero_.begin(), bucketZero_.end(), entry, SmallerG), entry);
+}
+
+// The first bucket above 0 that holds filings; the list must hold some there.
+std::size_t OpenList::LowestFilledBucket() const {
+    const auto word = static_cast<std::size_t>(std::countr_zero(filledWords_));
+    return word * 64 + static_cast<std::size_t>(std::countr_zero(filled_[word]));
+}
+
+bool OpenList::IsLargeLevel(const ChunkedBucket& spread) const {
+    return spread.size >= largeLevel_ &&
+           std::bit_cast<double>(spread.cheapestBits) < kColumnOrderedF;
+}
+
+// Raises the floor to the smallest f of the lowest filled bucket and
+// spreads that bucket over the buckets below it: they are empty, and every
+// filing of it now shares the floor's byte there and differs in a lower one.
+// Filings of higher buckets keep their bucket: the floor's bytes above the
+// spread bucket's do not change, and buckets of the same byte are named by
+// the filing's own value of it. Each chunk goes back to the pool once it is spread, so a
+// large level takes its column chunks from the chunks it frees.
+void OpenList::RefillBucketZero() {
+    const std::size_t lowest = LowestFilledBucket();
+    ChunkedBucket spread = buckets_[lowest];
+    buckets_[lowest] = ChunkedBucket{};
+    MarkEmptied(lowest);
+    floorBits_ = spread.cheapestBits;
+    const bool byColumn = IsLargeLevel(spread);
+    if (byColumn && levelColumns_.empty()) levelColumns_.resize(static_cast<std::size_t>(lastColumn_) + 1);
+    for (OpenChunk* chunk = spread.head; chunk;) {
+        const std::size_t count = spread.CountIn(chunk);
+        for (std::size_t i = 0; i < count; ++i) {
+            const OpenEntry& entry = chunk->entries[i];
+            const std::uint64_t bits = Bits(F(entry));
+            const std::size_t bucket = BucketOf(bits);
+            if (bucket != 0) {
+                Append(buckets_[bucket], entry, bits);
+                MarkFilled(bucket);
+            } else if (byColumn) {
+                const std::int32_t column = ColumnOf(entry);
+                Append(levelColumns_[static_cast<std::size_t>(column)], entry, bits);
+                levelTop_ = std::max(levelTop_, column);
+                ++levelStored_;
+            } else {
+                bucketZero_.push_back(entry);
+            }
+        }
+        OpenChunk* next = chunk->next;
+        ReturnChunk(chunk);
+        chunk = next;
+    }
+    std::sort(bucketZero_.begin(), bucketZero_.end(), SmallerG);
+}
+
+// Whether the level's highest column holds the top key: its filings have a
+// larger g than those of every lower column, so it comes first unless
+// bucket 0's top lies in a higher column.
+bool OpenList::LevelColumnComesFirst() const {
+    return levelStored_ != 0 && (bucketZero_.empty() || ColumnOf(bucketZero_.back()) <= levelTop_);
+}
+
+// Moves the level's highest column into bucket 0, sorted, and finds the next
+// column down that holds filings.
+void OpenList::LoadLevelColumn() {
+    const auto top = static_cast<std::size_t>(levelTop_);
+    ChunkedBucket column = levelColumns_[top];
+    levelColumns_[top] = ChunkedBucket{};
+    const auto loaded = static_cast<std::ptrdiff_t>(bucketZero_.size());
+    for (OpenChunk* chunk = column.head; chunk;) {
+        bucketZero_.insert(bucketZero_.end(), chunk->entries.begin(),
+                           chunk->entries.begin() + static_cast<std::ptrdiff_t>(column.CountIn(chunk)));
+        OpenChunk* next = chunk->next;
+        ReturnChunk(chunk);
+        chunk = next;
+    }
+    levelStored_ -= column.size;
+    std::sort(bucketZero_.begin() + loaded, bucketZero_.end(), SmallerG);
+    // Filings of this column filed into bucket 0 directly (only an expansion
+    // below the floor does that) interleave with it.
+    if (loaded > 0 && SmallerG(bucketZero_[static_cast<std::size_t>(loaded)], bucketZero_[static_cast<std::size_t>(loaded) - 1]))
+        std::inplace_merge(bucketZero_.begin(), bucketZero_.begin() + loaded, bucketZero_.end(), SmallerG);
+    if (levelStored_ == 0) {
+        levelTop_ = -1;
+        return;
+    }
+    do --levelTop_;
+    while (!levelColumns_[static_cast<std::size_t>(levelTop_)].head);
+}
+
+void OpenList::PushBelowFloor(const OpenEntry& entry) {
+    const OpenKey key = KeyOf(entry);
+    belowFloor_.emplace_back();
+    std::size_t hole = belowFloor_.size() - 1;
+    while (hole > 0) {
+        const std::size_t parent = (hole - 1) / kArity;
+        if (!ComesBefore(key, KeyOf(belowFloor_[parent]))) break;
+        belowFloor_[hole] = belowFloor_[parent];
+        hole = parent;
+    }
+    belowFloor_[hole] = entry;
+}
+
+void OpenList::PopBelowFloor() {
+    const OpenEntry last = belowFloor_.back();
+    belowFloor_.pop_back();
+    const std::size_t size = belowFloor_.size();
     if (size == 0) return;
+    const OpenKey lastKey = KeyOf(last);
     std::size_t hole = 0;
     for (;;) {
         const std::size_t first = kArity * hole + 1;
@@ -32,122 +231,76 @@ void PopCheapest(std::vector<OpenEntry>& heap) {
         std::size_t cheapest = first;
         const std::size_t end = std::min(first + kArity, size);
         for (std::size_t child = first + 1; child < end; ++child)
-            if (ComesBefore(heap[child], heap[cheapest])) cheapest = child;
-        if (!ComesBefore(heap[cheapest], last)) break;
-        heap[hole] = heap[cheapest];
+            if (ComesBefore(KeyOf(belowFloor_[child]), KeyOf(belowFloor_[cheapest]))) cheapest = child;
+        if (!ComesBefore(KeyOf(belowFloor_[cheapest]), lastKey)) break;
+        belowFloor_[hole] = belowFloor_[cheapest];
         hole = cheapest;
     }
-    heap[hole] = last;
+    belowFloor_[hole] = last;
 }
 
-// The largest bucket searched ahead for the filing to prefetch.
-constexpr std::size_t kLookAhead = 64;
-
-std::uint64_t Bits(double f) { return std::bit_cast<std::uint64_t>(f); }
-
-// Bucket 0 keeps the largest g on top: among equal f, the chain that got
-// further comes first.
-constexpr auto SmallerG = [](const OpenEntry& a, const OpenEntry& b) { return a.g < b.g; };
-
-std::size_t BucketOf(std::uint64_t bits, std::uint64_t floorBits) {
-    return static_cast<std::size_t>(std::bit_width(bits ^ floorBits));
-}
-
-void PushBucketed(OpenList& open, const OpenEntry& entry) {
-    const std::size_t bucket = BucketOf(Bits(entry.f), open.floorBits);
-    open.buckets[bucket].push_back(entry);
-    if (bucket == 0) std::push_heap(open.buckets[0].begin(), open.buckets[0].end(), SmallerG);
-}
-
-// The first bucket above 0 that holds filings; bucket 0 must be empty and
-// the list not.
-std::size_t LowestFilledBucket(const OpenList& open) {
-    std::size_t lowest = 1;
-    while (open.buckets[lowest].empty()) ++lowest;
-    return lowest;
-}
-
-// The position of the cheapest filing of `bucket` (the first of equal ones).
-std::size_t CheapestIn(const std::vector<OpenEntry>& bucket) {
-    std::size_t cheapest = 0;
-    for (std::size_t i = 1; i < bucket.size(); ++i)
-        if (Bits(bucket[i].f) < Bits(bucket[cheapest].f)) cheapest = i;
-    return cheapest;
-}
-
-// Raises the floor to the smallest f of the lowest filled bucket and
-// spreads that bucket over the buckets below it: they are empty, and every
-// filing of it now differs from the floor in a lower bit. Filings of higher
-// buckets keep their bucket, since the floor's bits above the spread bucket
-// do not change.
-void RefillBucketZero(OpenList& open) {
-    std::vector<OpenEntry>& spread = open.buckets[LowestFilledBucket(open)];
-    open.floorBits = Bits(spread[CheapestIn(spread)].f);
-    for (const OpenEntry& entry : spread) open.buckets[BucketOf(Bits(entry.f), open.floorBits)].push_back(entry);
-    // The bucket keeps its buffer. Releasing large ones bounds the buckets'
-    // memory by the filings open, but regrowing them slowed the search by
-    // about a tenth.
-    spread.clear();
-    std::make_heap(open.buckets[0].begin(), open.buckets[0].end(), SmallerG);
-}
-
-}  // namespace
-
-void FileEntry(OpenList& open, const Filing& filing, double g, double f) {
-    const OpenEntry entry{f, g, filing};
+void OpenList::File(const Filing& filing, double g) {
+    const OpenEntry entry{g,
+                          static_cast<std::uint32_t>(filing.pixel.x) << rowBits_ |
+                              static_cast<std::uint32_t>(filing.pixel.y),
+                          static_cast<std::uint32_t>(filing.cells)};
+    const double f = F(entry);
     // `f > 0` also sends NaN below the floor, where the plain comparisons
     // order it as they always did.
-    if (f > 0.0 && Bits(f) >= open.floorBits) {
-        PushBucketed(open, entry);
-        ++open.bucketed;
+    if (f > 0.0 && Bits(f) >= floorBits_) {
+        PushBucketed(entry, Bits(f));
+        ++bucketed_;
         return;
     }
-    open.belowFloor.emplace_back();
-    SiftUp(open.belowFloor, open.belowFloor.size() - 1, entry);
+    PushBelowFloor(entry);
 }
 
-void ClearOpenList(OpenList& open) {
-    for (auto& bucket : open.buckets) bucket.clear();
-    open.bucketed = 0;
-    open.belowFloor.clear();
+void OpenList::Clear() {
+    for (ChunkedBucket& bucket : buckets_) ReturnChunks(bucket);
+    if (levelStored_ != 0)
+        for (ChunkedBucket& column : levelColumns_) ReturnChunks(column);
+    levelStored_ = 0;
+    levelTop_ = -1;
+    filled_.fill(0);
+    filledWords_ = 0;
+    bucketZero_.clear();
+    bucketed_ = 0;
+    belowFloor_.clear();
 }
 
-const OpenEntry& PeekCheapest(OpenList& open) {
-    if (!open.belowFloor.empty()) return open.belowFloor.front();
-    if (open.buckets[0].empty()) RefillBucketZero(open);
-    return open.buckets[0].front();
+OpenKey OpenList::PeekCheapest() {
+    if (!belowFloor_.empty()) return KeyOf(belowFloor_.front());
+    if (bucketZero_.empty() && levelStored_ == 0) RefillBucketZero();
+    if (LevelColumnComesFirst()) LoadLevelColumn();
+    return KeyOf(bucketZero_.back());
 }
 
-OpenEntry TakeCheapestKey(OpenList& open, std::vector<Filing>& batch) {
-    const OpenEntry key = PeekCheapest(open);
-    if (!open.belowFloor.empty()) {
+OpenKey OpenList::TakeCheapestKey(std::vector<Filing>& batch) {
+    const OpenKey key = PeekCheapest();
+    if (!belowFloor_.empty()) {
         do {
-            batch.push_back(open.belowFloor.front().filing);
-            PopCheapest(open.belowFloor);
-        } while (!open.belowFloor.empty() && SameKey(open.belowFloor.front(), key));
+            batch.push_back(FilingOf(belowFloor_.front()));
+            PopBelowFloor();
+        } while (!belowFloor_.empty() && SameKey(KeyOf(belowFloor_.front()), key));
         return key;
     }
-    // Every filing of bucket 0 has the key's f; those with its g are on top.
-    std::vector<OpenEntry>& level = open.buckets[0];
+    // Every filing of bucket 0 has the key's f; those with its g are last.
     do {
-        batch.push_back(level.front().filing);
-        std::pop_heap(level.begin(), level.end(), SmallerG);
-        level.pop_back();
-        --open.bucketed;
-    } while (!level.empty() && level.front().g == key.g);
+        batch.push_back(FilingOf(bucketZero_.back()));
+        bucketZero_.pop_back();
+        --bucketed_;
+    } while (!bucketZero_.empty() && bucketZero_.back().g == key.g);
     return key;
 }
 
-const Filing* UpcomingFiling(OpenList& open) {
-    if (!open.belowFloor.empty()) return &open.belowFloor.front().filing;
-    if (!open.buckets[0].empty()) return &open.buckets[0].front().filing;
-    if (open.bucketed == 0) return nullptr;
-    // The lowest filled bucket is spread next. It is usually small, so its
-    // cheapest filing is worth finding now; a large one is not searched, as
-    // filings of lower buckets can keep it from being spread for long.
-    const std::vector<OpenEntry>& bucket = open.buckets[LowestFilledBucket(open)];
-    if (bucket.size() > kLookAhead) return nullptr;
-    return &bucket[CheapestIn(bucket)].filing;
+std::optional<Pixel> OpenList::UpcomingPixel() const {
+    if (!belowFloor_.empty()) return PixelOf(belowFloor_.front());
+    if (LevelColumnComesFirst()) return PixelOf(levelColumns_[static_cast<std::size_t>(levelTop_)].head->entries[0]);
+    if (!bucketZero_.empty()) return PixelOf(bucketZero_.back());
+    if (bucketed_ == 0) return std::nullopt;
+    // The lowest filled bucket is spread next, and its cheapest filing
+    // becomes the floor.
+    return PixelOf(buckets_[LowestFilledBucket()].cheapestCell);
 }
 
 }  // namespace Zalvo::Detail

@@ -36,10 +36,18 @@ std::optional<SearchGrid> MakeSearchGrid(const Terrain& terrain) {
     SearchGrid grid;
     grid.columns = ColumnCount32(terrain, kFunction);
     grid.rows = RowCount32(terrain, kFunction);
+    RequireSearchableCellCount(grid.columns, grid.rows);
     if (grid.columns == 0 || grid.rows == 0) return std::nullopt;
     grid.heights.reserve(terrain.size());
     for (const auto& column : terrain) grid.heights.push_back(column.data());
     return grid;
+}
+
+void RequireSearchableCellCount(std::int32_t columns, std::int32_t rows) {
+    if (std::int64_t{columns} * std::int64_t{rows} > kMostSearchableCells)
+        throw std::invalid_argument(std::string(kFunction) +
+                                    ": the terrain has more than 2^31 cells (" + std::to_string(columns) + " x " +
+                                    std::to_string(rows) + ")");
 }
 
 void RecordUnusualPenalty(double penalty, const Pixel& pixel, PenaltyGuard& guard) {
@@ -74,21 +82,21 @@ SearchState StartSearch(const SearchGrid& grid, const PixelCostFunction& pixelCo
 }
 
 void ExpandCheapestEntry(SearchState& state, OpenList& open, std::vector<Filing>& batch) {
-    if (PeekCheapest(open).f > state.bound) {
-        ClearOpenList(open);
+    if (open.PeekCheapest().f > state.bound) {
+        open.Clear();
         return;
     }
     batch.clear();
-    const OpenEntry key = TakeCheapestKey(open, batch);
+    const OpenKey key = open.TakeCheapestKey(batch);
     // Start loading the table and height lines around the next cheapest
     // pixel while this entry is expanded: it often lies far from this one,
     // and these loads, not the arithmetic, bound the search.
-    if (const Filing* next = UpcomingFiling(open)) {
+    if (const std::optional<Pixel> next = open.UpcomingPixel()) {
         for (std::int32_t dx = -1; dx <= 1; ++dx) {
-            const std::int32_t nx = next->pixel.x + dx;
+            const std::int32_t nx = next->x + dx;
             if (nx < 0 || nx >= state.grid.columns) continue;
-            Prefetch(&state.table.costs[CellIndex(state.table, nx, next->pixel.y)]);
-            Prefetch(state.grid.heights[static_cast<std::size_t>(nx)] + next->pixel.y);
+            Prefetch(&state.table.costs[CellIndex(state.table, nx, next->y)]);
+            Prefetch(state.grid.heights[static_cast<std::size_t>(nx)] + next->y);
         }
     }
     // A pixel is filed only after its stored cost dropped strictly to the
@@ -96,20 +104,18 @@ void ExpandCheapestEntry(SearchState& state, OpenList& open, std::vector<Filing>
     // gives the ordered pixel set.
     if (batch.size() > 1)
         std::sort(batch.begin(), batch.end(), [](const Filing& a, const Filing& b) { return a.pixel < b.pixel; });
-    for (const Filing& filing : batch)
-        RelaxNeighbours(state, filing, key.g, [&open](const Filing& neighbour, double g, double f) {
-            FileEntry(open, neighbour, g, f);
-        });
+    // The open list recomputes f from g and the column, exactly as filed.
+    const auto file = [&open](const Filing& neighbour, double g, double) { open.File(neighbour, g); };
+    for (const Filing& filing : batch) RelaxNeighbours(state, filing, key.g, file);
 }
 
-CostTable BuildCostTable(const SearchGrid& grid, const PixelCostFunction& pixelCost) {
+CostTable BuildCostTable(const SearchGrid& grid, const PixelCostFunction& pixelCost, std::size_t largeLevel) {
     SearchState state = StartSearch(grid, pixelCost);
-    OpenList open;
-    const auto file = [&open](const Filing& filing, double g, double f) { FileEntry(open, filing, g, f); };
-    SeedFirstColumn(state, file);
+    OpenList open(grid.columns, grid.rows, largeLevel);
+    SeedFirstColumn(state, [&open](const Filing& filing, double g, double) { open.File(filing, g); });
     state.bound = kAcceptanceLimit;
     std::vector<Filing> batch;
-    while (!IsEmpty(open)) ExpandCheapestEntry(state, open, batch);
+    while (!open.IsEmpty()) ExpandCheapestEntry(state, open, batch);
     return std::move(state.table);
 }
 

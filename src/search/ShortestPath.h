@@ -13,6 +13,7 @@
 
 #include <zalvo/zalvo.h>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -55,9 +56,17 @@ struct SearchGrid {
     std::vector<const std::uint8_t*> heights;
 };
 
-// Throws std::invalid_argument for a ragged terrain or counts beyond 32 bits;
-// no value for a terrain without columns or with empty columns (nothing to
-// seed or no end to pick).
+// The most cells a searched grid may have: the open list packs a pixel and a
+// chain's length into 32 bits each. The cost table alone would take 16 GiB.
+inline constexpr std::int64_t kMostSearchableCells = std::int64_t{1} << 31;
+
+// Throws std::invalid_argument when columns x rows exceeds
+// kMostSearchableCells.
+void RequireSearchableCellCount(std::int32_t columns, std::int32_t rows);
+
+// Throws std::invalid_argument for a ragged terrain, counts beyond 32 bits or
+// more than 2^31 cells; no value for a terrain without columns or with empty
+// columns (nothing to seed or no end to pick).
 std::optional<SearchGrid> MakeSearchGrid(const Terrain& terrain);
 
 // The cheapest cost found per cell, flat, index x * rows + y.
@@ -160,24 +169,6 @@ void SeedFirstColumn(SearchState& state, File&& file) {
     }
 }
 
-struct SearchStep {
-    std::int32_t dx;
-    std::int32_t dy;
-    double length;
-};
-
-// The order in which an expansion examines the neighbours of a pixel.
-inline constexpr std::array<SearchStep, 8> kSearchSteps{{
-    {-1, -1, kDiagonalStep},
-    {-1, 0, kStraightStep},
-    {-1, 1, kDiagonalStep},
-    {0, -1, kStraightStep},
-    {0, 1, kStraightStep},
-    {1, -1, kDiagonalStep},
-    {1, 0, kStraightStep},
-    {1, 1, kDiagonalStep},
-}};
-
 // PositiveModulo(row, rows) for a row at most one step off the grid, without
 // a division.
 inline std::int32_t WrapAdjacentRow(std::int32_t row, std::int32_t rows) {
@@ -185,33 +176,58 @@ inline std::int32_t WrapAdjacentRow(std::int32_t row, std::int32_t rows) {
     return row >= rows ? row - rows : row;
 }
 
-// Examines the eight neighbours of `from`, expanded with accumulated cost
-// `g`: prices those not already at most `g`, stores every cheaper candidate,
+// A column next to the expanded pixel: its table and height lines.
+struct NeighbourColumn {
+    std::int32_t x;
+    double* costs;
+    const std::uint8_t* heights;
+};
+
+// One neighbour (column.x, ny) of `from`, a step of `length` away: prices it
+// unless its stored cost is already at most `g`, stores a cheaper candidate,
 // files it with `file(filing, c, f)` when it beats the bound, and lowers the
-// bound on the last column. Every test reads the table as it is at that
-// moment.
+// bound on the last column.
+template <class File>
+void RelaxNeighbour(SearchState& state, const Filing& from, double g, const NeighbourColumn& column,
+                    std::int32_t ny, double length, File& file) {
+    double& stored = column.costs[ny];
+    if (!(stored > g)) return;
+    const Pixel neighbour{column.x, ny};
+    const double penalty = CallPixelCost(state.pixelCost, neighbour, state.penalties);
+    const double cost = (HeightCost(column.heights[ny]) + (g + length)) + penalty;
+    if (!(stored > cost)) return;
+    if (cost < state.penalties.costFloor || from.cells >= state.cellCount ||
+        BelowEveryAcyclicChain(cost, from.cells + 1, state.penalties))
+        ThrowNegativeCycle(neighbour);
+    stored = cost;
+    if (!(state.bound > cost)) return;
+    const std::int32_t lastColumn = state.grid.columns - 1;
+    file(Filing{neighbour, from.cells + 1}, cost, static_cast<double>(lastColumn - column.x) + cost);
+    if (column.x == lastColumn) state.bound = cost;
+}
+
+// Examines the eight neighbours of `from`, expanded with accumulated cost
+// `g`, column by column from the left and top to bottom within a column:
+// (-1, -1), (-1, 0), (-1, 1), (0, -1), (0, 1), (1, -1), (1, 0), (1, 1).
+// Every test reads the table as it is at that moment, so on grids of one or
+// two rows a cell met twice is examined twice. Each column's table and height
+// lines are looked up once.
 template <class File>
 void RelaxNeighbours(SearchState& state, const Filing& from, double g, File&& file) {
     const Pixel& pixel = from.pixel;
-    const std::int32_t columns = state.grid.columns;
-    for (const SearchStep& step : kSearchSteps) {
-        const std::int32_t nx = pixel.x + step.dx;
-        if (nx < 0 || nx >= columns) continue;
-        const std::int32_t ny = WrapAdjacentRow(pixel.y + step.dy, state.grid.rows);
-        double& stored = state.table.costs[CellIndex(state.table, nx, ny)];
-        if (!(stored > g)) continue;
-        const Pixel neighbour{nx, ny};
-        const double penalty = CallPixelCost(state.pixelCost, neighbour, state.penalties);
-        const std::uint8_t height = state.grid.heights[static_cast<std::size_t>(nx)][ny];
-        const double cost = (HeightCost(height) + (g + step.length)) + penalty;
-        if (!(stored > cost)) continue;
-        if (cost < state.penalties.costFloor || from.cells >= state.cellCount ||
-            BelowEveryAcyclicChain(cost, from.cells + 1, state.penalties))
-            ThrowNegativeCycle(neighbour);
-        stored = cost;
-        if (!(state.bound > cost)) continue;
-        file(Filing{neighbour, from.cells + 1}, cost, static_cast<double>(columns - 1 - nx) + cost);
-        if (nx == columns - 1) state.bound = cost;
+    const std::int32_t rows = state.grid.rows;
+    const std::int32_t above = WrapAdjacentRow(pixel.y - 1, rows);
+    const std::int32_t below = WrapAdjacentRow(pixel.y + 1, rows);
+    const std::int32_t last = std::min(pixel.x + 1, state.grid.columns - 1);
+    for (std::int32_t nx = std::max(pixel.x - 1, 0); nx <= last; ++nx) {
+        const NeighbourColumn column{nx, &state.table.costs[CellIndex(state.table, nx, 0)],
+                                     state.grid.heights[static_cast<std::size_t>(nx)]};
+        // Up and down are straight steps in the pixel's own column,
+        // diagonal ones beside it.
+        const double vertical = nx == pixel.x ? kStraightStep : kDiagonalStep;
+        RelaxNeighbour(state, from, g, column, above, vertical, file);
+        if (nx != pixel.x) RelaxNeighbour(state, from, g, column, pixel.y, kStraightStep, file);
+        RelaxNeighbour(state, from, g, column, below, vertical, file);
     }
 }
 
@@ -221,8 +237,10 @@ void RelaxNeighbours(SearchState& state, const Filing& from, double g, File&& fi
 void ExpandCheapestEntry(SearchState& state, OpenList& open, std::vector<Filing>& batch);
 
 // Fills the cost table: seeds column 0, then expands the cheapest open entry
-// until the open list is empty or cannot beat the bound.
-CostTable BuildCostTable(const SearchGrid& grid, const PixelCostFunction& pixelCost);
+// until the open list is empty or cannot beat the bound. `largeLevel` is the
+// open list's (tests lower it).
+CostTable BuildCostTable(const SearchGrid& grid, const PixelCostFunction& pixelCost,
+                         std::size_t largeLevel = kLargeLevel);
 
 // The cheapest cost of the last column.
 double CheapestLastColumnCost(const CostTable& table);

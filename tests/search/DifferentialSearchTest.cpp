@@ -2,6 +2,7 @@
 // terrains and penalties: same result, same exception, same penalty calls in
 // the same order, same log text. A failure names its seed; rerun one seed
 // with --gtest_filter and ZALVO_SEARCH_SEED=<seed>.
+#include "PlateFamilies.h"
 #include "ReferenceSearch.h"
 #include "SearchTestSupport.h"
 #include "search/ShortestPath.h"
@@ -131,23 +132,48 @@ struct Outcome {
     std::string log;
 };
 
-Outcome RunSearch(SearchFunction search, const Case& input) {
-    const auto rows = static_cast<std::int32_t>(input.terrain[0].size());
+Outcome RunSearch(SearchFunction search, const Terrain& terrain, const Zalvo::PixelCostFunction& value) {
     RecordingPenalty penalty;
-    penalty.value = [&input, rows](const Pixel& p) {
-        return input.penalties[static_cast<std::size_t>(p.x) * static_cast<std::size_t>(rows) +
-                               static_cast<std::size_t>(p.y)];
-    };
+    penalty.value = value;
     Outcome outcome;
     LogCapture log({21, 30});
     try {
-        outcome.path = search(input.terrain, penalty.Function());
+        outcome.path = search(terrain, penalty.Function());
     } catch (const std::exception& error) {
         outcome.exception = std::string(typeid(error).name()) + ": " + error.what();
     }
     outcome.calls = std::move(*penalty.calls);
     outcome.log = log.Text();
     return outcome;
+}
+
+Outcome RunSearch(SearchFunction search, const Case& input) {
+    const auto rows = static_cast<std::int32_t>(input.terrain[0].size());
+    return RunSearch(search, input.terrain, [&input, rows](const Pixel& p) {
+        return input.penalties[static_cast<std::size_t>(p.x) * static_cast<std::size_t>(rows) +
+                               static_cast<std::size_t>(p.y)];
+    });
+}
+
+// The library's search with every spread of bucket 0 that holds a filing
+// per column kept column by column, as only plates of millions of pixels
+// make it otherwise.
+std::optional<std::vector<Pixel>> SearchWithColumnLevels(const Terrain& terrain,
+                                                          const Zalvo::PixelCostFunction& pixelCost) {
+    const std::optional<Zalvo::Detail::SearchGrid> grid = Zalvo::Detail::MakeSearchGrid(terrain);
+    if (!grid) return std::nullopt;
+    return Zalvo::Detail::PixelPathFromCostTable(Zalvo::Detail::BuildCostTable(*grid, pixelCost, 1));
+}
+
+bool Same(const Outcome& actual, const Outcome& expected) {
+    return actual.path == expected.path && actual.exception == expected.exception &&
+           actual.calls == expected.calls && actual.log == expected.log;
+}
+
+std::string Difference(const Outcome& actual, const Outcome& expected) {
+    return "path " + std::to_string(actual.path == expected.path) + ", exception '" + actual.exception +
+           "' vs '" + expected.exception + "', calls " + std::to_string(actual.calls.size()) + " vs " +
+           std::to_string(expected.calls.size()) + ", log " + std::to_string(actual.log == expected.log);
 }
 
 TEST(DifferentialSearch, LibraryMatchesReferenceOnRandomInputs) {
@@ -164,14 +190,12 @@ TEST(DifferentialSearch, LibraryMatchesReferenceOnRandomInputs) {
         const Case input = MakeCase(seed);
         const Outcome expected = RunSearch(&ReferenceFindShortestPixelPath, input);
         const Outcome actual = RunSearch(&Zalvo::FindShortestPixelPath, input);
+        const Outcome byColumn = RunSearch(&SearchWithColumnLevels, input);
         paths += expected.path ? 1 : 0;
         rejections += expected.exception.empty() ? 0 : 1;
-        const bool same = actual.path == expected.path && actual.exception == expected.exception &&
-                          actual.calls == expected.calls && actual.log == expected.log;
-        EXPECT_TRUE(same) << "seed " << seed << ": path " << (actual.path == expected.path) << ", exception '"
-                          << actual.exception << "' vs '" << expected.exception << "', calls "
-                          << actual.calls.size() << " vs " << expected.calls.size() << ", log "
-                          << (actual.log == expected.log);
+        const bool same = Same(actual, expected) && Same(byColumn, expected);
+        EXPECT_TRUE(same) << "seed " << seed << ": " << Difference(actual, expected) << "; column levels "
+                          << Difference(byColumn, expected);
         if (!same && ++failures == 5) break;
     }
     // The generator must exercise found paths and rejected penalties alike.
@@ -180,6 +204,38 @@ TEST(DifferentialSearch, LibraryMatchesReferenceOnRandomInputs) {
         EXPECT_GT(rejections, static_cast<int>(count) / 20);
     }
 }
+
+// The plate families the benchmark suite times, built through CreateTerrain
+// at small sizes: content, margins and penalties as hosts make them, with
+// the wide flat fronts and long ramps that random heights lack.
+class DifferentialSearchOnPlates : public testing::TestWithParam<std::size_t> {};
+
+TEST_P(DifferentialSearchOnPlates, LibraryMatchesReference) {
+    const PlateFamily& family = PlateFamilies().at(GetParam());
+    constexpr int kPlates = 6;
+    int paths = 0;
+    for (std::uint32_t seed = 1; seed <= kPlates; ++seed) {
+        std::mt19937 random(seed);
+        // Large enough for a label (the sheet margin is 30 px) and a few blobs.
+        std::uniform_int_distribution<std::int32_t> side(64, 160);
+        const std::int32_t columns = side(random);
+        const std::int32_t rows = side(random);
+        const Terrain terrain = MakeFamilyTerrain(family, columns, rows, seed);
+        const Zalvo::PixelCostFunction penalty = FamilyPenalty(family, terrain);
+        const Outcome expected = RunSearch(&ReferenceFindShortestPixelPath, terrain, penalty);
+        const Outcome actual = RunSearch(&Zalvo::FindShortestPixelPath, terrain, penalty);
+        const Outcome byColumn = RunSearch(&SearchWithColumnLevels, terrain, penalty);
+        paths += expected.path ? 1 : 0;
+        EXPECT_TRUE(Same(actual, expected)) << family.name << ", seed " << seed << ", " << columns << " x " << rows
+                                            << ": " << Difference(actual, expected);
+        EXPECT_TRUE(Same(byColumn, expected)) << family.name << ", seed " << seed << ", column levels: "
+                                              << Difference(byColumn, expected);
+    }
+    EXPECT_GT(paths, 0) << family.name << ": no plate had a path, so nothing was compared";
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, DifferentialSearchOnPlates,
+                         testing::Range<std::size_t>(0, PlateFamilies().size()));
 
 }  // namespace
 }  // namespace ZalvoTest

@@ -2,8 +2,9 @@
 // search with penalties of zero or more files them, or falling back below
 // the last key taken), each take must return the cheapest remaining key and
 // exactly the filings of that key, and the prefetch hint must point at a
-// filing of the cheapest f. Checked against a plain list of all
-// filings, with keys drawn from a small set so that ties are common.
+// pixel of the cheapest f. Checked against a plain list of all filings,
+// with keys drawn from a small set so that ties are common, on grid shapes
+// that stress the packing of pixels.
 #include "search/OpenList.h"
 #include "support/Printers.h"
 
@@ -12,7 +13,10 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <ostream>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace ZalvoTest {
@@ -21,19 +25,32 @@ namespace {
 using Zalvo::Pixel;
 using namespace Zalvo::Detail;
 
-struct Model {
-    std::vector<OpenEntry> entries;
+// A filing as the model keeps it: its key spelled out.
+struct ModelEntry {
+    OpenKey key;
+    Filing filing;
+};
 
-    OpenEntry Cheapest() const {
-        return *std::min_element(entries.begin(), entries.end(), ComesBefore);
+bool SameFiling(const Filing& a, const Filing& b) { return a.pixel == b.pixel && a.cells == b.cells; }
+bool FilingBefore(const Filing& a, const Filing& b) {
+    return a.pixel < b.pixel || (a.pixel == b.pixel && a.cells < b.cells);
+}
+
+struct Model {
+    std::vector<ModelEntry> entries;
+
+    OpenKey Cheapest() const {
+        return std::min_element(entries.begin(), entries.end(),
+                                [](const ModelEntry& a, const ModelEntry& b) { return ComesBefore(a.key, b.key); })
+            ->key;
     }
-    // Removes the filings of `key` and returns their pixels, sorted.
-    std::vector<Pixel> Take(const OpenEntry& key) {
-        std::vector<Pixel> taken;
-        for (const OpenEntry& entry : entries)
-            if (SameKey(entry, key)) taken.push_back(entry.filing.pixel);
-        std::erase_if(entries, [&key](const OpenEntry& entry) { return SameKey(entry, key); });
-        std::sort(taken.begin(), taken.end());
+    // Removes the filings of `key` and returns them, sorted.
+    std::vector<Filing> Take(const OpenKey& key) {
+        std::vector<Filing> taken;
+        for (const ModelEntry& entry : entries)
+            if (SameKey(entry.key, key)) taken.push_back(entry.filing);
+        std::erase_if(entries, [&key](const ModelEntry& entry) { return SameKey(entry.key, key); });
+        std::sort(taken.begin(), taken.end(), FilingBefore);
         return taken;
     }
 };
@@ -55,49 +72,94 @@ double KeyNear(std::mt19937& random, double last) {
     }
 }
 
-class OpenListAgainstModel : public testing::TestWithParam<std::uint32_t> {};
+struct GridShape {
+    std::int32_t columns;
+    std::int32_t rows;
+};
 
-TEST_P(OpenListAgainstModel, TakesTheCheapestKeyWithAllItsFilings) {
-    std::mt19937 random(GetParam());
-    OpenList open;
-    Model model;
-    double last = 1.0;
-    std::int32_t nextPixel = 0;
-    for (int step = 0; step < 3000; ++step) {
-        if (model.entries.empty() || random() % 3 != 0) {
-            const double f = KeyNear(random, last);
-            const double g = random() % 8 == 0 ? -0.0 : static_cast<double>(random() % 3);
-            const Filing filing{Pixel{nextPixel++, static_cast<std::int32_t>(random() % 5)}, 1};
-            FileEntry(open, filing, g, f);
-            model.entries.push_back(OpenEntry{f, g, filing});
-            continue;
+void PrintTo(const GridShape& shape, std::ostream* out) { *out << shape.columns << " x " << shape.rows; }
+
+// A pixel of the grid, often on its edges, where packing could go wrong.
+Pixel RandomPixel(std::mt19937& random, const GridShape& shape) {
+    const auto pick = [&random](std::int32_t count) {
+        switch (random() % 4) {
+            case 0: return 0;
+            case 1: return count - 1;
+            default: return static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(count));
         }
-        ASSERT_FALSE(IsEmpty(open));
-        const OpenEntry expected = model.Cheapest();
-        // The prefetch hint, when there is one, is a filing of the cheapest f.
-        if (const Filing* upcoming = UpcomingFiling(open)) {
-            const auto hinted = std::find_if(model.entries.begin(), model.entries.end(),
-                                             [upcoming](const OpenEntry& e) { return e.filing.pixel == upcoming->pixel; });
-            ASSERT_NE(hinted, model.entries.end());
-            EXPECT_EQ(hinted->f, expected.f) << "step " << step;
-        }
-        std::vector<Filing> batch;
-        const OpenEntry key = TakeCheapestKey(open, batch);
-        ASSERT_TRUE(SameKey(key, expected)) << "step " << step << ": took f " << key.f << " g " << key.g
-                                            << ", expected f " << expected.f << " g " << expected.g;
-        std::vector<Pixel> pixels;
-        for (const Filing& filing : batch) pixels.push_back(filing.pixel);
-        std::sort(pixels.begin(), pixels.end());
-        ASSERT_EQ(pixels, model.Take(expected)) << "step " << step;
-        last = key.f;
-    }
-    EXPECT_EQ(IsEmpty(open), model.entries.empty());
-    ClearOpenList(open);
-    EXPECT_TRUE(IsEmpty(open));
-    EXPECT_EQ(UpcomingFiling(open), nullptr);
+    };
+    return {pick(shape.columns), pick(shape.rows)};
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, OpenListAgainstModel, testing::Range<std::uint32_t>(1, 41));
+// Small grids make keys collide; the largest one accepted packs pixels into
+// all 32 bits, and one row or one column leaves no bits to the other.
+// A large-level threshold of 1 keeps every spread column by column (once it
+// holds a filing per column); the default keeps these small lists in one
+// sorted vector.
+class OpenListAgainstModel
+    : public testing::TestWithParam<std::tuple<GridShape, std::size_t, std::uint32_t>> {};
+
+TEST_P(OpenListAgainstModel, TakesTheCheapestKeyWithAllItsFilings) {
+    const auto [shape, largeLevel, seed] = GetParam();
+    std::mt19937 random(seed);
+    OpenList open(shape.columns, shape.rows, largeLevel);
+    Model model;
+    double last = 1.0;
+    for (int step = 0; step < 3000; ++step) {
+        if (model.entries.empty() || random() % 3 != 0) {
+            const Filing filing{RandomPixel(random, shape), 1 + random() % 0x7fff'ffffU};
+            const double columnsLeft = static_cast<double>(shape.columns - 1 - filing.pixel.x);
+            // The key's f comes out near the last one taken, so that keys tie
+            // and fall below the floor as a search's do.
+            const double g = random() % 8 == 0 ? -0.0 : KeyNear(random, last) - columnsLeft;
+            open.File(filing, g);
+            model.entries.push_back({OpenKey{columnsLeft + g, g}, filing});
+            continue;
+        }
+        ASSERT_FALSE(open.IsEmpty());
+        const OpenKey expected = model.Cheapest();
+        // The prefetch hint, when there is one, is a pixel of the cheapest f.
+        if (const std::optional<Pixel> upcoming = open.UpcomingPixel()) {
+            const bool hinted = std::any_of(model.entries.begin(), model.entries.end(), [&](const ModelEntry& e) {
+                return e.filing.pixel == *upcoming && e.key.f == expected.f;
+            });
+            EXPECT_TRUE(hinted) << "step " << step;
+        }
+        std::vector<Filing> batch;
+        const OpenKey key = open.TakeCheapestKey(batch);
+        ASSERT_TRUE(SameKey(key, expected)) << "step " << step << ": took f " << key.f << " g " << key.g
+                                            << ", expected f " << expected.f << " g " << expected.g;
+        std::sort(batch.begin(), batch.end(), FilingBefore);
+        const std::vector<Filing> filings = model.Take(expected);
+        ASSERT_TRUE(std::equal(batch.begin(), batch.end(), filings.begin(), filings.end(), SameFiling))
+            << "step " << step;
+        last = key.f;
+    }
+    EXPECT_EQ(open.IsEmpty(), model.entries.empty());
+    open.Clear();
+    EXPECT_TRUE(open.IsEmpty());
+    EXPECT_EQ(open.UpcomingPixel(), std::nullopt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Seeds, OpenListAgainstModel,
+    testing::Combine(testing::Values(GridShape{7, 5}, GridShape{3, 1}, GridShape{1, 9}, GridShape{40'000, 53'687}),
+                     testing::Values(std::size_t{1}, kLargeLevel), testing::Range<std::uint32_t>(1, 11)));
+
+// A list refilled after Clear reuses its chunks and still orders keys.
+TEST(OpenList, ClearedListServesAFreshSearch) {
+    OpenList open(4, 600);
+    for (int round = 0; round < 2; ++round) {
+        for (std::int32_t y = 0; y < 600; ++y) open.File(Filing{Pixel{0, y}, 1}, 1.0 + static_cast<double>(y % 300));
+        std::vector<Filing> batch;
+        const OpenKey key = open.TakeCheapestKey(batch);
+        EXPECT_EQ(key.f, 4.0);
+        EXPECT_EQ(key.g, 1.0);
+        ASSERT_EQ(batch.size(), 2U);
+        open.Clear();
+        EXPECT_TRUE(open.IsEmpty());
+    }
+}
 
 }  // namespace
 }  // namespace ZalvoTest

@@ -11,6 +11,8 @@
 #include <functional>
 #include <optional>
 #include <queue>
+#include <stdexcept>
+#include <string>
 #include <random>
 
 namespace ZalvoTest {
@@ -31,6 +33,36 @@ TEST(HeightCost, FollowsTheHeightClasses) {
     EXPECT_EQ(HeightCost(254), 10'000'000.0);
     EXPECT_EQ(HeightCost(255), 1'000'000'000.0);
 }
+
+// The open list packs a pixel and a chain's length into 32 bits each, so
+// the search takes grids of up to 2^31 cells, whatever their shape, and
+// rejects larger ones before any penalty call. (Building such a terrain in a
+// test would take gigabytes, so the check is called on the counts.)
+struct CellCountCase {
+    std::int32_t columns;
+    std::int32_t rows;
+    bool accepted;
+};
+
+class SearchableCellCount : public testing::TestWithParam<CellCountCase> {};
+
+TEST_P(SearchableCellCount, AcceptsUpTo2To31Cells) {
+    const CellCountCase c = GetParam();
+    if (c.accepted) {
+        EXPECT_NO_THROW(RequireSearchableCellCount(c.columns, c.rows));
+        return;
+    }
+    EXPECT_THAT([&] { RequireSearchableCellCount(c.columns, c.rows); },
+                testing::ThrowsMessage<std::invalid_argument>(testing::HasSubstr(
+                    "FindShortestPixelPath: the terrain has more than 2^31 cells (" + std::to_string(c.columns) +
+                    " x " + std::to_string(c.rows) + ")")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, SearchableCellCount,
+                         testing::Values(CellCountCase{65'536, 32'768, true}, CellCountCase{32'768, 65'536, true},
+                                         CellCountCase{1, 2'147'483'647, true}, CellCountCase{40'000, 53'687, true},
+                                         CellCountCase{65'536, 32'769, false}, CellCountCase{2, 1'073'741'825, false},
+                                         CellCountCase{2'147'483'647, 2'147'483'647, false}));
 
 CostTable Table(std::int32_t columns, std::int32_t rows, std::vector<double> costs) {
     return CostTable{columns, rows, std::move(costs)};
