@@ -32,8 +32,8 @@ const RoomSample& RoomsWithContent(std::int64_t percent) {
 }
 
 using Adjustment = std::vector<Zalvo::WiggleRoom> (*)(std::vector<Zalvo::WiggleRoom>, const std::vector<Zalvo::Pixel>&,
-                                                     std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                                                     std::int32_t);
+                                                      std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                                                      std::int32_t);
 
 void RunAdjustment(benchmark::State& state, Adjustment adjust) {
     const RoomSample& sample = RoomsWithContent(state.range(0));
@@ -43,9 +43,10 @@ void RunAdjustment(benchmark::State& state, Adjustment adjust) {
     }
     state.counters["pathPixels"] = static_cast<double>(sample.path.size());
     state.counters["rooms"] = static_cast<double>(sample.rooms.size());
-    state.counters["horizontal"] = static_cast<double>(
-        std::count_if(sample.rooms.begin(), sample.rooms.end(),
-                      [](const Zalvo::WiggleRoom& room) { return std::holds_alternative<Zalvo::HorizontalRoom>(room); }));
+    state.counters["horizontal"] =
+        static_cast<double>(std::count_if(sample.rooms.begin(), sample.rooms.end(), [](const Zalvo::WiggleRoom& room) {
+            return std::holds_alternative<Zalvo::HorizontalRoom>(room);
+        }));
 }
 
 void AdjustForOptimalPlateUsage(benchmark::State& state) {

@@ -16,7 +16,9 @@ public:
     // Adds words until `occupiedShare` (0 .. 1) of the pixels carry content;
     // about one word in five is impassable, the rest crossable.
     SamplePlate(std::int32_t columns, std::int32_t rows, double occupiedShare, std::uint32_t seed)
-        : columns_(columns), rows_(rows), cells_(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), 0) {
+        : columns_(columns),
+          rows_(rows),
+          cells_(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), 0) {
         std::mt19937 random(seed);
         const auto target = static_cast<std::size_t>(occupiedShare * static_cast<double>(cells_.size()));
         while (occupied_ < target) AddWord(random);

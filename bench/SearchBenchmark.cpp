@@ -22,7 +22,8 @@ namespace {
 // Discs of 255 with a ramp falling by 12 per pixel around them, until about
 // a tenth of the cells are blobs.
 Zalvo::Terrain BlobPlate(std::int32_t columns, std::int32_t rows) {
-    Zalvo::Terrain terrain(static_cast<std::size_t>(columns), std::vector<std::uint8_t>(static_cast<std::size_t>(rows), 0));
+    Zalvo::Terrain terrain(static_cast<std::size_t>(columns),
+                           std::vector<std::uint8_t>(static_cast<std::size_t>(rows), 0));
     std::mt19937 random(20261206);
     std::uniform_int_distribution<std::int32_t> column(0, columns - 1), row(0, rows - 1), radius(4, 16);
     const double target = 0.1 * static_cast<double>(columns) * static_cast<double>(rows);
@@ -33,7 +34,8 @@ Zalvo::Terrain BlobPlate(std::int32_t columns, std::int32_t rows) {
         for (std::int32_t x = std::max(0, cx - r - ramp); x <= std::min(columns - 1, cx + r + ramp); ++x)
             for (std::int32_t dy = -r - ramp; dy <= r + ramp; ++dy) {
                 const double distance = std::hypot(x - cx, dy);
-                auto& cell = terrain[static_cast<std::size_t>(x)][static_cast<std::size_t>(((cy + dy) % rows + rows) % rows)];
+                auto& cell =
+                    terrain[static_cast<std::size_t>(x)][static_cast<std::size_t>(((cy + dy) % rows + rows) % rows)];
                 const double height = distance <= r ? 255.0 : 251.0 - 12.0 * (distance - r);
                 if (height > cell) {
                     covered += (height == 255.0) ? 1.0 : 0.0;
@@ -62,9 +64,9 @@ void TimeSearch(benchmark::State& state, Search search) {
         benchmark::DoNotOptimize(path);
     }
     // Seconds per cell, shown with an SI prefix ("n" for nanoseconds).
-    state.counters["per_cell"] = benchmark::Counter(
-        static_cast<double>(columns) * static_cast<double>(rows),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_cell"] =
+        benchmark::Counter(static_cast<double>(columns) * static_cast<double>(rows),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void SearchLibrary(benchmark::State& state) { TimeSearch(state, &Zalvo::FindShortestPixelPath); }

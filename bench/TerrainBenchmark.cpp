@@ -34,7 +34,9 @@ using Zalvo::Pixel;
 class LabelPlate final : public Zalvo::PlateInterface {
 public:
     LabelPlate(int columns, int rows)
-        : columns_(columns), rows_(rows), kinds_(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), Free) {
+        : columns_(columns),
+          rows_(rows),
+          kinds_(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), Free) {
         std::mt19937 random(20261207);
         const auto labels = static_cast<int>(kinds_.size() / 250'000);
         for (int label = 0; label < labels; ++label) PlaceLabel(random, label % 4 == 0);
@@ -116,7 +118,8 @@ MilliPoints Distance(const benchmark::State& state, int index) {
 const LabelPlate& PlateOf(const benchmark::State& state) {
     static std::map<std::pair<std::int64_t, std::int64_t>, std::unique_ptr<LabelPlate>> plates;
     auto& plate = plates[{state.range(2), state.range(3)}];
-    if (!plate) plate = std::make_unique<LabelPlate>(static_cast<int>(state.range(2)), static_cast<int>(state.range(3)));
+    if (!plate)
+        plate = std::make_unique<LabelPlate>(static_cast<int>(state.range(2)), static_cast<int>(state.range(3)));
     return *plate;
 }
 
@@ -125,9 +128,9 @@ Zalvo::ImpassableFunction IsImpassableOn(const LabelPlate& plate) {
 }
 
 void SetCounters(benchmark::State& state) {
-    state.counters["ns_per_cell"] = benchmark::Counter(static_cast<double>(state.range(2) * state.range(3)),
-                                                       benchmark::Counter::kIsIterationInvariantRate |
-                                                           benchmark::Counter::kInvert);
+    state.counters["ns_per_cell"] =
+        benchmark::Counter(static_cast<double>(state.range(2) * state.range(3)),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.counters["occupied_percent"] = 100.0 * PlateOf(state).OccupiedShare();
 }
 

@@ -22,8 +22,7 @@ const WiggleSample& SampleWithContent(std::int64_t percent) {
         const ZalvoBench::SamplePlate plate(4000, 2000, static_cast<double>(percent) / 100.0, 7);
         it->second.terrain = ZalvoBench::SampleTerrain(plate);
         it->second.occupiedShare = plate.OccupiedShare();
-        const auto found =
-            Zalvo::FindShortestPixelPath(it->second.terrain, [](const Zalvo::Pixel&) { return 0.0; });
+        const auto found = Zalvo::FindShortestPixelPath(it->second.terrain, [](const Zalvo::Pixel&) { return 0.0; });
         if (found) it->second.path = *found;
     }
     return it->second;

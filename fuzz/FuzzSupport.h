@@ -119,9 +119,24 @@ inline std::int32_t ConsumeInt(FuzzedDataProvider& in, std::int32_t low, std::in
 // Penalties: ordinary values most of the time, then the awkward ones.
 inline double ConsumeCost(FuzzedDataProvider& in) {
     constexpr double inf = std::numeric_limits<double>::infinity();
-    static const double palette[] = {0.0, 0.0, 0.5, 1.0, 3.0, 7.25, 30.0, 100.0,
-                                     1e9, 1e300, -0.0, -0.25, -1.0, -3.0, -1e9, inf,
-                                     -inf, std::numeric_limits<double>::quiet_NaN(),
+    static const double palette[] = {0.0,
+                                     0.0,
+                                     0.5,
+                                     1.0,
+                                     3.0,
+                                     7.25,
+                                     30.0,
+                                     100.0,
+                                     1e9,
+                                     1e300,
+                                     -0.0,
+                                     -0.25,
+                                     -1.0,
+                                     -3.0,
+                                     -1e9,
+                                     inf,
+                                     -inf,
+                                     std::numeric_limits<double>::quiet_NaN(),
                                      std::numeric_limits<double>::denorm_min()};
     constexpr int benign = 10;
     constexpr int count = static_cast<int>(sizeof(palette) / sizeof(palette[0]));
@@ -170,8 +185,7 @@ inline std::shared_ptr<CostTable> ConsumeCostTable(FuzzedDataProvider& in) {
     auto table = std::make_shared<CostTable>();
     const int size = in.ConsumeIntegralInRange<int>(1, 6);
     for (int i = 0; i < size; ++i) table->values.push_back(ConsumeCost(in));
-    if (in.ConsumeIntegralInRange<int>(0, 7) == 0)
-        table->throwAtCall = in.ConsumeIntegralInRange<std::uint64_t>(0, 64);
+    if (in.ConsumeIntegralInRange<int>(0, 7) == 0) table->throwAtCall = in.ConsumeIntegralInRange<std::uint64_t>(0, 64);
     return table;
 }
 
@@ -238,8 +252,7 @@ inline Zalvo::Terrain ConsumeTerrain(FuzzedDataProvider& in, int maxColumns, int
 inline void MaybeDeform(FuzzedDataProvider& in, Zalvo::Terrain& terrain) {
     if (terrain.empty() || in.ConsumeIntegralInRange<int>(0, 15) != 0) return;
     const auto column = in.ConsumeIntegralInRange<std::size_t>(0, terrain.size() - 1);
-    terrain[column].resize(in.ConsumeIntegralInRange<std::size_t>(0, terrain[column].size() + 2),
-                           ConsumeHeight(in));
+    terrain[column].resize(in.ConsumeIntegralInRange<std::size_t>(0, terrain[column].size() + 2), ConsumeHeight(in));
 }
 
 inline bool Rectangular(const Zalvo::Terrain& terrain) {
@@ -263,8 +276,8 @@ inline std::int32_t ConsumeCoordinate(FuzzedDataProvider& in, std::int32_t size,
 // A path of up to maxLength pixels, either a walk of 8-neighbour steps (as
 // the search returns) or free points. With `far` false the points stay within
 // a few grid sizes, so that bridging the gaps between them stays cheap.
-inline std::vector<Zalvo::Pixel> ConsumePath(FuzzedDataProvider& in, std::int32_t columns,
-                                             std::int32_t rows, int maxLength, bool far) {
+inline std::vector<Zalvo::Pixel> ConsumePath(FuzzedDataProvider& in, std::int32_t columns, std::int32_t rows,
+                                             int maxLength, bool far) {
     const int length = in.ConsumeIntegralInRange<int>(0, maxLength);
     std::vector<Zalvo::Pixel> path;
     const bool walk = in.ConsumeBool();
@@ -355,24 +368,20 @@ inline void AdjustAndSparsen(std::vector<Zalvo::WiggleRoom> rooms, const std::ve
     const Allowed rejects{.invalidArgument = true};
     std::vector<Zalvo::WiggleRoom> usage, stagger;
     const bool usageDone = Survives("AdjustHorizontalRoomRowsForOptimalPlateUsage", rejects, [&] {
-        usage = Zalvo::AdjustHorizontalRoomRowsForOptimalPlateUsage(rooms, path, p.existingClearance,
-                                                                     p.wantedClearance, p.cornerRadius,
-                                                                     p.minimumWidth, p.lineWidth);
+        usage = Zalvo::AdjustHorizontalRoomRowsForOptimalPlateUsage(rooms, path, p.existingClearance, p.wantedClearance,
+                                                                    p.cornerRadius, p.minimumWidth, p.lineWidth);
     });
     if (usageDone) RequireOnlyRowsChanged("AdjustHorizontalRoomRowsForOptimalPlateUsage", rooms, usage);
-    Require(!(usageDone && path.empty()), "AdjustHorizontalRoomRowsForOptimalPlateUsage",
-            "accepted an empty path");
+    Require(!(usageDone && path.empty()), "AdjustHorizontalRoomRowsForOptimalPlateUsage", "accepted an empty path");
     const bool staggerDone = Survives("AdjustHorizontalRoomRowsForPreferringStagger", rejects, [&] {
-        stagger = Zalvo::AdjustHorizontalRoomRowsForPreferringStagger(rooms, path, p.existingClearance,
-                                                                       p.wantedClearance, p.cornerRadius,
-                                                                       p.minimumWidth, p.lineWidth);
+        stagger = Zalvo::AdjustHorizontalRoomRowsForPreferringStagger(
+            rooms, path, p.existingClearance, p.wantedClearance, p.cornerRadius, p.minimumWidth, p.lineWidth);
     });
     if (staggerDone) RequireOnlyRowsChanged("AdjustHorizontalRoomRowsForPreferringStagger", rooms, stagger);
     for (const auto* sequence : {&rooms, &usage, &stagger}) {
         std::vector<Zalvo::Pixel> sparse;
-        const bool done = Survives("CalculateSparsePixelPathThroughWiggleRooms", rejects, [&] {
-            sparse = Zalvo::CalculateSparsePixelPathThroughWiggleRooms(*sequence);
-        });
+        const bool done = Survives("CalculateSparsePixelPathThroughWiggleRooms", rejects,
+                                   [&] { sparse = Zalvo::CalculateSparsePixelPathThroughWiggleRooms(*sequence); });
         Require(!(done && HasEmptyNoRoom(*sequence)), "CalculateSparsePixelPathThroughWiggleRooms",
                 "accepted a NoRoom without pixels");
         Require(!(done && sequence->empty() && !sparse.empty()), "CalculateSparsePixelPathThroughWiggleRooms",

@@ -88,8 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A ragged grid whose first column is empty may also be answered as
         // a grid without cells; either way pixelCost is never called.
         Require(costs->calls == 0, "FindShortestPixelPath", "pixelCost called on a ragged grid");
-        Require(!done || (terrain.front().empty() && !found), "FindShortestPixelPath",
-                "ragged grid not rejected");
+        Require(!done || (terrain.front().empty() && !found), "FindShortestPixelPath", "ragged grid not rejected");
         return 0;
     }
     if (!done) return 0;

@@ -96,7 +96,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::pair<std::vector<Zalvo::Pixel>, std::vector<Zalvo::Pixel>> moved;
     // A line between points 2^31 apart cannot be represented: "vector too long".
-    const Allowed allowed{.invalidArgument = true, .lengthError = true, .badFunctionCall = emptyCost || emptyPenalty,
+    const Allowed allowed{.invalidArgument = true,
+                          .lengthError = true,
+                          .badFunctionCall = emptyCost || emptyPenalty,
                           .host = costs->Throws() || penalties->Throws()};
     const bool done = Survives("OptimizePixelPath", allowed, [&] {
         moved = Zalvo::OptimizePixelPath(path, clearance, terrain, MakePixelCost(costs, emptyCost), shiftPenalty);

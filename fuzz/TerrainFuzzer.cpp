@@ -137,14 +137,15 @@ void ConsumeContent(FuzzedDataProvider& in, FuzzPlate& plate) {
 double ConsumeLength(FuzzedDataProvider& in) {
     constexpr double inf = std::numeric_limits<double>::infinity();
     static const double odd[] = {-0.0, -1.0, -1000.0, -400.0, std::numeric_limits<double>::quiet_NaN(),
-                                 inf, -inf, 1e300, 1e15, 1.3e20};
+                                 inf,  -inf, 1e300,   1e15,   1.3e20};
     if (in.ConsumeIntegralInRange<int>(0, 11) != 0) return in.ConsumeFloatingPointInRange<double>(0.0, 20000.0);
     return odd[in.ConsumeIntegralInRange<std::size_t>(0, sizeof(odd) / sizeof(odd[0]) - 1)];
 }
 
 double ConsumeResolution(FuzzedDataProvider& in) {
-    static const double odd[] = {0.0, -0.0, -72.0, std::numeric_limits<double>::quiet_NaN(),
-                                 std::numeric_limits<double>::infinity(), 1e-300, 1e300};
+    static const double odd[] = {
+        0.0,    -0.0, -72.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+        1e-300, 1e300};
     if (in.ConsumeIntegralInRange<int>(0, 11) != 0) return in.ConsumeFloatingPointInRange<double>(0.0, 600.0);
     return odd[in.ConsumeIntegralInRange<std::size_t>(0, sizeof(odd) / sizeof(odd[0]) - 1)];
 }
@@ -179,7 +180,8 @@ void CheckResult(const FuzzPlate& plate, const Zalvo::Terrain& terrain) {
     Require(plate.resolutionCalls == (columns == 0 ? 0 : 1), entry, "GetResolution call count");
     for (std::size_t x = 0; x < columns; ++x)
         for (std::size_t y = 0; y < rows; ++y)
-            if (plate.content[x][y] != kFree) Require(terrain[x][y] >= Zalvo::Heights::Corridor, entry, "content lost its height");
+            if (plate.content[x][y] != kFree)
+                Require(terrain[x][y] >= Zalvo::Heights::Corridor, entry, "content lost its height");
 }
 
 }  // namespace
@@ -203,11 +205,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!emptyImpassable) isImpassable = [&plate](const Zalvo::Pixel& p) { return plate.IsImpassable(p); };
 
     Zalvo::Terrain terrain;
-    const Allowed allowed{.lengthError = true, .badFunctionCall = emptyImpassable,
-                          .host = plate.thrower != Thrower::kNone};
-    const bool done = Survives("CreateTerrain", allowed, [&] {
-        terrain = Zalvo::CreateTerrain(plate, isImpassable, seeds, minimum, preferred);
-    });
+    const Allowed allowed{
+        .lengthError = true, .badFunctionCall = emptyImpassable, .host = plate.thrower != Thrower::kNone};
+    const bool done = Survives("CreateTerrain", allowed,
+                               [&] { terrain = Zalvo::CreateTerrain(plate, isImpassable, seeds, minimum, preferred); });
     if (plate.columns < 0 || plate.rows < 0) {
         Require(!done, "CreateTerrain", "accepted a negative plate size");
         Require(plate.occupiedCalls == 0, "CreateTerrain", "IsPixelOccupied called on a negative plate size");

@@ -26,8 +26,7 @@ std::optional<std::vector<Zalvo::Pixel>> FoundPath(const Zalvo::Terrain& terrain
     return Zalvo::FindShortestPixelPath(terrain, [](const Zalvo::Pixel&) { return 0.0; });
 }
 
-std::vector<Zalvo::Pixel> ConsumeWigglePath(FuzzedDataProvider& in, const Zalvo::Terrain& terrain,
-                                            bool& found) {
+std::vector<Zalvo::Pixel> ConsumeWigglePath(FuzzedDataProvider& in, const Zalvo::Terrain& terrain, bool& found) {
     const auto columns = static_cast<std::int32_t>(terrain.size());
     const auto rows = static_cast<std::int32_t>(terrain.empty() ? 0 : terrain.front().size());
     switch (in.ConsumeIntegralInRange<int>(0, 7)) {
@@ -42,7 +41,7 @@ std::vector<Zalvo::Pixel> ConsumeWigglePath(FuzzedDataProvider& in, const Zalvo:
         case 3: {  // a walk near the top or the bottom of the 32-bit range
             auto path = ConsumePath(in, columns, rows, 64, false);
             const std::int32_t base = in.ConsumeBool() ? std::numeric_limits<std::int32_t>::max() - 100
-                                                        : std::numeric_limits<std::int32_t>::min() + 100;
+                                                       : std::numeric_limits<std::int32_t>::min() + 100;
             for (auto& p : path) p.y = base + std::clamp(p.y, -90, 90);
             return path;
         }

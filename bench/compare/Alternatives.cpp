@@ -118,10 +118,10 @@ GridGraph BuildGridGraph(const std::vector<std::uint8_t>& heights, std::int32_t 
 
 double BoostDijkstra(const GridGraph& graph, std::int32_t columns, std::int32_t rows) {
     std::vector<double> distance(boost::num_vertices(graph));
-    boost::dijkstra_shortest_paths(graph, 0u,
-                                   boost::weight_map(boost::get(&EdgeCost::weight, graph))
-                                       .distance_map(boost::make_iterator_property_map(
-                                           distance.begin(), boost::get(boost::vertex_index, graph))));
+    boost::dijkstra_shortest_paths(
+        graph, 0u,
+        boost::weight_map(boost::get(&EdgeCost::weight, graph))
+            .distance_map(boost::make_iterator_property_map(distance.begin(), boost::get(boost::vertex_index, graph))));
     return CheapestOfLastColumn(distance, CellIndex(columns - 1, 0, rows) + 1);
 }
 

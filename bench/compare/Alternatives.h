@@ -15,8 +15,8 @@ namespace ZalvoCompare {
 
 // When a textbook Dijkstra stops.
 enum class TextbookStop {
-    Never,             // settles every reachable cell
-    FirstLastColumn,   // returns when the first last-column cell is settled
+    Never,            // settles every reachable cell
+    FirstLastColumn,  // returns when the first last-column cell is settled
     // Bounded: files no cell at or above the cheapest last-column cost found
     // so far, and stops when the heap's top cannot beat it. What a user who
     // knows the goal is the last column writes; the suite's reference.
@@ -35,8 +35,8 @@ struct EdgeCost {
 
 // Vertex 0 is a source joined to every cell of column 0; cell (x, y) is vertex
 // 1 + x * rows + y. Penalties are folded into the edge weights when it is built.
-using GridGraph = boost::compressed_sparse_row_graph<boost::directedS, boost::no_property, EdgeCost,
-                                                     boost::no_property, std::uint32_t, std::uint32_t>;
+using GridGraph = boost::compressed_sparse_row_graph<boost::directedS, boost::no_property, EdgeCost, boost::no_property,
+                                                     std::uint32_t, std::uint32_t>;
 
 GridGraph BuildGridGraph(const std::vector<std::uint8_t>& heights, std::int32_t columns, std::int32_t rows,
                          const Zalvo::PixelCostFunction& penalty);

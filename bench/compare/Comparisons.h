@@ -28,9 +28,8 @@ std::uint64_t PlateSeed(const Size& size);
 // rounds. `skimage` holds the script's line for each size label: setup and
 // search nanoseconds per cell, best cost. With `checkTargets` the speed
 // targets are checked on this size.
-void CompareSearch(const Size& size, int repetitions,
-                   const std::map<std::string, std::vector<std::string>>& skimage, bool checkTargets,
-                   Report& report);
+void CompareSearch(const Size& size, int repetitions, const std::map<std::string, std::vector<std::string>>& skimage,
+                   bool checkTargets, Report& report);
 
 // The cost of `path` summed as the library's search sums it: the first cell
 // with one straight step, then per cell (height cost + (cost so far + step))

@@ -34,9 +34,8 @@ void PlaceBlobs(Zalvo::Terrain& terrain, std::int32_t rows, std::uint64_t seed) 
             if (x < 0 || x >= columns) continue;
             for (std::int32_t dy = -radius; dy <= radius; ++dy) {
                 if (dx * dx + dy * dy > radius * radius) continue;
-                std::uint8_t& cell =
-                    terrain[static_cast<std::size_t>(x)]
-                           [static_cast<std::size_t>(Zalvo::PositiveModulo(cy + dy, rows))];
+                std::uint8_t& cell = terrain[static_cast<std::size_t>(x)]
+                                            [static_cast<std::size_t>(Zalvo::PositiveModulo(cy + dy, rows))];
                 if (cell != Blocked) {
                     cell = Blocked;
                     ++blocked;
@@ -53,8 +52,7 @@ void RaiseRamps(Zalvo::Terrain& terrain, std::int32_t rows) {
     std::vector<Zalvo::Pixel> front;
     for (std::int32_t x = 0; x < columns; ++x)
         for (std::int32_t y = 0; y < rows; ++y)
-            if (terrain[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)] == Blocked)
-                front.push_back({x, y});
+            if (terrain[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)] == Blocked) front.push_back({x, y});
     std::vector<Zalvo::Pixel> next;
     for (std::int32_t distance = 1; distance <= RampWidth && !front.empty(); ++distance) {
         const auto height = static_cast<std::uint8_t>(251 * (RampWidth - distance + 1) / RampWidth);

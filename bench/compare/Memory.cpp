@@ -13,9 +13,7 @@ namespace {
 constexpr double BytesPerKilobyte = 1024.0;  // the kernel and /usr/bin/time count KiB
 constexpr double BytesPerMegabyte = 1e6;
 
-std::string Megabytes(double kilobytes) {
-    return Fixed(kilobytes * BytesPerKilobyte / BytesPerMegabyte, 0) + " MB";
-}
+std::string Megabytes(double kilobytes) { return Fixed(kilobytes * BytesPerKilobyte / BytesPerMegabyte, 0) + " MB"; }
 
 // A "VmRSS:" or "VmHWM:" value of /proc/self/status, in KiB.
 double StatusKilobytes(const std::string& field) {
@@ -46,21 +44,20 @@ void AddMemoryRow(const std::map<std::string, std::vector<std::string>>& memory,
     const Size size{std::stoi(fields[3]), std::stoi(fields[4])};
     const double before = std::stod(fields[1]);
     const double during = std::stod(fields[2]);
-    report.rows.push_back(
-        {measurement,
-         size.Label(),
-         {},
-         {},
-         "peak " + Megabytes(during) + " during the call, " + Megabytes(before) + " before it: " +
-             Fixed((during - before) * BytesPerKilobyte / size.Cells(), 1) + " bytes per cell " + unitNote +
-             "; process peak " + Megabytes(std::stod(fields[0])) + " (time -v)"});
+    report.rows.push_back({measurement,
+                           size.Label(),
+                           {},
+                           {},
+                           "peak " + Megabytes(during) + " during the call, " + Megabytes(before) + " before it: " +
+                               Fixed((during - before) * BytesPerKilobyte / size.Cells(), 1) + " bytes per cell " +
+                               unitNote + "; process peak " + Megabytes(std::stod(fields[0])) + " (time -v)"});
 }
 
 }  // namespace
 
 void AddMemoryRows(const std::map<std::string, std::vector<std::string>>& memory, Report& report) {
-    AddMemoryRow(memory, "search", "peak memory, Zalvo FindShortestPixelPath",
-                 "for the search (target about 9)", report);
+    AddMemoryRow(memory, "search", "peak memory, Zalvo FindShortestPixelPath", "for the search (target about 9)",
+                 report);
     AddMemoryRow(memory, "terrain", "peak memory, Zalvo CreateTerrain 32 / 96 px",
                  "for the creation (the grid itself is 1)", report);
 }
@@ -70,13 +67,13 @@ int RunOnce(const std::string& what, const Size& size, bool quick, bool large) {
         const std::vector<SuiteFamily> families = SuiteFamilies(quick, large);
         const SuiteFamily& family = families.at(std::stoul(what.substr(what.find('-') + 1)));
         const Size& measured = family.measured;
-        const Zalvo::Terrain terrain = ZalvoTest::MakeFamilyTerrain(family.family, measured.columns, measured.rows,
-                                                                    FamilySeed(family, measured));
+        const Zalvo::Terrain terrain =
+            ZalvoTest::MakeFamilyTerrain(family.family, measured.columns, measured.rows, FamilySeed(family, measured));
         const Zalvo::PixelCostFunction penalty = ZalvoTest::FamilyPenalty(family.family, terrain);
         const double before = SettleAndResetPeak();
         const auto path = Zalvo::FindShortestPixelPath(terrain, penalty);
-        std::cout << before << '\t' << StatusKilobytes("VmHWM") << '\t' << measured.columns << '\t'
-                  << measured.rows << '\n';
+        std::cout << before << '\t' << StatusKilobytes("VmHWM") << '\t' << measured.columns << '\t' << measured.rows
+                  << '\n';
         return 0;
     }
     if (what == "search") {

@@ -33,9 +33,7 @@ std::string Fixed(double value, int decimals) {
     return text.str();
 }
 
-std::string Size::Label() const {
-    return std::to_string(columns) + " x " + std::to_string(rows);
-}
+std::string Size::Label() const { return std::to_string(columns) + " x " + std::to_string(rows); }
 
 std::string FormatCost(double cost) {
     std::ostringstream text;
@@ -47,8 +45,8 @@ void PrintReport(std::ostream& out, const Report& report) {
     if (!report.suite.empty()) PrintSuite(out, report.suite);
     out << "| measurement | input | CPU ns per cell (median) | x Zalvo | result |\n|---|---|---:|---:|---|\n";
     for (const Row& row : report.rows)
-        out << "| " << row.measurement << " | " << row.input << " | " << Optional(row.nanosecondsPerCell, 1)
-            << " | " << Optional(row.ratio, 2) << " | " << row.result << " |\n";
+        out << "| " << row.measurement << " | " << row.input << " | " << Optional(row.nanosecondsPerCell, 1) << " | "
+            << Optional(row.ratio, 2) << " | " << row.result << " |\n";
     out << "\nTargets (ratios from this run):\n";
     for (const Target& target : report.targets)
         out << "- " << target.description << ": " << Fixed(target.value, 2)

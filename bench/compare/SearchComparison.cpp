@@ -20,9 +20,7 @@ constexpr double CostTolerance = 1e-9;
 
 using Path = std::optional<std::vector<Zalvo::Pixel>>;
 
-bool Agree(double a, double b) {
-    return std::fabs(a - b) <= CostTolerance * std::fabs(a);
-}
+bool Agree(double a, double b) { return std::fabs(a - b) <= CostTolerance * std::fabs(a); }
 
 struct Timings {
     Samples floor, zalvo, reference, textbook, textbookEarly, textbookBounded, boostBuild, boostSearch;
@@ -43,12 +41,13 @@ void RunRound(const Zalvo::Terrain& terrain, const Size& size, const Zalvo::Pixe
     // a Terrain has to do it before it can use them.
     results.textbook = timings.textbook.Time(
         [&] { return TextbookDijkstra(Flatten(terrain), size.columns, size.rows, penalty, TextbookStop::Never); });
-    results.textbookEarly = timings.textbookEarly.Time(
-        [&] { return TextbookDijkstra(Flatten(terrain), size.columns, size.rows, penalty, TextbookStop::FirstLastColumn); });
+    results.textbookEarly = timings.textbookEarly.Time([&] {
+        return TextbookDijkstra(Flatten(terrain), size.columns, size.rows, penalty, TextbookStop::FirstLastColumn);
+    });
     results.textbookBounded = timings.textbookBounded.Time(
         [&] { return TextbookDijkstra(Flatten(terrain), size.columns, size.rows, penalty, TextbookStop::Bounded); });
-    const GridGraph graph = timings.boostBuild.Time(
-        [&] { return BuildGridGraph(Flatten(terrain), size.columns, size.rows, penalty); });
+    const GridGraph graph =
+        timings.boostBuild.Time([&] { return BuildGridGraph(Flatten(terrain), size.columns, size.rows, penalty); });
     results.boost = timings.boostSearch.Time([&] { return BoostDijkstra(graph, size.columns, size.rows); });
 }
 
@@ -58,24 +57,21 @@ std::string CostVerdict(double cost, double zalvoCost, Report& report) {
     return "best cost " + FormatCost(cost) + " DIFFERENT from Zalvo's";
 }
 
-void AddSkimageRow(const Size& size, double zalvoNs,
-                   const std::map<std::string, std::vector<std::string>>& skimage, Report& report) {
+void AddSkimageRow(const Size& size, double zalvoNs, const std::map<std::string, std::vector<std::string>>& skimage,
+                   Report& report) {
     const auto found = skimage.find(size.Label());
     if (found == skimage.end() || found->second.size() < 3) {
-        report.rows.push_back(
-            {"scikit-image MCP_Geometric.find_costs", size.Label(), {}, {}, "not measured"});
+        report.rows.push_back({"scikit-image MCP_Geometric.find_costs", size.Label(), {}, {}, "not measured"});
         return;
     }
     const double setup = std::stod(found->second[0]);
     const double search = std::stod(found->second[1]);
     report.rows.push_back({"scikit-image MCP_Geometric.find_costs", size.Label(), search, search / zalvoNs,
-                           "own edge model (mean of the two cells x step), no row wrap; best cost " +
-                               found->second[2] + "; constructor " + std::to_string(std::lround(setup)) +
-                               " ns per cell more"});
+                           "own edge model (mean of the two cells x step), no row wrap; best cost " + found->second[2] +
+                               "; constructor " + std::to_string(std::lround(setup)) + " ns per cell more"});
 }
 
-void AddSearchRows(const Size& size, double zalvoCost, const Timings& timings, const Results& results,
-                   Report& report) {
+void AddSearchRows(const Size& size, double zalvoCost, const Timings& timings, const Results& results, Report& report) {
     const double cells = size.Cells();
     const auto perCell = [cells](const Samples& samples) { return samples.MedianNanoseconds() / cells; };
     const double zalvoNs = perCell(timings.zalvo);
@@ -90,8 +86,7 @@ void AddSearchRows(const Size& size, double zalvoCost, const Timings& timings, c
                            {},
                            "Zalvo takes " + std::to_string(std::lround(zalvoNs / floorNs)) + " x this"});
     row("Zalvo FindShortestPixelPath (std::function penalty)", timings.zalvo,
-        "best cost " + FormatCost(zalvoCost) + ", path of " + std::to_string(results.zalvo->size()) +
-            " pixels");
+        "best cost " + FormatCost(zalvoCost) + ", path of " + std::to_string(results.zalvo->size()) + " pixels");
     const bool samePath = results.reference == results.zalvo;
     if (!samePath) report.resultsAgree = false;
     row("literal ordered-map search (the tests' reference)", timings.reference,
@@ -113,11 +108,8 @@ double PathCost(const Zalvo::Terrain& terrain, const std::vector<Zalvo::Pixel>& 
                 const Zalvo::PixelCostFunction& penalty) {
     const auto& heightCost = HeightCostTable();
     const auto rows = static_cast<std::int32_t>(terrain.front().size());
-    const auto wrapped = [rows](const Zalvo::Pixel& p) {
-        return Zalvo::Pixel{p.x, Zalvo::PositiveModulo(p.y, rows)};
-    };
-    double cost =
-        penalty(wrapped(path.front())) + (heightCost[Zalvo::GetHeight(terrain, path.front())] + 1.0);
+    const auto wrapped = [rows](const Zalvo::Pixel& p) { return Zalvo::Pixel{p.x, Zalvo::PositiveModulo(p.y, rows)}; };
+    double cost = penalty(wrapped(path.front())) + (heightCost[Zalvo::GetHeight(terrain, path.front())] + 1.0);
     for (std::size_t i = 1; i < path.size(); ++i) {
         const bool diagonal = path[i].x != path[i - 1].x && path[i].y != path[i - 1].y;
         cost = (heightCost[Zalvo::GetHeight(terrain, path[i])] + (cost + (diagonal ? Diagonal : 1.0))) +
@@ -136,9 +128,8 @@ std::uint64_t SearchSeed(const Size& size) {
            static_cast<std::uint64_t>(size.rows);
 }
 
-void CompareSearch(const Size& size, int repetitions,
-                   const std::map<std::string, std::vector<std::string>>& skimage, bool checkTargets,
-                   Report& report) {
+void CompareSearch(const Size& size, int repetitions, const std::map<std::string, std::vector<std::string>>& skimage,
+                   bool checkTargets, Report& report) {
     const Zalvo::Terrain terrain = MakeRampTerrain(size.columns, size.rows, SearchSeed(size));
     const Zalvo::PixelCostFunction penalty = [](const Zalvo::Pixel&) { return 0.0; };
     Timings timings;
@@ -152,8 +143,7 @@ void CompareSearch(const Size& size, int repetitions,
                               timings.zalvo.MedianNanoseconds() / timings.textbookBounded.MedianNanoseconds(), 0.8,
                               true});
     report.targets.push_back({"literal reference / FindShortestPixelPath on " + size.Label(),
-                              timings.reference.MedianNanoseconds() / timings.zalvo.MedianNanoseconds(), 2.5,
-                              false});
+                              timings.reference.MedianNanoseconds() / timings.zalvo.MedianNanoseconds(), 2.5, false});
 }
 
 }  // namespace ZalvoCompare

@@ -44,8 +44,8 @@ struct FamilyRun {
 };
 
 std::string DescribeInput(const PlateFamily& family, const Size& size) {
-    return size.Label() + " at " + Fixed(family.resolution, 0) + " ppi, " + Fixed(family.minimumPoints, 1) +
-           " / " + Fixed(family.preferredPoints, 1) + " pt, penalty " + ZalvoTest::Describe(family.penalty);
+    return size.Label() + " at " + Fixed(family.resolution, 0) + " ppi, " + Fixed(family.minimumPoints, 1) + " / " +
+           Fixed(family.preferredPoints, 1) + " pt, penalty " + ZalvoTest::Describe(family.penalty);
 }
 
 std::string PeakText(const std::map<std::string, std::vector<std::string>>& memory, const std::string& key,
@@ -88,8 +88,8 @@ void AddSuiteTargets(const std::vector<std::optional<double>>& peaks, bool quick
 std::vector<SuiteFamily> SuiteFamilies(bool quick, bool large) {
     std::vector<SuiteFamily> families;
     for (const PlateFamily& family : ZalvoTest::PlateFamilies()) {
-        const Size size = quick ? Size{family.columns / QuickShrink, family.rows / QuickShrink}
-                                : Size{family.columns, family.rows};
+        const Size size =
+            quick ? Size{family.columns / QuickShrink, family.rows / QuickShrink} : Size{family.columns, family.rows};
         families.push_back({family, size, quick ? Size{800, 400} : Size{8000, 4000}, families.size()});
     }
     if (large) {
@@ -117,15 +117,21 @@ void CompareFamily(const SuiteFamily& family, int repetitions,
     FamilyRun run;
     for (int round = 0; round < repetitions; ++round) {
         run.zalvoCalls = run.boundedCalls = 0;
-        run.path = run.zalvo.Time([&] { return Zalvo::FindShortestPixelPath(terrain, Counting(penalty, run.zalvoCalls)); });
+        run.path =
+            run.zalvo.Time([&] { return Zalvo::FindShortestPixelPath(terrain, Counting(penalty, run.zalvoCalls)); });
         run.boundedCost = run.bounded.Time([&] {
             return TextbookDijkstra(Flatten(terrain), size.columns, size.rows, Counting(penalty, run.boundedCalls),
                                     TextbookStop::Bounded);
         });
     }
-    SuiteRow row{family.family.name, DescribeInput(family.family, size), run.zalvo.MedianNanoseconds() / size.Cells(),
-                 run.bounded.MedianNanoseconds() / size.Cells(), run.zalvoCalls, run.boundedCalls,
-                 PeakText(memory, family.MemoryKey(), peak), ""};
+    SuiteRow row{family.family.name,
+                 DescribeInput(family.family, size),
+                 run.zalvo.MedianNanoseconds() / size.Cells(),
+                 run.bounded.MedianNanoseconds() / size.Cells(),
+                 run.zalvoCalls,
+                 run.boundedCalls,
+                 PeakText(memory, family.MemoryKey(), peak),
+                 ""};
     if (!run.path) {
         row.result = run.boundedCost < 1e9 ? "Zalvo found NO path, the textbook did" : "no path (both)";
         if (run.boundedCost < 1e9) report.resultsAgree = false;
@@ -133,8 +139,8 @@ void CompareFamily(const SuiteFamily& family, int repetitions,
         const double cost = PathCost(terrain, *run.path, penalty);
         const bool agree = std::fabs(cost - run.boundedCost) <= CostTolerance * std::fabs(cost);
         if (!agree) report.resultsAgree = false;
-        row.result = "best cost " + FormatCost(cost) + (agree ? ", same in both" : ", textbook's DIFFERENT: " +
-                                                                                     FormatCost(run.boundedCost));
+        row.result = "best cost " + FormatCost(cost) +
+                     (agree ? ", same in both" : ", textbook's DIFFERENT: " + FormatCost(run.boundedCost));
     }
     report.suite.push_back(std::move(row));
 }

@@ -25,9 +25,7 @@ struct Margins {
 
 // The generated plate has 72 pixels per inch, where a length in millipoints
 // is 1000 x its length in pixels.
-Zalvo::MilliPoints PixelsToMilliPoints(double pixels) {
-    return Zalvo::MilliPoints(pixels * 1000.0);
-}
+Zalvo::MilliPoints PixelsToMilliPoints(double pixels) { return Zalvo::MilliPoints(pixels * 1000.0); }
 
 void RunRound(const ZalvoTest::DrawnPlate& plate, const Zalvo::ImpassableFunction& isImpassable,
               const Zalvo::Terrain& initial, Margins& margins, bool check) {
@@ -59,27 +57,23 @@ double ContentShare(const Zalvo::Terrain& initial) {
     return occupied / cells;
 }
 
-void AddMarginRows(const std::string& input, const Margins& margins, double floorNs, double cells,
-                   Report& report) {
+void AddMarginRows(const std::string& input, const Margins& margins, double floorNs, double cells, Report& report) {
     const auto perCell = [cells](const Samples& samples) { return samples.MedianNanoseconds() / cells; };
     const double erodeNs = perCell(margins.erode);
     if (!margins.sameAsReference) report.resultsAgree = false;
-    report.rows.push_back({"Zalvo erosion (ErodeTerrain)", input, erodeNs, 1.0,
-                           std::to_string(margins.profile.size()) + " profile entries; " +
-                               Fixed(erodeNs / floorNs, 2) + " x the floor"});
-    report.rows.push_back({"literal ring-by-ring erosion (the tests' reference)", input,
-                           perCell(margins.reference), perCell(margins.reference) / erodeNs,
+    report.rows.push_back(
+        {"Zalvo erosion (ErodeTerrain)", input, erodeNs, 1.0,
+         std::to_string(margins.profile.size()) + " profile entries; " + Fixed(erodeNs / floorNs, 2) + " x the floor"});
+    report.rows.push_back({"literal ring-by-ring erosion (the tests' reference)", input, perCell(margins.reference),
+                           perCell(margins.reference) / erodeNs,
                            margins.sameAsReference ? "same grid as Zalvo" : "grid DIFFERENT from Zalvo's"});
     report.rows.push_back({"Zalvo CreateTerrain (initial grid from the plate, erosion, corridors)", input,
-                           perCell(margins.create), perCell(margins.create) / erodeNs,
-                           "ratio to the erosion alone"});
+                           perCell(margins.create), perCell(margins.create) / erodeNs, "ratio to the erosion alone"});
 }
 
 }  // namespace
 
-Size PlateSize(bool quick) {
-    return quick ? Size{800, 400} : Size{4000, 2000};
-}
+Size PlateSize(bool quick) { return quick ? Size{800, 400} : Size{4000, 2000}; }
 
 std::uint64_t PlateSeed(const Size& size) {
     return 0x9a1e'0000'0000ULL + static_cast<std::uint64_t>(size.columns) * 65'536U +
@@ -93,9 +87,9 @@ void CompareTerrain(const Size& size, int repetitions, Report& report) {
     Margins thin{"2 / 6 px", 2.0, 6.0, {}, {}, {}, {}};
     Margins thick{"32 / 96 px", 32.0, 96.0, {}, {}, {}, {}};
     for (Margins* margins : {&thin, &thick})
-        margins->profile = Zalvo::Detail::CreateErosionProfile(PixelsToMilliPoints(margins->minimumPixels),
-                                                               PixelsToMilliPoints(margins->preferredPixels),
-                                                               plate.GetResolution());
+        margins->profile =
+            Zalvo::Detail::CreateErosionProfile(PixelsToMilliPoints(margins->minimumPixels),
+                                                PixelsToMilliPoints(margins->preferredPixels), plate.GetResolution());
     Samples floor;
     for (int round = 0; round < repetitions; ++round) {
         floor.Time([&] { return ReadGridWriteTable(initial); });

@@ -187,8 +187,8 @@ ZALVO_API bool IsHorizontal(const std::vector<Pixel>& path);
 // of negative cost (the search would never end; it is detected within about
 // one pass over the grid). Throws std::bad_function_call for an empty
 // `pixelCost`, and passes on whatever `pixelCost` throws.
-ZALVO_API std::optional<std::vector<Pixel>> FindShortestPixelPath(
-    const Terrain& terrain, const PixelCostFunction& pixelCost);
+ZALVO_API std::optional<std::vector<Pixel>> FindShortestPixelPath(const Terrain& terrain,
+                                                                  const PixelCostFunction& pixelCost);
 
 // ---------------------------------------------------------------------------
 // Terrain creation
@@ -269,10 +269,8 @@ using ImpassableFunction = std::function<bool(const Pixel&)>;
 // std::bad_function_call for an empty `isImpassable` at the first occupied
 // pixel (an empty one is fine on a plate without content). Passes on whatever
 // the plate or `isImpassable` throws.
-ZALVO_API Terrain CreateTerrain(const PlateInterface& plate,
-                                const ImpassableFunction& isImpassable,
-                                const std::set<Pixel>& corridorSeeds,
-                                MilliPoints minimumDistance,
+ZALVO_API Terrain CreateTerrain(const PlateInterface& plate, const ImpassableFunction& isImpassable,
+                                const std::set<Pixel>& corridorSeeds, MilliPoints minimumDistance,
                                 MilliPoints preferredDistance);
 
 // ---------------------------------------------------------------------------
@@ -314,9 +312,11 @@ using ShiftPenaltyFunction = std::function<double(std::int32_t)>;
 // 67 million) pixels to the path's own. Afterwards std::bad_function_call for
 // an empty callable when it is first needed (`pixelCost` is never needed for
 // an empty path), and whatever the callables throw.
-ZALVO_API std::pair<std::vector<Pixel>, std::vector<Pixel>> OptimizePixelPath(
-    const std::vector<Pixel>& path, std::int32_t clearance, const Terrain& terrain,
-    const PixelCostFunction& pixelCost, const ShiftPenaltyFunction& shiftPenalty);
+ZALVO_API std::pair<std::vector<Pixel>, std::vector<Pixel>> OptimizePixelPath(const std::vector<Pixel>& path,
+                                                                              std::int32_t clearance,
+                                                                              const Terrain& terrain,
+                                                                              const PixelCostFunction& pixelCost,
+                                                                              const ShiftPenaltyFunction& shiftPenalty);
 
 // ---------------------------------------------------------------------------
 // Wiggle rooms
@@ -407,8 +407,7 @@ using WiggleRoom = std::variant<HorizontalRoom, VerticalRoom, NoRoom>;
 // when a path pixel's column lies off the grid, and when a path row lies so
 // far out that its band would leave the 32-bit range; std::bad_alloc.
 ZALVO_API std::vector<WiggleRoom> CalculateWiggleRoomAroundPixelPath(
-    const std::vector<Pixel>& path, const Terrain& terrain,
-    std::int32_t transitionHalfWidth, std::int32_t minimumBand,
+    const std::vector<Pixel>& path, const Terrain& terrain, std::int32_t transitionHalfWidth, std::int32_t minimumBand,
     std::int32_t sufficientBand, const std::vector<std::int32_t>& splitColumns);
 
 // Chooses the row of every HorizontalRoom so that the horizontal lines lie as
@@ -445,9 +444,8 @@ ZALVO_API std::vector<WiggleRoom> CalculateWiggleRoomAroundPixelPath(
 // NoRoom without pixels whose pixel is needed (one beside a HorizontalRoom, or
 // beyond a VerticalRoom beside it); std::bad_alloc.
 ZALVO_API std::vector<WiggleRoom> AdjustHorizontalRoomRowsForOptimalPlateUsage(
-    std::vector<WiggleRoom> rooms, const std::vector<Pixel>& path,
-    std::int32_t existingClearance, std::int32_t wantedClearance,
-    std::int32_t cornerRadius, std::int32_t minimumWidth, std::int32_t lineWidth);
+    std::vector<WiggleRoom> rooms, const std::vector<Pixel>& path, std::int32_t existingClearance,
+    std::int32_t wantedClearance, std::int32_t cornerRadius, std::int32_t minimumWidth, std::int32_t lineWidth);
 
 // As AdjustHorizontalRoomRowsForOptimalPlateUsage (the same inputs, margins,
 // corners and merging of short rooms, but no alignment of the end rooms),
@@ -467,9 +465,8 @@ ZALVO_API std::vector<WiggleRoom> AdjustHorizontalRoomRowsForOptimalPlateUsage(
 // or preferredWidth does not fit 32 bits, and for a NoRoom without pixels
 // whose pixel is needed; std::bad_alloc.
 ZALVO_API std::vector<WiggleRoom> AdjustHorizontalRoomRowsForPreferringStagger(
-    std::vector<WiggleRoom> rooms, const std::vector<Pixel>& path,
-    std::int32_t existingClearance, std::int32_t wantedClearance,
-    std::int32_t cornerRadius, std::int32_t minimumWidth, std::int32_t lineWidth);
+    std::vector<WiggleRoom> rooms, const std::vector<Pixel>& path, std::int32_t existingClearance,
+    std::int32_t wantedClearance, std::int32_t cornerRadius, std::int32_t minimumWidth, std::int32_t lineWidth);
 
 // The cut line as corner pixels: a line that runs along the row of every
 // HorizontalRoom, along the column of every VerticalRoom and through the
@@ -487,7 +484,6 @@ ZALVO_API std::vector<WiggleRoom> AdjustHorizontalRoomRowsForPreferringStagger(
 // std::invalid_argument for a NoRoom without pixels anywhere in the sequence,
 // and for a corner that would leave the 32-bit range (only boxes spanning
 // more than 2^31 columns can cause it); std::bad_alloc.
-ZALVO_API std::vector<Pixel> CalculateSparsePixelPathThroughWiggleRooms(
-    const std::vector<WiggleRoom>& rooms);
+ZALVO_API std::vector<Pixel> CalculateSparsePixelPathThroughWiggleRooms(const std::vector<WiggleRoom>& rooms);
 
 }  // namespace Zalvo

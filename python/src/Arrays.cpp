@@ -7,9 +7,7 @@ namespace {
 
 constexpr auto kInt32Max = std::numeric_limits<std::int32_t>::max();
 
-std::string TypeName(const py::handle& object) {
-    return py::str(py::type::handle_of(object).attr("__name__"));
-}
+std::string TypeName(const py::handle& object) { return py::str(py::type::handle_of(object).attr("__name__")); }
 
 std::string ShapeText(const py::array& array) {
     std::string text = "(";
@@ -27,8 +25,7 @@ py::array_t<T, py::array::c_style> TypedArray(const py::handle& object, const st
         ThrowTypeError(name + " must be a numpy array of " + dtypeName + ", not " + TypeName(object));
     }
     if (!py::isinstance<py::array_t<T>>(object)) {
-        ThrowTypeError(name + " must have dtype " + dtypeName + ", not " +
-                       std::string(py::str(object.attr("dtype"))));
+        ThrowTypeError(name + " must have dtype " + dtypeName + ", not " + std::string(py::str(object.attr("dtype"))));
     }
     // No forcecast: the dtype already matches, so this copies only to make the array contiguous.
     return py::array_t<T, py::array::c_style>::ensure(object);
@@ -37,9 +34,13 @@ py::array_t<T, py::array::c_style> TypedArray(const py::handle& object, const st
 template <class T>
 const char* DtypeName();
 template <>
-const char* DtypeName<std::uint8_t>() { return "uint8"; }
+const char* DtypeName<std::uint8_t>() {
+    return "uint8";
+}
 template <>
-const char* DtypeName<double>() { return "float64"; }
+const char* DtypeName<double>() {
+    return "float64";
+}
 
 void CheckGridShape(const py::array& array, const std::string& name) {
     if (array.ndim() != 2) {
@@ -50,8 +51,8 @@ void CheckGridShape(const py::array& array, const std::string& name) {
         ThrowValueError(name + " has no cells (shape " + ShapeText(array) + ")");
     }
     if (array.shape(0) > kInt32Max || array.shape(1) > kInt32Max) {
-        ThrowValueError(name + " has more rows or columns than 32-bit coordinates reach (shape " +
-                        ShapeText(array) + ")");
+        ThrowValueError(name + " has more rows or columns than 32-bit coordinates reach (shape " + ShapeText(array) +
+                        ")");
     }
 }
 

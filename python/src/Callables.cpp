@@ -39,8 +39,7 @@ std::int32_t WrapRow(std::int32_t row, std::int32_t rows) {
 
 }  // namespace
 
-PixelCost PixelCostArgument(const py::object& given, const std::string& name, std::int32_t rows,
-                            std::int32_t columns) {
+PixelCost PixelCostArgument(const py::object& given, const std::string& name, std::int32_t rows, std::int32_t columns) {
     if (given.is_none()) return {[](const Zalvo::Pixel&) { return 0.0; }, false, given};
     if (PyCallable_Check(given.ptr())) {
         return {[given](const Zalvo::Pixel& pixel) { return CallPython<double>(given, PixelToTuple(pixel)); }, true,

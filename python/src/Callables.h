@@ -28,8 +28,7 @@ using Impassable = HostCallable<Zalvo::ImpassableFunction>;
 // and returning a float, or a float64 array of shape (rows, columns), the
 // terrain's. The array is read with the row wrapped by the row count, as the
 // library wraps rows; a column off the grid costs 0, as it reads flat there.
-PixelCost PixelCostArgument(const py::object& given, const std::string& name, std::int32_t rows,
-                            std::int32_t columns);
+PixelCost PixelCostArgument(const py::object& given, const std::string& name, std::int32_t rows, std::int32_t columns);
 
 // None (every penalty 0), a callable taking the distance, or a 1-D float64
 // array indexed by the distance; a distance past its end is a ValueError.

@@ -83,20 +83,26 @@ void BindDistances(py::module_& module) {
                             return Distance{state[0].cast<double>(), state[1].cast<std::string>()};
                         }));
 
-    module.def("mm", [](double value) { return InUnit(value, "mm", std::nullopt); }, py::arg("value"),
-               "A length in millimetres.");
-    module.def("cm", [](double value) { return InUnit(value, "cm", std::nullopt); }, py::arg("value"),
-               "A length in centimetres.");
-    module.def("inch", [](double value) { return InUnit(value, "in", std::nullopt); }, py::arg("value"),
-               "A length in inches.");
-    module.def("pt", [](double value) { return InUnit(value, "pt", std::nullopt); }, py::arg("value"),
-               "A length in points (1/72 inch).");
-    module.def("mpt", [](double value) { return InUnit(value, "mpt", std::nullopt); }, py::arg("value"),
-               "A length in millipoints (1/1000 point), the library's unit.");
-    module.def("px", [](double value, double resolution) { return InUnit(value, "px", resolution); },
-               py::arg("value"), py::arg("resolution"),
-               "A length of whole or fractional pixels at `resolution` pixels per inch, converted so that the "
-               "library turns it back into exactly that many pixels (never a rounding error more).");
+    module.def(
+        "mm", [](double value) { return InUnit(value, "mm", std::nullopt); }, py::arg("value"),
+        "A length in millimetres.");
+    module.def(
+        "cm", [](double value) { return InUnit(value, "cm", std::nullopt); }, py::arg("value"),
+        "A length in centimetres.");
+    module.def(
+        "inch", [](double value) { return InUnit(value, "in", std::nullopt); }, py::arg("value"),
+        "A length in inches.");
+    module.def(
+        "pt", [](double value) { return InUnit(value, "pt", std::nullopt); }, py::arg("value"),
+        "A length in points (1/72 inch).");
+    module.def(
+        "mpt", [](double value) { return InUnit(value, "mpt", std::nullopt); }, py::arg("value"),
+        "A length in millipoints (1/1000 point), the library's unit.");
+    module.def(
+        "px", [](double value, double resolution) { return InUnit(value, "px", resolution); }, py::arg("value"),
+        py::arg("resolution"),
+        "A length of whole or fractional pixels at `resolution` pixels per inch, converted so that the "
+        "library turns it back into exactly that many pixels (never a rounding error more).");
 }
 
 }  // namespace ZalvoPython

@@ -58,9 +58,8 @@ std::int64_t LargestGap(const std::vector<Zalvo::Pixel>& path) {
 py::object FindShortestPixelPath(const py::object& terrainArray, const py::object& pixelCostGiven) {
     const auto grid = GridArgument<std::uint8_t>(terrainArray, "terrain");
     const PixelCost pixelCost = PixelCostArgument(pixelCostGiven, "pixel_cost", grid.rows, grid.columns);
-    const auto found = RunLibrary(pixelCost.callsPython, [&] {
-        return Zalvo::FindShortestPixelPath(ToTerrain(grid), pixelCost.function);
-    });
+    const auto found = RunLibrary(pixelCost.callsPython,
+                                  [&] { return Zalvo::FindShortestPixelPath(ToTerrain(grid), pixelCost.function); });
     return found ? py::object(PathToArray(*found)) : py::none();
 }
 
@@ -85,8 +84,9 @@ py::array_t<std::uint8_t> CreateFromMasks(const py::object& occupiedArray, const
                                         Zalvo::MilliPoints(request.preferred.milliPoints));
         }));
     } catch (const std::length_error& error) {
-        ThrowValueError("create_terrain: " + record.Describe(request.minimum.milliPoints, request.preferred.milliPoints) +
-                        " is too large (" + error.what() + ")");
+        ThrowValueError(
+            "create_terrain: " + record.Describe(request.minimum.milliPoints, request.preferred.milliPoints) +
+            " is too large (" + error.what() + ")");
     }
 }
 
@@ -102,9 +102,9 @@ py::array_t<std::uint8_t> CreateFromPlate(const py::object& plateObject, const p
                                                    Zalvo::MilliPoints(request.minimum.milliPoints),
                                                    Zalvo::MilliPoints(request.preferred.milliPoints)));
     } catch (const std::length_error& error) {
-        ThrowValueError("create_terrain: " +
-                        plate.Record().Describe(request.minimum.milliPoints, request.preferred.milliPoints) +
-                        " is too large (" + error.what() + ")");
+        ThrowValueError(
+            "create_terrain: " + plate.Record().Describe(request.minimum.milliPoints, request.preferred.milliPoints) +
+            " is too large (" + error.what() + ")");
     }
 }
 
@@ -132,13 +132,14 @@ py::tuple OptimizePixelPath(const py::object& pathArray, const py::object& clear
     const ShiftPenalty shiftPenalty = ShiftPenaltyArgument(shiftPenaltyGiven, "shift_penalty");
     try {
         const auto [up, down] = RunLibrary(pixelCost.callsPython || shiftPenalty.callsPython, [&] {
-            return Zalvo::OptimizePixelPath(path, rowsClear, ToTerrain(grid), pixelCost.function, shiftPenalty.function);
+            return Zalvo::OptimizePixelPath(path, rowsClear, ToTerrain(grid), pixelCost.function,
+                                            shiftPenalty.function);
         });
         return py::make_tuple(PathToArray(up), PathToArray(down));
     } catch (const std::length_error& error) {
         ThrowValueError("optimize_pixel_path: the dense line through " + std::to_string(path.size()) +
-                        " points, neighbours up to " + std::to_string(LargestGap(path)) + " pixels apart, is too long (" +
-                        error.what() + ")");
+                        " points, neighbours up to " + std::to_string(LargestGap(path)) +
+                        " pixels apart, is too long (" + error.what() + ")");
     }
 }
 
@@ -172,38 +173,44 @@ auto AdjustRows(RowAdjustment adjust) {
         const std::int32_t radius = Int32Argument(cornerRadius, "corner_radius");
         const std::int32_t minimum = Int32Argument(minimumWidth, "minimum_width");
         const std::int32_t width = Int32Argument(lineWidth, "line_width");
-        return RoomsToList(RunLibrary(false, [&] {
-            return adjust(std::move(roomList), path, existing, wanted, radius, minimum, width);
-        }));
+        return RoomsToList(RunLibrary(
+            false, [&] { return adjust(std::move(roomList), path, existing, wanted, radius, minimum, width); }));
     };
 }
 
 void BindGridAccessors(py::module_& m) {
-    m.def("get_column_count",
-          [](const py::object& terrain) {
-              return Zalvo::GetColumnCount(OutlineOf(GridArgument<std::uint8_t>(terrain, "terrain"), 0));
-          },
-          py::arg("terrain"), "The number of columns of a (rows, columns) uint8 terrain.");
-    m.def("get_row_count",
-          [](const py::object& terrain) {
-              return Zalvo::GetRowCount(OutlineOf(GridArgument<std::uint8_t>(terrain, "terrain"), 0));
-          },
-          py::arg("terrain"), "The number of rows of a (rows, columns) uint8 terrain.");
-    m.def("get_height",
-          [](const py::object& terrain, const py::object& pixel) {
-              const Zalvo::Pixel at = PixelArgument(pixel, "pixel");
-              return Zalvo::GetHeight(OutlineOf(GridArgument<std::uint8_t>(terrain, "terrain"), at.x), at);
-          },
-          py::arg("terrain"), py::arg("pixel"),
-          "The height at pixel (x, y), the row wrapped by the row count; 0 for a column off the grid.");
-    m.def("get_slope", [](const py::object& height) { return Zalvo::GetSlope(HeightArgument(height)); },
-          py::arg("height"), "min(height, 251) / 251.0.");
-    m.def("is_corridor", [](const py::object& height) { return Zalvo::IsCorridor(HeightArgument(height)); },
-          py::arg("height"), "True exactly for the corridor height 252.");
-    m.def("is_passable", [](const py::object& height) { return Zalvo::IsPassable(HeightArgument(height)); },
-          py::arg("height"), "True for heights below 254.");
-    m.def("is_horizontal", [](const py::object& path) { return Zalvo::IsHorizontal(PathArgument(path, "path")); },
-          py::arg("path"), "False for an empty path, else whether every pixel has the first one's row.");
+    m.def(
+        "get_column_count",
+        [](const py::object& terrain) {
+            return Zalvo::GetColumnCount(OutlineOf(GridArgument<std::uint8_t>(terrain, "terrain"), 0));
+        },
+        py::arg("terrain"), "The number of columns of a (rows, columns) uint8 terrain.");
+    m.def(
+        "get_row_count",
+        [](const py::object& terrain) {
+            return Zalvo::GetRowCount(OutlineOf(GridArgument<std::uint8_t>(terrain, "terrain"), 0));
+        },
+        py::arg("terrain"), "The number of rows of a (rows, columns) uint8 terrain.");
+    m.def(
+        "get_height",
+        [](const py::object& terrain, const py::object& pixel) {
+            const Zalvo::Pixel at = PixelArgument(pixel, "pixel");
+            return Zalvo::GetHeight(OutlineOf(GridArgument<std::uint8_t>(terrain, "terrain"), at.x), at);
+        },
+        py::arg("terrain"), py::arg("pixel"),
+        "The height at pixel (x, y), the row wrapped by the row count; 0 for a column off the grid.");
+    m.def(
+        "get_slope", [](const py::object& height) { return Zalvo::GetSlope(HeightArgument(height)); },
+        py::arg("height"), "min(height, 251) / 251.0.");
+    m.def(
+        "is_corridor", [](const py::object& height) { return Zalvo::IsCorridor(HeightArgument(height)); },
+        py::arg("height"), "True exactly for the corridor height 252.");
+    m.def(
+        "is_passable", [](const py::object& height) { return Zalvo::IsPassable(HeightArgument(height)); },
+        py::arg("height"), "True for heights below 254.");
+    m.def(
+        "is_horizontal", [](const py::object& path) { return Zalvo::IsHorizontal(PathArgument(path, "path")); },
+        py::arg("path"), "False for an empty path, else whether every pixel has the first one's row.");
 }
 
 }  // namespace
@@ -234,14 +241,14 @@ void BindFunctions(py::module_& m) {
           py::arg("existing_clearance"), py::arg("wanted_clearance"), py::arg("corner_radius"),
           py::arg("minimum_width"), py::arg("line_width"),
           "New rows for the horizontal rooms, each near the row the path itself runs at across it.");
-    m.def("calculate_sparse_pixel_path_through_wiggle_rooms",
-          [](const py::object& rooms) {
-              auto roomList = RoomsArgument(rooms, "rooms");
-              return PathToArray(RunLibrary(false, [&] {
-                  return Zalvo::CalculateSparsePixelPathThroughWiggleRooms(roomList);
-              }));
-          },
-          py::arg("rooms"), "The corner pixels of the line through the rooms, as an (N, 2) int32 array.");
+    m.def(
+        "calculate_sparse_pixel_path_through_wiggle_rooms",
+        [](const py::object& rooms) {
+            auto roomList = RoomsArgument(rooms, "rooms");
+            return PathToArray(
+                RunLibrary(false, [&] { return Zalvo::CalculateSparsePixelPathThroughWiggleRooms(roomList); }));
+        },
+        py::arg("rooms"), "The corner pixels of the line through the rooms, as an (N, 2) int32 array.");
 }
 
 }  // namespace ZalvoPython

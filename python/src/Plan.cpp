@@ -64,17 +64,18 @@ ZalvoPlan::PlateImage ClassifyArray(const std::uint8_t* pixels, std::int32_t row
     ZalvoPlan::PlateImage image = ZalvoPlan::MakeBlankImage(columns, rows);
     for (std::size_t i = 0; i < image.classes.size(); ++i) {
         const std::uint8_t* pixel = pixels + i * static_cast<std::size_t>(channels);
-        image.classes[i] = channels == 1 ? ZalvoPlan::ClassifyGrey(pixel[0])
-                                         : ZalvoPlan::ClassifyColour(pixel[0], pixel[1], pixel[2]);
+        image.classes[i] =
+            channels == 1 ? ZalvoPlan::ClassifyGrey(pixel[0]) : ZalvoPlan::ClassifyColour(pixel[0], pixel[1], pixel[2]);
     }
     return image;
 }
 
 LoadedImage ImageFromArray(const py::handle& object) {
     if (!py::isinstance<py::array_t<std::uint8_t>>(object)) {
-        ThrowTypeError("image must be a file path or a numpy array of uint8, not " +
-                       std::string(py::str(py::isinstance<py::array>(object) ? object.attr("dtype")
-                                                                              : py::type::handle_of(object).attr("__name__"))));
+        ThrowTypeError(
+            "image must be a file path or a numpy array of uint8, not " +
+            std::string(py::str(py::isinstance<py::array>(object) ? object.attr("dtype")
+                                                                  : py::type::handle_of(object).attr("__name__"))));
     }
     const auto array = py::array_t<std::uint8_t, py::array::c_style>::ensure(object);
     const bool colour = array.ndim() == 3 && (array.shape(2) == 3 || array.shape(2) == 4);
@@ -269,8 +270,8 @@ py::array_t<std::uint8_t> PictureUnderlay(const py::object& classesArray, const 
     if (classes.rows != terrain.rows || classes.columns != terrain.columns) {
         ThrowValueError("pixel_classes and terrain must have the same shape");
     }
-    py::array_t<std::uint8_t> rgb({static_cast<py::ssize_t>(terrain.rows), static_cast<py::ssize_t>(terrain.columns),
-                                   py::ssize_t{3}});
+    py::array_t<std::uint8_t> rgb(
+        {static_cast<py::ssize_t>(terrain.rows), static_cast<py::ssize_t>(terrain.columns), py::ssize_t{3}});
     auto out = rgb.mutable_unchecked<3>();
     for (std::int32_t y = 0; y < terrain.rows; ++y) {
         for (std::int32_t x = 0; x < terrain.columns; ++x) {
@@ -278,7 +279,8 @@ py::array_t<std::uint8_t> PictureUnderlay(const py::object& classesArray, const 
             if (pixelClass > static_cast<std::uint8_t>(PixelClass::Seed)) {
                 ThrowValueError("pixel_classes holds " + std::to_string(pixelClass) + ", not a pixel class");
             }
-            const auto colour = ZalvoPlan::ShadeColour(ZalvoPlan::ShadeOf(static_cast<PixelClass>(pixelClass), terrain.At(x, y)));
+            const auto colour =
+                ZalvoPlan::ShadeColour(ZalvoPlan::ShadeOf(static_cast<PixelClass>(pixelClass), terrain.At(x, y)));
             out(y, x, 0) = colour.red;
             out(y, x, 1) = colour.green;
             out(y, x, 2) = colour.blue;
@@ -301,8 +303,8 @@ std::array<std::uint8_t, 3> ClassColour(PixelClass pixelClass) {
 // read back into the same classes.
 py::array_t<std::uint8_t> SamplePlate(std::int64_t columns, std::int64_t rows) {
     const ZalvoPlan::PlateImage image = ZalvoPlan::MakeSamplePlate(columns, rows);
-    py::array_t<std::uint8_t> rgb({static_cast<py::ssize_t>(image.rows), static_cast<py::ssize_t>(image.columns),
-                                   py::ssize_t{3}});
+    py::array_t<std::uint8_t> rgb(
+        {static_cast<py::ssize_t>(image.rows), static_cast<py::ssize_t>(image.columns), py::ssize_t{3}});
     std::uint8_t* out = rgb.mutable_data();
     for (const PixelClass pixelClass : image.classes) {
         const auto colour = ClassColour(pixelClass);
@@ -353,7 +355,8 @@ void BindPlan(py::module_& m) {
         [](const py::object& image, const py::kwargs& given) {
             const py::dict defaults = PlanDefaults();
             for (const auto& [key, value] : given) {
-                if (!defaults.contains(key)) ThrowTypeError("plan() got an unknown option " + std::string(py::repr(key)));
+                if (!defaults.contains(key))
+                    ThrowTypeError("plan() got an unknown option " + std::string(py::repr(key)));
             }
             const auto option = [&](const char* name) -> py::object {
                 return given.contains(name) ? given[name] : defaults[name];

@@ -33,8 +33,8 @@ std::string PlateRecord::Describe(double minimumMilliPoints, double preferredMil
 
 std::int32_t MaskPlate::GetContentCount() const {
     const auto cells = static_cast<std::size_t>(occupied_.rows) * static_cast<std::size_t>(occupied_.columns);
-    return static_cast<std::int32_t>(std::count_if(occupied_.cells, occupied_.cells + cells,
-                                                   [](std::uint8_t cell) { return cell != 0; }));
+    return static_cast<std::int32_t>(
+        std::count_if(occupied_.cells, occupied_.cells + cells, [](std::uint8_t cell) { return cell != 0; }));
 }
 
 bool MaskPlate::IsPixelOnContentEdge(const Zalvo::Pixel& pixel) const {

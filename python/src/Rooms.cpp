@@ -35,8 +35,7 @@ std::string BoxRepr(const char* className, const Room& room, const BoxFields<Roo
 }
 
 template <class Room>
-void BindBoxRoom(py::module_& module, const char* className, const char* lineName, Field<Room> line,
-                 const char* doc) {
+void BindBoxRoom(py::module_& module, const char* className, const char* lineName, Field<Room> line, const char* doc) {
     const BoxFields<Room> fields = FieldsOf<Room>(lineName, line);
     py::class_<Room> room(module, className, doc);
     room.def(py::init([](std::int32_t minColumn, std::int32_t maxColumn, std::int32_t maxRow, std::int32_t minRow,
@@ -69,7 +68,8 @@ void BindBoxRoom(py::module_& module, const char* className, const char* lineNam
 std::string NoRoomRepr(const Zalvo::NoRoom& room) {
     std::string pixels;
     for (const auto& p : room.pixels) {
-        pixels += (pixels.empty() ? "" : ", ") + std::string("(") + std::to_string(p.x) + ", " + std::to_string(p.y) + ")";
+        pixels +=
+            (pixels.empty() ? "" : ", ") + std::string("(") + std::to_string(p.x) + ", " + std::to_string(p.y) + ")";
     }
     return "NoRoom(pixels=[" + pixels + "], firstStretch=" + std::to_string(room.firstStretch) +
            ", endStretch=" + std::to_string(room.endStretch) + ")";

@@ -12,11 +12,10 @@ namespace Detail {
 void RequireRectangular(const Terrain& terrain, const char* function) {
     if (terrain.empty()) return;
     const std::size_t rows = terrain.front().size();
-    const bool rectangular = std::all_of(terrain.begin(), terrain.end(),
-                                         [rows](const auto& column) { return column.size() == rows; });
+    const bool rectangular =
+        std::all_of(terrain.begin(), terrain.end(), [rows](const auto& column) { return column.size() == rows; });
     if (!rectangular)
-        throw std::invalid_argument(std::string(function) +
-                                    ": terrain is ragged (its columns differ in length)");
+        throw std::invalid_argument(std::string(function) + ": terrain is ragged (its columns differ in length)");
 }
 
 namespace {
@@ -47,9 +46,7 @@ std::int32_t RowCount32(const Terrain& terrain, const char* function) {
 
 std::uint64_t GetColumnCount(const Terrain& terrain) { return terrain.size(); }
 
-std::uint64_t GetRowCount(const Terrain& terrain) {
-    return terrain.empty() ? 0 : terrain.front().size();
-}
+std::uint64_t GetRowCount(const Terrain& terrain) { return terrain.empty() ? 0 : terrain.front().size(); }
 
 std::uint8_t GetHeight(const Terrain& terrain, const Pixel& pixel) {
     if (pixel.x < 0) return 0;
@@ -58,8 +55,8 @@ std::uint8_t GetHeight(const Terrain& terrain, const Pixel& pixel) {
     // wrap uses the first column's length as the contract says.
     const std::size_t firstLength = terrain.front().size();
     if (firstLength == 0) return 0;
-    const auto rows = static_cast<std::int32_t>(
-        std::min<std::size_t>(firstLength, std::numeric_limits<std::int32_t>::max()));
+    const auto rows =
+        static_cast<std::int32_t>(std::min<std::size_t>(firstLength, std::numeric_limits<std::int32_t>::max()));
     const auto row = static_cast<std::size_t>(PositiveModulo(pixel.y, rows));
     const auto& column = terrain[static_cast<std::size_t>(pixel.x)];
     return row < column.size() ? column[row] : std::uint8_t{0};

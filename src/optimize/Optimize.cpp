@@ -38,8 +38,7 @@ std::size_t DensePixelCount(const std::vector<Pixel>& path) {
     for (std::size_t i = 0; i + 1 < path.size(); ++i) {
         count += SegmentPixelCount(path[i], path[i + 1]);
         const auto ownPoints = static_cast<std::int64_t>(i) + 2;
-        if (count > kMaxInt32 || count - ownPoints > kMaxBridgedPixels)
-            throw std::length_error("vector too long");
+        if (count > kMaxInt32 || count - ownPoints > kMaxBridgedPixels) throw std::length_error("vector too long");
     }
     return static_cast<std::size_t>(count);
 }
@@ -68,7 +67,8 @@ void AppendSegment(std::vector<Pixel>& dense, const Pixel& a, const Pixel& b) {
     double t = 0.0;
     for (std::int64_t i = 0; i < count; ++i) {
         const auto major = static_cast<std::int32_t>(majorStart + i * step);
-        const auto minor = static_cast<std::int32_t>(minorStart + std::clamp<std::int64_t>(std::llround(t), minorLow, minorHigh));
+        const auto minor =
+            static_cast<std::int32_t>(minorStart + std::clamp<std::int64_t>(std::llround(t), minorLow, minorHigh));
         dense.push_back(alongColumns ? Pixel{major, minor} : Pixel{minor, major});
         t += slope;
     }
@@ -122,8 +122,7 @@ double ShiftCost(const std::vector<Pixel>& dense, std::int64_t rowOffset, std::i
                  const PixelCostFunction& pixelCost, const ShiftPenaltyFunction& shiftPenalty) {
     const double penalty = shiftPenalty(distance);
     double sum = 0.0;
-    for (const Pixel& pixel : dense)
-        sum += pixelCost(Pixel{pixel.x, static_cast<std::int32_t>(pixel.y + rowOffset)});
+    for (const Pixel& pixel : dense) sum += pixelCost(Pixel{pixel.x, static_cast<std::int32_t>(pixel.y + rowOffset)});
     return sum + penalty;
 }
 

@@ -74,13 +74,11 @@ const WiggleRoom* Successor(const std::vector<WiggleRoom>& rooms, std::size_t in
 // The pixel where a VerticalRoom meets `neighbour` on one side, or none when
 // that side has no HorizontalRoom or NoRoom. `atEntry` picks which end of a
 // NoRoom faces the vertical line.
-std::optional<Pixel> VerticalMeetsNeighbour(const VerticalRoom& vertical, const WiggleRoom* neighbour,
-                                            bool atEntry) {
+std::optional<Pixel> VerticalMeetsNeighbour(const VerticalRoom& vertical, const WiggleRoom* neighbour, bool atEntry) {
     if (neighbour == nullptr) return std::nullopt;
     if (const auto* horizontal = std::get_if<HorizontalRoom>(neighbour))
         return MeetHorizontal(vertical.column, *horizontal);
-    if (const auto* noRoom = std::get_if<NoRoom>(neighbour))
-        return atEntry ? LastPixel(*noRoom) : FirstPixel(*noRoom);
+    if (const auto* noRoom = std::get_if<NoRoom>(neighbour)) return atEntry ? LastPixel(*noRoom) : FirstPixel(*noRoom);
     return std::nullopt;
 }
 
@@ -90,22 +88,19 @@ Pixel VerticalEnd(const std::vector<WiggleRoom>& rooms, std::size_t index, bool 
     const auto& vertical = std::get<VerticalRoom>(rooms[index]);
     const WiggleRoom* before = Predecessor(rooms, index);
     const WiggleRoom* after = Successor(rooms, index);
-    const auto own = entry ? VerticalMeetsNeighbour(vertical, before, true)
-                           : VerticalMeetsNeighbour(vertical, after, false);
+    const auto own =
+        entry ? VerticalMeetsNeighbour(vertical, before, true) : VerticalMeetsNeighbour(vertical, after, false);
     if (own) return *own;
-    const auto other = entry ? VerticalMeetsNeighbour(vertical, after, false)
-                             : VerticalMeetsNeighbour(vertical, before, true);
+    const auto other =
+        entry ? VerticalMeetsNeighbour(vertical, after, false) : VerticalMeetsNeighbour(vertical, before, true);
     if (other) return *other;
     const auto middle = (std::int64_t{vertical.minRow} + vertical.maxRow) / 2;
     return {vertical.column, static_cast<std::int32_t>(middle)};
 }
 
-
 std::int32_t Saturate(std::int64_t value) {
-    return static_cast<std::int32_t>(
-        std::min<std::int64_t>(value, std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(std::min<std::int64_t>(value, std::numeric_limits<std::int32_t>::max()));
 }
-
 
 bool CornerTouches(const Box& from, const Box& to) {
     const Pixel corners[] = {{from.minColumn, from.maxRow},
@@ -150,8 +145,7 @@ Pixel RoomEndPixel(const std::vector<WiggleRoom>& rooms, std::size_t index, bool
     const auto& horizontal = std::get<HorizontalRoom>(room);
     const WiggleRoom* neighbour = entry ? Predecessor(rooms, index) : Successor(rooms, index);
     if (neighbour != nullptr) {
-        if (const auto* vertical = std::get_if<VerticalRoom>(neighbour))
-            return MeetVertical(horizontal.row, *vertical);
+        if (const auto* vertical = std::get_if<VerticalRoom>(neighbour)) return MeetVertical(horizontal.row, *vertical);
         if (const auto* noRoom = std::get_if<NoRoom>(neighbour))
             return entry ? LastPixel(*noRoom) : FirstPixel(*noRoom);
     }
@@ -205,9 +199,7 @@ std::int64_t BoxWidth(const Box& box) { return std::int64_t{box.maxColumn} - box
 
 std::int64_t BoxHeight(const Box& box) { return std::int64_t{box.maxRow} - box.minRow + 1; }
 
-std::int32_t Middle(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>((std::int64_t{a} + b) / 2);
-}
+std::int32_t Middle(std::int32_t a, std::int32_t b) { return static_cast<std::int32_t>((std::int64_t{a} + b) / 2); }
 
 bool TouchesBox(const Pixel& pixel, const Box& box) { return InBox(pixel, box) || OnBoxRing(pixel, box); }
 

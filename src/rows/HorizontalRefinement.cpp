@@ -19,8 +19,7 @@ constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 
 std::int32_t RequireInt32(std::int64_t value, const char* what) {
     if (value < kInt32Min || value > kInt32Max)
-        throw std::invalid_argument(std::string("row adjustment: ") + what +
-                                    " does not fit a 32-bit integer");
+        throw std::invalid_argument(std::string("row adjustment: ") + what + " does not fit a 32-bit integer");
     return static_cast<std::int32_t>(value);
 }
 
@@ -34,10 +33,7 @@ std::int64_t ClampUpperFirst(std::int32_t value, std::int64_t upper, std::int64_
     return value;
 }
 
-std::int64_t MiddleColumn(const Box& box) {
-    return (std::int64_t{box.minColumn} + box.maxColumn) / 2;
-}
-
+std::int64_t MiddleColumn(const Box& box) { return (std::int64_t{box.minColumn} + box.maxColumn) / 2; }
 
 // The corner margin towards one vertical neighbour, measured from the
 // vertical line to the edge of its column range that faces `room`.
@@ -67,8 +63,7 @@ std::int64_t DistanceFromBand(std::int32_t row, const VerticalRoom& vertical) {
     return std::abs(std::int64_t{row} - edge);
 }
 
-std::int64_t VerticalNeighbourDistance(const std::vector<WiggleRoom>& rooms, std::size_t index,
-                                       std::int32_t row) {
+std::int64_t VerticalNeighbourDistance(const std::vector<WiggleRoom>& rooms, std::size_t index, std::int32_t row) {
     std::int64_t sum = 0;
     for (const Side side : {Side::Before, Side::After}) {
         if (const VerticalRoom* vertical = VerticalNeighbour(rooms, index, side))
@@ -96,11 +91,11 @@ Box BoxOf(const MergeRecord& record) { return {record.minColumn, record.maxColum
 
 std::int64_t WidthOf(const MergeRecord& record) { return BoxWidth(BoxOf(record)); }
 
-MergeRecord PinBetweenFixedNeighbours(std::vector<WiggleRoom>& rooms, std::size_t index,
-                                      std::int32_t preferredWidth) {
+MergeRecord PinBetweenFixedNeighbours(std::vector<WiggleRoom>& rooms, std::size_t index, std::int32_t preferredWidth) {
     auto& room = std::get<HorizontalRoom>(rooms[index]);
     const std::int32_t length = RoomLength(rooms, index);
-    const auto pinned = length < kShortRoomLength ? RowBetweenFixedNeighbours(rooms, index, preferredWidth) : std::nullopt;
+    const auto pinned =
+        length < kShortRoomLength ? RowBetweenFixedNeighbours(rooms, index, preferredWidth) : std::nullopt;
     const bool fixed = pinned && room.minRow <= *pinned && *pinned <= room.maxRow;
     if (fixed) room.row = *pinned;
     return {index, room.row, room.minColumn, room.maxColumn, room.maxRow, room.minRow, fixed, length};
@@ -109,8 +104,8 @@ MergeRecord PinBetweenFixedNeighbours(std::vector<WiggleRoom>& rooms, std::size_
 bool CanMergeInto(const std::vector<WiggleRoom>& rooms, const MergeRecord& into, const MergeRecord& other) {
     const bool isShort = kDwarfedShare * static_cast<double>(WidthOf(into)) > static_cast<double>(WidthOf(other)) ||
                          other.length < kTinyPieceLength;
-    const bool columnsAdjoin = std::int64_t{std::min(into.maxColumn, other.maxColumn)} + 1 >=
-                               std::max(into.minColumn, other.minColumn);
+    const bool columnsAdjoin =
+        std::int64_t{std::min(into.maxColumn, other.maxColumn)} + 1 >= std::max(into.minColumn, other.minColumn);
     const bool rowInBand = other.minRow <= into.row && into.row <= other.maxRow;
     // When every vertical neighbour holds the new row, its distance sum is 0
     // and never exceeds the old one; otherwise the sums decide.
@@ -146,8 +141,7 @@ std::int32_t BaseMargin(std::int32_t existingClearance, std::int32_t wantedClear
     return RequireInt32(value, "baseMargin ((lineWidth + 1) / 2 - existingClearance + wantedClearance)");
 }
 
-std::int32_t PreferredWidth(std::int32_t existingClearance, std::int32_t wantedClearance,
-                            std::int32_t lineWidth) {
+std::int32_t PreferredWidth(std::int32_t existingClearance, std::int32_t wantedClearance, std::int32_t lineWidth) {
     const std::int64_t doubled = 2 * (std::int64_t{wantedClearance} - existingClearance);
     return RequireInt32(std::max<std::int64_t>(doubled, lineWidth),
                         "preferredWidth (2 x (wantedClearance - existingClearance))");
@@ -170,8 +164,7 @@ std::int32_t CornerMargin(std::int32_t radius, std::int64_t offset) {
     return static_cast<std::int32_t>(std::max(margin, kInt32Min));
 }
 
-const WiggleRoom* RoomBeside(const std::vector<WiggleRoom>& rooms, std::size_t index, Side side,
-                             std::size_t distance) {
+const WiggleRoom* RoomBeside(const std::vector<WiggleRoom>& rooms, std::size_t index, Side side, std::size_t distance) {
     if (side == Side::Before) return distance <= index ? &rooms[index - distance] : nullptr;
     return distance < rooms.size() - index ? &rooms[index + distance] : nullptr;
 }
@@ -196,12 +189,9 @@ UsableBand UsableBandOf(const HorizontalRoom& room, std::int32_t margin) {
     return {std::int64_t{room.maxRow} - margin, std::int64_t{room.minRow} + margin};
 }
 
-std::int32_t MiddleRow(const HorizontalRoom& room) {
-    return Middle(room.maxRow, room.minRow);
-}
+std::int32_t MiddleRow(const HorizontalRoom& room) { return Middle(room.maxRow, room.minRow); }
 
-std::int32_t RowInUsableBand(const HorizontalRoom& room, const UsableBand& band,
-                             std::optional<std::int32_t> target) {
+std::int32_t RowInUsableBand(const HorizontalRoom& room, const UsableBand& band, std::optional<std::int32_t> target) {
     if (!band.IsOpen() || !target) return MiddleRow(room);
     // An open band with a margin m >= 0 lies within minRow .. maxRow; with
     // m < 0 its upper end is above maxRow and its lower end below minRow, so

@@ -28,18 +28,15 @@ struct RowParameters {
 
 // (lineWidth + 1) / 2 - existingClearance + wantedClearance, truncating.
 // Throws std::invalid_argument when the value does not fit 32 bits.
-std::int32_t BaseMargin(std::int32_t existingClearance, std::int32_t wantedClearance,
-                        std::int32_t lineWidth);
+std::int32_t BaseMargin(std::int32_t existingClearance, std::int32_t wantedClearance, std::int32_t lineWidth);
 
 // The larger of 2 x (wantedClearance - existingClearance) and lineWidth.
 // Throws std::invalid_argument when the value does not fit 32 bits.
-std::int32_t PreferredWidth(std::int32_t existingClearance, std::int32_t wantedClearance,
-                            std::int32_t lineWidth);
+std::int32_t PreferredWidth(std::int32_t existingClearance, std::int32_t wantedClearance, std::int32_t lineWidth);
 
 // Validates and derives everything at once, before any room is touched.
 RowParameters DeriveRowParameters(std::int32_t existingClearance, std::int32_t wantedClearance,
-                                  std::int32_t cornerRadius, std::int32_t minimumWidth,
-                                  std::int32_t lineWidth);
+                                  std::int32_t cornerRadius, std::int32_t minimumWidth, std::int32_t lineWidth);
 
 // How far a horizontal line must stay from a band edge so that the rounded
 // corner it makes with a vertical line `offset` columns from the edge of that
@@ -52,13 +49,11 @@ std::int32_t CornerMargin(std::int32_t radius, std::int64_t offset);
 enum class Side { Before, After };
 
 // The room `distance` places before or after `index`; null past either end.
-const WiggleRoom* RoomBeside(const std::vector<WiggleRoom>& rooms, std::size_t index, Side side,
-                             std::size_t distance);
+const WiggleRoom* RoomBeside(const std::vector<WiggleRoom>& rooms, std::size_t index, Side side, std::size_t distance);
 
 // The room right before or right after `index` if it is a VerticalRoom (a
 // vertical neighbour), else null.
-const VerticalRoom* VerticalNeighbour(const std::vector<WiggleRoom>& rooms, std::size_t index,
-                                      Side side);
+const VerticalRoom* VerticalNeighbour(const std::vector<WiggleRoom>& rooms, std::size_t index, Side side);
 
 // The margin of the HorizontalRoom at `index`: baseMargin, raised by the
 // corner margin towards each vertical neighbour.
@@ -80,8 +75,7 @@ std::int32_t MiddleRow(const HorizontalRoom& room);
 
 // `target` clamped into an open usable band, upper end tested first; the
 // middle row when the band is not open or there is no target.
-std::int32_t RowInUsableBand(const HorizontalRoom& room, const UsableBand& band,
-                             std::optional<std::int32_t> target);
+std::int32_t RowInUsableBand(const HorizontalRoom& room, const UsableBand& band, std::optional<std::int32_t> target);
 
 // preferredWidth when `row` leaves half of it on both sides inside the room's
 // band, else minimumWidth when half of that fits, else 0. The classes are
@@ -92,30 +86,25 @@ std::int32_t WidthClass(const HorizontalRoom& room, std::int32_t row, std::int32
 // Moves a horizontal line whose corner with a vertical neighbour would lie
 // outside both rooms into the band both share, unless that narrows its
 // width class.
-std::vector<WiggleRoom> ResolveCornerConflicts(std::vector<WiggleRoom> rooms,
-                                               std::int32_t minimumWidth,
+std::vector<WiggleRoom> ResolveCornerConflicts(std::vector<WiggleRoom> rooms, std::int32_t minimumWidth,
                                                std::int32_t preferredWidth);
 
 // The pixel of a NoRoom that faces the room at `index` from `side`: the
 // NoRoom right next to it, or the one beyond a single room that is not a
 // HorizontalRoom. Throws std::invalid_argument when that NoRoom has no pixels.
-std::optional<Pixel> FacingFixedPixel(const std::vector<WiggleRoom>& rooms, std::size_t index,
-                                      Side side);
+std::optional<Pixel> FacingFixedPixel(const std::vector<WiggleRoom>& rooms, std::size_t index, Side side);
 
 // A row for the HorizontalRoom at `index` between the NoRooms around it, each
 // side's row kept preferredWidth / 2 inside the band; none when the band is
 // lower than preferredWidth or no NoRoom faces the room.
-std::optional<std::int32_t> RowBetweenFixedNeighbours(const std::vector<WiggleRoom>& rooms,
-                                                      std::size_t index,
+std::optional<std::int32_t> RowBetweenFixedNeighbours(const std::vector<WiggleRoom>& rooms, std::size_t index,
                                                       std::int32_t preferredWidth);
 
 // Pins short rooms between NoRooms, then lets horizontal rooms (smallest band
 // first) pull a short, adjoining neighbour onto their own row.
-std::vector<WiggleRoom> MergeShortHorizontalRooms(std::vector<WiggleRoom> rooms,
-                                                  std::int32_t preferredWidth);
+std::vector<WiggleRoom> MergeShortHorizontalRooms(std::vector<WiggleRoom> rooms, std::int32_t preferredWidth);
 
 // ResolveCornerConflicts, then MergeShortHorizontalRooms.
-std::vector<WiggleRoom> RefineHorizontalRooms(std::vector<WiggleRoom> rooms,
-                                              const RowParameters& parameters);
+std::vector<WiggleRoom> RefineHorizontalRooms(std::vector<WiggleRoom> rooms, const RowParameters& parameters);
 
 }  // namespace Zalvo::Detail

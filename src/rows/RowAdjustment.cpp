@@ -14,8 +14,7 @@ namespace {
 // its usable band; a room's earlier row plays no part. Margins read only the
 // vertical neighbours, so rows written here never change a later margin.
 template <typename TargetOf>
-void PlaceHorizontalRooms(std::vector<WiggleRoom>& rooms, const RowParameters& parameters,
-                          const TargetOf& targetOf) {
+void PlaceHorizontalRooms(std::vector<WiggleRoom>& rooms, const RowParameters& parameters, const TargetOf& targetOf) {
     for (std::size_t index = 0; index < rooms.size(); ++index) {
         auto* room = std::get_if<HorizontalRoom>(&rooms[index]);
         if (room == nullptr) continue;
@@ -24,8 +23,7 @@ void PlaceHorizontalRooms(std::vector<WiggleRoom>& rooms, const RowParameters& p
     }
 }
 
-std::optional<std::int32_t> NearbyHorizontalRow(const std::vector<WiggleRoom>& rooms, std::size_t index,
-                                                Side side) {
+std::optional<std::int32_t> NearbyHorizontalRow(const std::vector<WiggleRoom>& rooms, std::size_t index, Side side) {
     for (const std::size_t distance : {std::size_t{1}, std::size_t{2}}) {
         const WiggleRoom* room = RoomBeside(rooms, index, side, distance);
         if (room == nullptr) return std::nullopt;
@@ -76,9 +74,8 @@ std::vector<WiggleRoom> AlignEndHorizontalRooms(std::vector<WiggleRoom> rooms) {
     return rooms;
 }
 
-std::optional<std::int32_t> StaggerRowFromPath(std::int32_t firstColumn, std::int32_t lastColumn,
-                                               std::int64_t upper, std::int64_t lower,
-                                               const std::vector<Pixel>& path) {
+std::optional<std::int32_t> StaggerRowFromPath(std::int32_t firstColumn, std::int32_t lastColumn, std::int64_t upper,
+                                               std::int64_t lower, const std::vector<Pixel>& path) {
     BestStep inBand;
     BestStep anywhere;
     for (std::size_t index = 1; index < path.size(); ++index) {
@@ -88,8 +85,7 @@ std::optional<std::int32_t> StaggerRowFromPath(std::int32_t firstColumn, std::in
         const auto [left, right] = std::minmax(a.x, b.x);
         // A positive overlap already implies that the step reaches into the
         // range from both sides.
-        const std::int64_t overlap =
-            std::int64_t{std::min(lastColumn, right)} - std::max(left, firstColumn);
+        const std::int64_t overlap = std::int64_t{std::min(lastColumn, right)} - std::max(left, firstColumn);
         if (overlap <= 0) continue;
         anywhere.Offer(a.y, overlap);
         if (lower <= a.y && a.y <= upper) inBand.Offer(a.y, overlap);

@@ -29,8 +29,7 @@ std::vector<WiggleRoom> AlignEndHorizontalRooms(std::vector<WiggleRoom> rooms);
 // or less do not count), preferring steps whose row lies in lower .. upper;
 // the first such step in path order wins a tie. None for a path of fewer than
 // two pixels or without a counting step.
-std::optional<std::int32_t> StaggerRowFromPath(std::int32_t firstColumn, std::int32_t lastColumn,
-                                               std::int64_t upper, std::int64_t lower,
-                                               const std::vector<Pixel>& path);
+std::optional<std::int32_t> StaggerRowFromPath(std::int32_t firstColumn, std::int32_t lastColumn, std::int64_t upper,
+                                               std::int64_t lower, const std::vector<Pixel>& path);
 
 }  // namespace Zalvo::Detail

@@ -126,8 +126,7 @@ std::size_t OpenList::LowestFilledBucket() const {
 }
 
 bool OpenList::IsLargeLevel(const ChunkedBucket& spread) const {
-    return spread.size >= largeLevel_ &&
-           std::bit_cast<double>(spread.cheapestBits) < kColumnOrderedF;
+    return spread.size >= largeLevel_ && std::bit_cast<double>(spread.cheapestBits) < kColumnOrderedF;
 }
 
 // Raises the floor to the smallest f of the lowest filled bucket and
@@ -195,7 +194,8 @@ void OpenList::LoadLevelColumn() {
     std::sort(bucketZero_.begin() + loaded, bucketZero_.end(), SmallerG);
     // Filings of this column filed into bucket 0 directly (only an expansion
     // below the floor does that) interleave with it.
-    if (loaded > 0 && SmallerG(bucketZero_[static_cast<std::size_t>(loaded)], bucketZero_[static_cast<std::size_t>(loaded) - 1]))
+    if (loaded > 0 &&
+        SmallerG(bucketZero_[static_cast<std::size_t>(loaded)], bucketZero_[static_cast<std::size_t>(loaded) - 1]))
         std::inplace_merge(bucketZero_.begin(), bucketZero_.begin() + loaded, bucketZero_.end(), SmallerG);
     if (levelStored_ == 0) {
         levelTop_ = -1;
@@ -240,10 +240,9 @@ void OpenList::PopBelowFloor() {
 }
 
 void OpenList::File(const Filing& filing, double g) {
-    const OpenEntry entry{g,
-                          static_cast<std::uint32_t>(filing.pixel.x) << rowBits_ |
-                              static_cast<std::uint32_t>(filing.pixel.y),
-                          static_cast<std::uint32_t>(filing.cells)};
+    const OpenEntry entry{
+        g, static_cast<std::uint32_t>(filing.pixel.x) << rowBits_ | static_cast<std::uint32_t>(filing.pixel.y),
+        static_cast<std::uint32_t>(filing.cells)};
     const double f = F(entry);
     // `f > 0` also sends NaN below the floor, where the plain comparisons
     // order it as they always did.

@@ -60,9 +60,7 @@ struct OpenKey {
     double g;
 };
 
-inline bool ComesBefore(const OpenKey& a, const OpenKey& b) {
-    return a.f < b.f || (a.f == b.f && a.g > b.g);
-}
+inline bool ComesBefore(const OpenKey& a, const OpenKey& b) { return a.f < b.f || (a.f == b.f && a.g > b.g); }
 
 inline bool SameKey(const OpenKey& a, const OpenKey& b) { return a.f == b.f && a.g == b.g; }
 

@@ -45,20 +45,17 @@ std::optional<SearchGrid> MakeSearchGrid(const Terrain& terrain) {
 
 void RequireSearchableCellCount(std::int32_t columns, std::int32_t rows) {
     if (std::int64_t{columns} * std::int64_t{rows} > kMostSearchableCells)
-        throw std::invalid_argument(std::string(kFunction) +
-                                    ": the terrain has more than 2^31 cells (" + std::to_string(columns) + " x " +
-                                    std::to_string(rows) + ")");
+        throw std::invalid_argument(std::string(kFunction) + ": the terrain has more than 2^31 cells (" +
+                                    std::to_string(columns) + " x " + std::to_string(rows) + ")");
 }
 
 void RecordUnusualPenalty(double penalty, const Pixel& pixel, PenaltyGuard& guard) {
     if (std::isnan(penalty))
-        throw std::invalid_argument(std::string(kFunction) + ": pixelCost returned NaN for pixel " +
-                                    Describe(pixel));
+        throw std::invalid_argument(std::string(kFunction) + ": pixelCost returned NaN for pixel " + Describe(pixel));
     const double floor = guard.cellCount * std::min(0.0, 1.0 + penalty);
     if (!std::isfinite(floor))
-        throw std::invalid_argument(std::string(kFunction) + ": pixelCost returned " +
-                                    std::to_string(penalty) + " for pixel " + Describe(pixel) +
-                                    ", too negative to bound the cost of a path");
+        throw std::invalid_argument(std::string(kFunction) + ": pixelCost returned " + std::to_string(penalty) +
+                                    " for pixel " + Describe(pixel) + ", too negative to bound the cost of a path");
     guard.mostNegative = penalty;
     guard.costFloor = floor;
     guard.lastCellFloor = std::min(0.0, 1.0 + penalty);
@@ -66,16 +63,15 @@ void RecordUnusualPenalty(double penalty, const Pixel& pixel, PenaltyGuard& guar
 
 void ThrowNegativeCycle(const Pixel& pixel) {
     throw std::invalid_argument(std::string(kFunction) +
-                                ": the penalties form a cycle of negative cost (the cost of pixel " +
-                                Describe(pixel) + " fell below what any path can cost)");
+                                ": the penalties form a cycle of negative cost (the cost of pixel " + Describe(pixel) +
+                                " fell below what any path can cost)");
 }
 
 SearchState StartSearch(const SearchGrid& grid, const PixelCostFunction& pixelCost) {
     SearchState state{grid, pixelCost, CostTable{}, kAcceptanceLimit, PenaltyGuard{}};
     state.table.columns = grid.columns;
     state.table.rows = grid.rows;
-    state.table.costs.assign(
-        static_cast<std::size_t>(grid.columns) * static_cast<std::size_t>(grid.rows), kUnreached);
+    state.table.costs.assign(static_cast<std::size_t>(grid.columns) * static_cast<std::size_t>(grid.rows), kUnreached);
     state.cellCount = static_cast<std::uint64_t>(grid.columns) * static_cast<std::uint64_t>(grid.rows);
     state.penalties.cellCount = static_cast<double>(state.cellCount);
     return state;
@@ -120,8 +116,7 @@ CostTable BuildCostTable(const SearchGrid& grid, const PixelCostFunction& pixelC
 }
 
 double CheapestLastColumnCost(const CostTable& table) {
-    const auto first = table.costs.begin() + static_cast<std::ptrdiff_t>(
-                                                  CellIndex(table, table.columns - 1, 0));
+    const auto first = table.costs.begin() + static_cast<std::ptrdiff_t>(CellIndex(table, table.columns - 1, 0));
     return *std::min_element(first, first + table.rows);
 }
 
@@ -163,10 +158,8 @@ constexpr std::array<BacktraceStep, 8> kBacktraceSteps{{
 }};
 
 std::int32_t CheckedRow(std::int64_t row) {
-    if (row < std::numeric_limits<std::int32_t>::min() ||
-        row > std::numeric_limits<std::int32_t>::max())
-        throw std::invalid_argument(std::string(kFunction) +
-                                    ": the path's rows leave the 32-bit range");
+    if (row < std::numeric_limits<std::int32_t>::min() || row > std::numeric_limits<std::int32_t>::max())
+        throw std::invalid_argument(std::string(kFunction) + ": the path's rows leave the 32-bit range");
     return static_cast<std::int32_t>(row);
 }
 
@@ -179,8 +172,7 @@ Pixel CheapestPredecessor(const Pixel& from, const CostTable& table) {
         const std::int32_t cx = from.x + step.dx;
         if (cx < 0 || cx >= table.columns) continue;
         const std::int32_t cy = CheckedRow(std::int64_t{from.y} + step.dy);
-        const double value =
-            table.costs[CellIndex(table, cx, PositiveModulo(cy, table.rows))] + step.length;
+        const double value = table.costs[CellIndex(table, cx, PositiveModulo(cy, table.rows))] + step.length;
         if (best > value) {
             best = value;
             predecessor = Pixel{cx, cy};
@@ -198,8 +190,7 @@ std::vector<Pixel> BacktracePixelPath(std::int32_t endRow, const CostTable& tabl
     appended[CellIndex(table, table.columns - 1, endRow)] = true;
     while (path.back().x > 0) {
         const Pixel predecessor = CheapestPredecessor(path.back(), table);
-        const std::size_t cell =
-            CellIndex(table, predecessor.x, PositiveModulo(predecessor.y, table.rows));
+        const std::size_t cell = CellIndex(table, predecessor.x, PositiveModulo(predecessor.y, table.rows));
         if (appended[cell]) break;
         appended[cell] = true;
         path.push_back(predecessor);
@@ -212,8 +203,7 @@ std::vector<Pixel> BacktracePixelPath(std::int32_t endRow, const CostTable& tabl
 
 void NormalizeRows(std::vector<Pixel>& path, std::int32_t rows) {
     const std::int64_t r = rows;
-    const bool beyondMiddle =
-        r - path.front().y < path.front().y && r - path.back().y < path.back().y;
+    const bool beyondMiddle = r - path.front().y < path.front().y && r - path.back().y < path.back().y;
     if (!beyondMiddle) return;
     for (Pixel& pixel : path) pixel.y = CheckedRow(std::int64_t{pixel.y} - r);
 }
@@ -222,9 +212,7 @@ std::optional<std::vector<Pixel>> PixelPathFromCostTable(const CostTable& table)
     const double cheapest = CheapestLastColumnCost(table);
     if (!(cheapest < kAcceptanceLimit)) return std::nullopt;
     const std::int32_t endRow = ChooseEndRow(table, cheapest);
-    LogMessage(30, [endRow](std::ostream& out) {
-        out << "Shortest pixel path ends at row: " << endRow << std::endl;
-    });
+    LogMessage(30, [endRow](std::ostream& out) { out << "Shortest pixel path ends at row: " << endRow << std::endl; });
     std::vector<Pixel> path = BacktracePixelPath(endRow, table);
     std::reverse(path.begin(), path.end());
     NormalizeRows(path, table.rows);
@@ -233,8 +221,7 @@ std::optional<std::vector<Pixel>> PixelPathFromCostTable(const CostTable& table)
 
 }  // namespace Detail
 
-std::optional<std::vector<Pixel>> FindShortestPixelPath(const Terrain& terrain,
-                                                        const PixelCostFunction& pixelCost) {
+std::optional<std::vector<Pixel>> FindShortestPixelPath(const Terrain& terrain, const PixelCostFunction& pixelCost) {
     const std::optional<Detail::SearchGrid> grid = Detail::MakeSearchGrid(terrain);
     if (!grid) return std::nullopt;
     return Detail::PixelPathFromCostTable(Detail::BuildCostTable(*grid, pixelCost));

@@ -77,8 +77,7 @@ struct CostTable {
 };
 
 inline std::size_t CellIndex(const CostTable& table, std::int32_t x, std::int32_t y) {
-    return static_cast<std::size_t>(x) * static_cast<std::size_t>(table.rows) +
-           static_cast<std::size_t>(y);
+    return static_cast<std::size_t>(x) * static_cast<std::size_t>(table.rows) + static_cast<std::size_t>(y);
 }
 
 // Penalties below zero can form a cycle of negative cost, which would lower
@@ -134,8 +133,7 @@ void RecordUnusualPenalty(double penalty, const Pixel& pixel, PenaltyGuard& guar
 
 // Calls the host's penalty; the common case (not NaN, not a new minimum)
 // costs a single comparison.
-inline double CallPixelCost(const PixelCostFunction& pixelCost, const Pixel& pixel,
-                            PenaltyGuard& guard) {
+inline double CallPixelCost(const PixelCostFunction& pixelCost, const Pixel& pixel, PenaltyGuard& guard) {
     const double penalty = pixelCost(pixel);
     if (!(penalty >= guard.mostNegative)) RecordUnusualPenalty(penalty, pixel, guard);
     return penalty;
@@ -188,8 +186,8 @@ struct NeighbourColumn {
 // files it with `file(filing, c, f)` when it beats the bound, and lowers the
 // bound on the last column.
 template <class File>
-void RelaxNeighbour(SearchState& state, const Filing& from, double g, const NeighbourColumn& column,
-                    std::int32_t ny, double length, File& file) {
+void RelaxNeighbour(SearchState& state, const Filing& from, double g, const NeighbourColumn& column, std::int32_t ny,
+                    double length, File& file) {
     double& stored = column.costs[ny];
     if (!(stored > g)) return;
     const Pixel neighbour{column.x, ny};

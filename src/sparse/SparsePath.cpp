@@ -15,7 +15,6 @@ namespace {
 // at least this many pixels apart: closer, the ends would add a jog of no use.
 constexpr std::int64_t kCornerSpacing = 5;
 
-
 bool IsAdjustable(const Anchor& anchor) { return anchor.kind == AnchorKind::Adjustable; }
 
 Pixel ClampWide(std::int64_t x, std::int64_t y, const Box& box) {
@@ -100,8 +99,7 @@ void RequireNoEmptyNoRoom(const std::vector<WiggleRoom>& rooms) {
         const auto* noRoom = std::get_if<NoRoom>(&room);
         return noRoom != nullptr && noRoom->pixels.empty();
     });
-    if (anyEmpty)
-        throw std::invalid_argument("CalculateSparsePixelPathThroughWiggleRooms: a NoRoom has no pixels");
+    if (anyEmpty) throw std::invalid_argument("CalculateSparsePixelPathThroughWiggleRooms: a NoRoom has no pixels");
 }
 
 // Only x is compared: a first corner above or below the second adds a
@@ -148,8 +146,8 @@ AnchorPair BoundaryAnchors(const Box& a, const Box& b, const Pixel& border) {
 std::vector<Pixel> HorizontalPiece(std::int32_t row, const Anchor& first, const Anchor& second) {
     if (first.pixel == second.pixel) return {};
     const SlidCorners slid =
-        SlideTowardMiddle(first.pixel.x, second.pixel.x, Distance(row, first.pixel.y),
-                          Distance(second.pixel.y, row), IsAdjustable(first), IsAdjustable(second));
+        SlideTowardMiddle(first.pixel.x, second.pixel.x, Distance(row, first.pixel.y), Distance(second.pixel.y, row),
+                          IsAdjustable(first), IsAdjustable(second));
     std::vector<Pixel> corners{first.pixel};
     if (slid.farApart && slid.firstUsable && slid.secondUsable) {
         corners.push_back({CornerCoordinate(slid.first), row});

@@ -9,7 +9,6 @@ namespace Zalvo::Detail {
 
 namespace {
 
-
 struct Offset {
     std::int32_t dx;
     std::int32_t dy;
@@ -18,10 +17,8 @@ struct Offset {
 // The 5 x 5 block around a cell without the cell, ordered so that adding six
 // positions turns an offset a quarter turn.
 constexpr std::array<Offset, 24> kRing{{
-    {0, -2}, {0, -1}, {1, -2}, {1, -1}, {2, -2}, {2, -1},
-    {2, 0}, {1, 0}, {2, 1}, {1, 1}, {2, 2}, {1, 2},
-    {0, 2}, {0, 1}, {-1, 2}, {-1, 1}, {-2, 2}, {-2, 1},
-    {-2, 0}, {-1, 0}, {-2, -1}, {-1, -1}, {-2, -2}, {-1, -2},
+    {0, -2}, {0, -1}, {1, -2}, {1, -1}, {2, -2}, {2, -1}, {2, 0},  {1, 0},  {2, 1},   {1, 1},   {2, 2},   {1, 2},
+    {0, 2},  {0, 1},  {-1, 2}, {-1, 1}, {-2, 2}, {-2, 1}, {-2, 0}, {-1, 0}, {-2, -1}, {-1, -1}, {-2, -2}, {-1, -2},
 }};
 
 constexpr std::size_t kQuarterTurn = 6;
@@ -93,8 +90,8 @@ std::vector<Pixel> FindCandidates(const Terrain& terrain, const std::vector<Pixe
 }
 
 std::uint64_t LeadingBlockedEntries(const std::vector<std::uint8_t>& profile) {
-    const auto end = std::find_if(profile.begin(), profile.end(),
-                                  [](std::uint8_t entry) { return !BlocksLine(entry); });
+    const auto end =
+        std::find_if(profile.begin(), profile.end(), [](std::uint8_t entry) { return !BlocksLine(entry); });
     return static_cast<std::uint64_t>(end - profile.begin());
 }
 
@@ -118,8 +115,7 @@ bool IsCorridorShape(const Terrain& terrain, const Pixel& pixel) {
     return false;
 }
 
-void CarveCorridors(Terrain& terrain, const std::set<Pixel>& corridorSeeds,
-                    const std::vector<std::uint8_t>& profile) {
+void CarveCorridors(Terrain& terrain, const std::set<Pixel>& corridorSeeds, const std::vector<std::uint8_t>& profile) {
     std::vector<Pixel> frontier = PlantSeeds(terrain, corridorSeeds);
     const std::uint64_t steps = LeadingBlockedEntries(profile);
     for (std::uint64_t step = 0; step < steps && !frontier.empty(); ++step) {

@@ -21,8 +21,7 @@ namespace Zalvo::Detail {
 // the previous step (columns bounded, rows wrapped) that are 253 or more and
 // pass IsCorridorShape, tests them all on the terrain as the step found it,
 // and writes them in pixel order. Stops early once no cell was added.
-void CarveCorridors(Terrain& terrain, const std::set<Pixel>& corridorSeeds,
-                    const std::vector<std::uint8_t>& profile);
+void CarveCorridors(Terrain& terrain, const std::set<Pixel>& corridorSeeds, const std::vector<std::uint8_t>& profile);
 
 // True when the corridor cells (252) among the 24 cells of the 5 x 5 block
 // around `pixel` form one of the 16 arrangements that let a corridor extend

@@ -31,8 +31,7 @@ Terrain CreateInitialTerrain(const PlateInterface& plate, const ImpassableFuncti
                            std::int64_t{rows} * columns <= kMaxPlatePixels;
     if (!buildable) throw std::length_error("vector too long");
 
-    Terrain terrain(static_cast<std::size_t>(columns),
-                    std::vector<std::uint8_t>(static_cast<std::size_t>(rows), 0));
+    Terrain terrain(static_cast<std::size_t>(columns), std::vector<std::uint8_t>(static_cast<std::size_t>(rows), 0));
     for (std::int32_t y = 0; y < rows; ++y) {
         for (std::int32_t x = 0; x < columns; ++x) {
             const Pixel pixel{x, y};

@@ -19,10 +19,7 @@ namespace Zalvo::Detail {
 
 namespace {
 
-
-double ToPixels(MilliPoints length, double resolution) {
-    return length.Value() / 1000.0 * resolution / 72.0;
-}
+double ToPixels(MilliPoints length, double resolution) { return length.Value() / 1000.0 * resolution / 72.0; }
 
 // `wholePixels` is already a whole number (or NaN). The range test happens on
 // the double, before the conversion that would be undefined outside it;
@@ -33,9 +30,7 @@ std::uint64_t ToProfileLength(double wholePixels) {
     return static_cast<std::uint64_t>(wholePixels);
 }
 
-std::size_t RowCount(const Terrain& terrain) {
-    return terrain.empty() ? 0 : terrain.front().size();
-}
+std::size_t RowCount(const Terrain& terrain) { return terrain.empty() ? 0 : terrain.front().size(); }
 
 // One step further, saturating at `cap` (which is at least 1). Free of
 // branches so that the loops over a column vectorise.
@@ -52,8 +47,7 @@ Distance NearestOfThree(const Distance* column, std::size_t above, std::size_t y
 // Lets `column` take one step from its neighbour column: straight across or
 // diagonally, rows wrapping.
 template <class Distance>
-void RelaxFromNeighbourColumn(Distance* column, const Distance* neighbour, std::size_t rows,
-                              Distance cap) {
+void RelaxFromNeighbourColumn(Distance* column, const Distance* neighbour, std::size_t rows, Distance cap) {
     const auto relax = [&](std::size_t above, std::size_t y, std::size_t below) {
         column[y] = std::min(column[y], Step(NearestOfThree(neighbour, above, y, below), cap));
     };
@@ -81,15 +75,13 @@ Distance SweepLine(Iterator first, Iterator last, Distance cap) {
 
 template <int Lanes>
 __m128i TakeFromLowerLanes(__m128i block) {
-    const __m128i shifted = _mm_or_si128(_mm_slli_si128(block, Lanes),
-                                         _mm_srli_si128(_mm_set1_epi8(-1), 16 - Lanes));
+    const __m128i shifted = _mm_or_si128(_mm_slli_si128(block, Lanes), _mm_srli_si128(_mm_set1_epi8(-1), 16 - Lanes));
     return _mm_min_epu8(block, _mm_adds_epu8(shifted, _mm_set1_epi8(Lanes)));
 }
 
 template <int Lanes>
 __m128i TakeFromHigherLanes(__m128i block) {
-    const __m128i shifted = _mm_or_si128(_mm_srli_si128(block, Lanes),
-                                         _mm_slli_si128(_mm_set1_epi8(-1), 16 - Lanes));
+    const __m128i shifted = _mm_or_si128(_mm_srli_si128(block, Lanes), _mm_slli_si128(_mm_set1_epi8(-1), 16 - Lanes));
     return _mm_min_epu8(block, _mm_adds_epu8(shifted, _mm_set1_epi8(Lanes)));
 }
 
@@ -199,8 +191,8 @@ void RaiseColumn(std::uint8_t* heights, const Distance* distances, std::size_t r
 #if defined(ZALVO_ERODE_WITH_SSE2)
 // Most blocks of a sparse plate lie wholly on content (distance 0) or beyond
 // the last ring (the cap), where nothing changes.
-void RaiseColumn(std::uint8_t* heights, const std::uint8_t* distances, std::size_t rows,
-                 const std::uint8_t* heightAt, std::uint8_t cap) {
+void RaiseColumn(std::uint8_t* heights, const std::uint8_t* distances, std::size_t rows, const std::uint8_t* heightAt,
+                 std::uint8_t cap) {
     const __m128i source = _mm_setzero_si128();
     const __m128i beyond = _mm_set1_epi8(static_cast<char>(cap));
     std::size_t y = 0;
@@ -301,8 +293,8 @@ void ErodeRuns(Terrain& terrain, const std::vector<std::uint8_t>& profile) {
 
 }  // namespace
 
-std::vector<std::uint8_t> CreateErosionProfile(MilliPoints minimumDistance,
-                                               MilliPoints preferredDistance, double resolution) {
+std::vector<std::uint8_t> CreateErosionProfile(MilliPoints minimumDistance, MilliPoints preferredDistance,
+                                               double resolution) {
     const double hardPixels = ToPixels(minimumDistance, resolution);
     const std::uint64_t hardLength = ToProfileLength(std::ceil(hardPixels));
     const double fraction = std::fmod(hardPixels, 1.0);
@@ -317,7 +309,8 @@ std::vector<std::uint8_t> CreateErosionProfile(MilliPoints minimumDistance,
     }
     const double ramp = static_cast<double>(rampLength);
     for (std::uint64_t k = 0; k < rampLength; ++k)
-        profile[hardLength + k] = static_cast<std::uint8_t>(static_cast<double>(rampLength - k) * Heights::HighestRamp / ramp);
+        profile[hardLength + k] =
+            static_cast<std::uint8_t>(static_cast<double>(rampLength - k) * Heights::HighestRamp / ramp);
     return profile;
 }
 

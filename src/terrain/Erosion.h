@@ -26,8 +26,8 @@ namespace Zalvo::Detail {
 // double, is negative (hard pixels <= -1, preferred pixels <= -0.5), NaN or
 // beyond kMaxPlateSide pixels (converting a negative, NaN or huge double to an
 // unsigned count is undefined, and no plate is wider than that side).
-std::vector<std::uint8_t> CreateErosionProfile(MilliPoints minimumDistance,
-                                               MilliPoints preferredDistance, double resolution);
+std::vector<std::uint8_t> CreateErosionProfile(MilliPoints minimumDistance, MilliPoints preferredDistance,
+                                               double resolution);
 
 // Applies the profile to a rectangular `terrain`, entry by entry, with the
 // result of growing one ring per entry:

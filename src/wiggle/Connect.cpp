@@ -10,16 +10,15 @@ namespace {
 
 bool OnBoxOrRing(const Pixel& pixel, const Box& box) { return OnBoxEdge(pixel, box) || OnBoxRing(pixel, box); }
 
-VerticalRoom MakeVertical(std::int64_t minColumn, std::int64_t maxColumn, std::int32_t maxRow,
-                          std::int32_t minRow, std::int32_t firstStretch, std::int32_t endStretch) {
+VerticalRoom MakeVertical(std::int64_t minColumn, std::int64_t maxColumn, std::int32_t maxRow, std::int32_t minRow,
+                          std::int32_t firstStretch, std::int32_t endStretch) {
     const auto low = static_cast<std::int32_t>(minColumn);
     const auto high = static_cast<std::int32_t>(maxColumn);
     return {low, high, maxRow, minRow, firstStretch, endStretch, Middle(low, high)};
 }
 
 // The lowest and highest row of the pixels of stretches first .. end - 1.
-std::pair<std::int32_t, std::int32_t> PixelRowSpan(const Stretches& stretches, std::int32_t first,
-                                                   std::int32_t end) {
+std::pair<std::int32_t, std::int32_t> PixelRowSpan(const Stretches& stretches, std::int32_t first, std::int32_t end) {
     std::int32_t low = std::numeric_limits<std::int32_t>::max();
     std::int32_t high = std::numeric_limits<std::int32_t>::min();
     for (std::int32_t j = first; j < end; ++j) {
@@ -38,8 +37,8 @@ std::int64_t PathRowCoverage(const HorizontalRoom& room, std::int32_t low, std::
 
 // Bands and columns meet: cut the window from the room whose band covers more
 // of the rows the path runs through, at the end facing the other room.
-VerticalRoom CutFromMeetingRoom(const HorizontalRoom& before, const HorizontalRoom& after,
-                                const Stretches& stretches, std::int64_t narrowest, std::int32_t window) {
+VerticalRoom CutFromMeetingRoom(const HorizontalRoom& before, const HorizontalRoom& after, const Stretches& stretches,
+                                std::int64_t narrowest, std::int32_t window) {
     const auto [low, high] = PixelRowSpan(stretches, before.firstStretch, after.endStretch);
     const std::int64_t coverBefore = PathRowCoverage(before, low, high);
     const std::int64_t coverAfter = PathRowCoverage(after, low, high);
@@ -135,8 +134,7 @@ std::optional<VerticalRoom> WalkedRoom(const HorizontalRoom& before, const Horiz
     const auto backward = WalkInto(before, WalkDirection::IntoBefore, stretches, bounds, window);
     if (!forward && !backward) return std::nullopt;
     const Box& box = !backward || (forward && BoxWidth(*forward) >= BoxWidth(*backward)) ? *forward : *backward;
-    return MakeVertical(box.minColumn, box.maxColumn, box.maxRow, box.minRow, before.firstStretch,
-                        after.endStretch);
+    return MakeVertical(box.minColumn, box.maxColumn, box.maxRow, box.minRow, before.firstStretch, after.endStretch);
 }
 
 // What the stretches next to a piece without room share with the room's box.
@@ -170,8 +168,8 @@ Reach ReachTowardRoom(const Stretches& stretches, const Box& room, std::int32_t 
     return reach;
 }
 
-WiggleRoom RoomFromReach(const HorizontalRoom& room, const Reach& reach, std::int64_t minimumWidth,
-                         std::int32_t first, std::int32_t end, const Stretches& stretches) {
+WiggleRoom RoomFromReach(const HorizontalRoom& room, const Reach& reach, std::int64_t minimumWidth, std::int32_t first,
+                         std::int32_t end, const Stretches& stretches) {
     const std::int32_t cmin = std::max(reach.common.minColumn, reach.xlo);
     const std::int32_t cmax = std::min(reach.common.maxColumn, reach.xhi);
     const bool fits = cmax >= room.minColumn && cmin <= room.maxColumn && reach.common.minRow <= room.minRow &&
@@ -186,8 +184,8 @@ std::int64_t NoRoomWindowWidth(const HorizontalRoom& room, const RoomSettings& s
 
 }  // namespace
 
-WiggleRoom ConnectHorizontal(const HorizontalRoom& before, const HorizontalRoom& after,
-                             const Stretches& stretches, const RoomSettings& settings) {
+WiggleRoom ConnectHorizontal(const HorizontalRoom& before, const HorizontalRoom& after, const Stretches& stretches,
+                             const RoomSettings& settings) {
     const std::int64_t narrowest =
         std::min({BoxWidth(BoxOf(before)), BoxWidth(BoxOf(after)), std::int64_t{settings.minimumBand}});
     if (BandsMeet(BoxOf(before), BoxOf(after)) && std::int64_t{before.maxColumn} >= std::int64_t{after.minColumn} - 1)
@@ -248,8 +246,8 @@ VerticalRoom VerticalWindow(const HorizontalRoom& room, const Pixel& pixel, std:
         hi = room.maxColumn;
         lo = narrow ? room.minColumn : room.maxColumn - window + 1;
     } else {
-        const std::int64_t half = std::max<std::int64_t>(settings.transitionHalfWidth,
-                                                         (std::int64_t{settings.sufficientBand} + 1) / 2);
+        const std::int64_t half =
+            std::max<std::int64_t>(settings.transitionHalfWidth, (std::int64_t{settings.sufficientBand} + 1) / 2);
         const std::int64_t minimumHalf = (minimumWidth + 1) / 2;
         std::int64_t spread = std::min(toStart, toEnd);
         if (toStart >= half && toEnd >= half)

@@ -15,8 +15,8 @@ namespace Zalvo::Detail {
 // run of stretches walking into `after` or back into `before`; finally the
 // pixels of both rooms as a NoRoom. The window may reach one column beyond
 // the room it is cut from.
-WiggleRoom ConnectHorizontal(const HorizontalRoom& before, const HorizontalRoom& after,
-                             const Stretches& stretches, const RoomSettings& settings);
+WiggleRoom ConnectHorizontal(const HorizontalRoom& before, const HorizontalRoom& after, const Stretches& stretches,
+                             const RoomSettings& settings);
 
 // Between a HorizontalRoom and the NoRoom after it: a window around the last
 // pixel of the piece that touches the room, else the columns the room's last

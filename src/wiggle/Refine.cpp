@@ -38,8 +38,8 @@ bool IsNarrowMiddle(const HorizontalRoom& middle, const HorizontalRoom& before, 
            width < BoxWidth(BoxOf(after));
 }
 
-std::optional<WiggleRoom> ConnectingRoom(const WiggleRoom& before, const WiggleRoom& after,
-                                         const Stretches& stretches, const RoomSettings& settings) {
+std::optional<WiggleRoom> ConnectingRoom(const WiggleRoom& before, const WiggleRoom& after, const Stretches& stretches,
+                                         const RoomSettings& settings) {
     const auto* horizontalBefore = std::get_if<HorizontalRoom>(&before);
     const auto* horizontalAfter = std::get_if<HorizontalRoom>(&after);
     const auto* pieceBefore = std::get_if<NoRoom>(&before);
@@ -47,8 +47,7 @@ std::optional<WiggleRoom> ConnectingRoom(const WiggleRoom& before, const WiggleR
     if (horizontalBefore && horizontalAfter)
         return ConnectHorizontal(*horizontalBefore, *horizontalAfter, stretches, settings);
     if (horizontalBefore && pieceAfter) return ConnectToNoRoom(*horizontalBefore, *pieceAfter, stretches, settings);
-    if (pieceBefore && horizontalAfter)
-        return ConnectFromNoRoom(*pieceBefore, *horizontalAfter, stretches, settings);
+    if (pieceBefore && horizontalAfter) return ConnectFromNoRoom(*pieceBefore, *horizontalAfter, stretches, settings);
     return std::nullopt;
 }
 
@@ -74,8 +73,9 @@ Fusion ChooseFusion(const WiggleRoom& before, const WiggleRoom& after, const Box
 
 // The common box of a horizontal-vertical pair, or none for any other pair.
 std::optional<Box> PairBox(const WiggleRoom& first, const WiggleRoom& second) {
-    const bool mixed = (std::holds_alternative<HorizontalRoom>(first) && std::holds_alternative<VerticalRoom>(second)) ||
-                       (std::holds_alternative<VerticalRoom>(first) && std::holds_alternative<HorizontalRoom>(second));
+    const bool mixed =
+        (std::holds_alternative<HorizontalRoom>(first) && std::holds_alternative<VerticalRoom>(second)) ||
+        (std::holds_alternative<VerticalRoom>(first) && std::holds_alternative<HorizontalRoom>(second));
     if (!mixed) return std::nullopt;
     const auto box = RoomBox(first);
     if (box != RoomBox(second)) return std::nullopt;
@@ -228,8 +228,7 @@ Rooms FuseEqualBoxPairs(const Rooms& rooms) {
     std::size_t i = 1;
     while (i < count - 1) {
         const auto box = PairBox(rooms[i], rooms[i + 1]);
-        const Fusion fusion =
-            box && i < count - 2 ? ChooseFusion(result.back(), rooms[i + 2], *box) : Fusion::None;
+        const Fusion fusion = box && i < count - 2 ? ChooseFusion(result.back(), rooms[i + 2], *box) : Fusion::None;
         if (fusion == Fusion::None) {
             result.push_back(rooms[i]);
             ++i;

@@ -15,7 +15,6 @@ namespace {
 // gives the line no room of its own.
 constexpr double kOwnPixelsPerOverlap = 0.25;
 
-
 std::int32_t RowCountOf(const Terrain& terrain) { return static_cast<std::int32_t>(terrain.front().size()); }
 
 std::size_t WrappedRow(const Terrain& terrain, std::int32_t y) {
@@ -81,8 +80,7 @@ bool RangesOverlap(const StretchRange& a, const StretchRange& b) {
 
 // The first split column (other than the active one) within [xlo, xhi).
 std::optional<std::int32_t> SplitWithin(const std::vector<std::int32_t>& splitColumns,
-                                        std::optional<std::int32_t> active, std::int32_t xlo,
-                                        std::int32_t xhi) {
+                                        std::optional<std::int32_t> active, std::int32_t xlo, std::int32_t xhi) {
     for (const std::int32_t v : splitColumns) {
         if (active && v == *active) continue;
         if (xlo <= v && v < xhi) return v;
@@ -91,9 +89,8 @@ std::optional<std::int32_t> SplitWithin(const std::vector<std::int32_t>& splitCo
 }
 
 // The end of the run starting at stretch s; may set a new active split column.
-std::int32_t RunEnd(const Stretches& stretches, std::int32_t s, std::int32_t sufficientBand,
-                    std::int32_t minimumBand, const std::vector<std::int32_t>& splitColumns,
-                    std::optional<std::int32_t>& activeSplit) {
+std::int32_t RunEnd(const Stretches& stretches, std::int32_t s, std::int32_t sufficientBand, std::int32_t minimumBand,
+                    const std::vector<std::int32_t>& splitColumns, std::optional<std::int32_t>& activeSplit) {
     const auto count = static_cast<std::int32_t>(stretches.size());
     const Stretch& start = StretchAt(stretches, s);
     std::int32_t bandTop = start.box.maxRow;
@@ -137,9 +134,7 @@ const Stretch& StretchAt(const Stretches& stretches, std::int32_t index) {
     return stretches[static_cast<std::size_t>(index)];
 }
 
-std::int32_t SpanStart(const Stretch& stretch) {
-    return std::min(stretch.pixels.front().x, stretch.pixels.back().x);
-}
+std::int32_t SpanStart(const Stretch& stretch) { return std::min(stretch.pixels.front().x, stretch.pixels.back().x); }
 
 std::int32_t SpanEnd(const Stretch& stretch) { return std::max(stretch.pixels.front().x, stretch.pixels.back().x); }
 
@@ -205,9 +200,13 @@ NoRoom StretchNoRoom(const Stretches& stretches, std::int32_t first, std::int32_
 }
 
 HorizontalRoom StretchHorizontalRoom(const Stretches& stretches, std::int32_t first, std::int32_t end) {
-    HorizontalRoom room{std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min(),
-                        std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min(),
-                        first, end, 0};
+    HorizontalRoom room{std::numeric_limits<std::int32_t>::max(),
+                        std::numeric_limits<std::int32_t>::min(),
+                        std::numeric_limits<std::int32_t>::max(),
+                        std::numeric_limits<std::int32_t>::min(),
+                        first,
+                        end,
+                        0};
     for (std::int32_t j = first; j < end; ++j) {
         const Stretch& stretch = StretchAt(stretches, j);
         room.minColumn = std::min(room.minColumn, stretch.pixels.front().x);
@@ -220,8 +219,7 @@ HorizontalRoom StretchHorizontalRoom(const Stretches& stretches, std::int32_t fi
 }
 
 std::vector<StretchRange> BuildCandidateRuns(const Stretches& stretches, std::int32_t sufficientBand,
-                                             std::int32_t minimumBand,
-                                             const std::vector<std::int32_t>& splitColumns) {
+                                             std::int32_t minimumBand, const std::vector<std::int32_t>& splitColumns) {
     std::vector<StretchRange> candidates;
     std::optional<std::int32_t> activeSplit;
     const auto count = static_cast<std::int32_t>(stretches.size());
@@ -234,8 +232,7 @@ std::vector<StretchRange> BuildCandidateRuns(const Stretches& stretches, std::in
     return candidates;
 }
 
-std::vector<RunRecord> ClassifyCandidateRuns(const Stretches& stretches,
-                                             const std::vector<StretchRange>& candidates) {
+std::vector<RunRecord> ClassifyCandidateRuns(const Stretches& stretches, const std::vector<StretchRange>& candidates) {
     std::vector<std::size_t> pixelsBefore(stretches.size() + 1, 0);
     for (std::size_t j = 0; j < stretches.size(); ++j)
         pixelsBefore[j + 1] = pixelsBefore[j] + stretches[j].pixels.size();
@@ -298,16 +295,14 @@ std::vector<RunRecord> DropRedundantHorizontalRuns(const std::vector<RunRecord>&
         const RunRecord& record = records[i];
         const bool redundant = record.kind == RunKind::Horizontal && !kept.empty() &&
                                kept.back().kind == RunKind::Horizontal && i + 1 < records.size() &&
-                               records[i + 1].kind == RunKind::Horizontal &&
-                               kept.back().end > records[i + 1].first;
+                               records[i + 1].kind == RunKind::Horizontal && kept.back().end > records[i + 1].first;
         if (!redundant) kept.push_back(record);
     }
     return kept;
 }
 
 std::vector<RunRecord> BuildRunRecords(const Stretches& stretches, std::int32_t sufficientBand,
-                                       std::int32_t minimumBand,
-                                       const std::vector<std::int32_t>& splitColumns) {
+                                       std::int32_t minimumBand, const std::vector<std::int32_t>& splitColumns) {
     const auto candidates = BuildCandidateRuns(stretches, sufficientBand, minimumBand, splitColumns);
     auto records = MergeNoRoomRecords(ClassifyCandidateRuns(stretches, candidates));
     records = MergeNoRoomRecords(RemoveEmptyRecords(TrimNoRoomRecords(std::move(records))));

@@ -71,8 +71,7 @@ using StretchRange = std::pair<std::int32_t, std::int32_t>;
 // keep the band the start asks for, and breaking at split columns. Each
 // candidate ends later than the one before.
 std::vector<StretchRange> BuildCandidateRuns(const Stretches& stretches, std::int32_t sufficientBand,
-                                             std::int32_t minimumBand,
-                                             const std::vector<std::int32_t>& splitColumns);
+                                             std::int32_t minimumBand, const std::vector<std::int32_t>& splitColumns);
 
 enum class RunKind : std::int32_t { Horizontal = 0, NoRoom = 1 };
 
@@ -86,8 +85,7 @@ struct RunRecord {
 
 // Horizontal when the run has more than four pixels per overlapping
 // neighbour candidate, a piece without room otherwise.
-std::vector<RunRecord> ClassifyCandidateRuns(const Stretches& stretches,
-                                             const std::vector<StretchRange>& candidates);
+std::vector<RunRecord> ClassifyCandidateRuns(const Stretches& stretches, const std::vector<StretchRange>& candidates);
 // Fuses each NoRoom record into a NoRoom record right before it.
 std::vector<RunRecord> MergeNoRoomRecords(const std::vector<RunRecord>& records);
 // Cuts NoRoom records back so they no longer cover the stretches of the
@@ -99,8 +97,7 @@ std::vector<RunRecord> DropRedundantHorizontalRuns(const std::vector<RunRecord>&
 
 // The candidate runs classified and cleaned by the steps above, in order.
 std::vector<RunRecord> BuildRunRecords(const Stretches& stretches, std::int32_t sufficientBand,
-                                       std::int32_t minimumBand,
-                                       const std::vector<std::int32_t>& splitColumns);
+                                       std::int32_t minimumBand, const std::vector<std::int32_t>& splitColumns);
 
 // One room per record: a HorizontalRoom for a horizontal run, a NoRoom for
 // the rest.

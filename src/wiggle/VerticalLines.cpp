@@ -77,7 +77,8 @@ bool MoveCostsNoDetour(const std::vector<WiggleRoom>& rooms, std::size_t index, 
 // Lets `line` pull its unfixed neighbour onto its column.
 void PullNeighbour(const std::vector<WiggleRoom>& rooms, LineRecord& line, LineRecord& neighbour) {
     if (neighbour.fixed) return;
-    const bool dwarfed = static_cast<double>(BoxHeight(line.box)) * kDwarfedShare > static_cast<double>(BoxHeight(neighbour.box));
+    const bool dwarfed =
+        static_cast<double>(BoxHeight(line.box)) * kDwarfedShare > static_cast<double>(BoxHeight(neighbour.box));
     if (!dwarfed && RoomLength(rooms, neighbour.index) >= kTinyPieceLength) return;
     if (!BandsMeet(line.box, neighbour.box)) return;
     if (line.column < neighbour.box.minColumn || line.column > neighbour.box.maxColumn) return;

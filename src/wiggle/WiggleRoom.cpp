@@ -35,8 +35,8 @@ void RequireScannable(const std::vector<Pixel>& path, const Terrain& terrain) {
 }  // namespace
 
 std::vector<WiggleRoom> CalculateWiggleRoomAroundPixelPath(const std::vector<Pixel>& path, const Terrain& terrain,
-                                                           std::int32_t transitionHalfWidth,
-                                                           std::int32_t minimumBand, std::int32_t sufficientBand,
+                                                           std::int32_t transitionHalfWidth, std::int32_t minimumBand,
+                                                           std::int32_t sufficientBand,
                                                            const std::vector<std::int32_t>& splitColumns) {
     if (path.empty()) return {};
     RequireScannable(path, terrain);

@@ -37,16 +37,18 @@ TEST_P(DensePath, BridgesGapsWithRoundedLines) {
 INSTANTIATE_TEST_SUITE_P(
     Examples, DensePath,
     testing::Values(
-        DenseCase{"Empty", {}, {}},
-        DenseCase{"OnePoint", {{3, -4}}, {{3, -4}}},
+        DenseCase{"Empty", {}, {}}, DenseCase{"OnePoint", {{3, -4}}, {{3, -4}}},
         DenseCase{"NeighboursAndRepeatsKept", {{0, 0}, {1, 1}, {1, 1}, {0, 1}}, {{0, 0}, {1, 1}, {1, 1}, {0, 1}}},
         DenseCase{"ShallowUp", {{0, 0}, {4, 2}}, {{0, 0}, {1, 1}, {2, 1}, {3, 2}, {4, 2}}},
-        DenseCase{"ShallowDownRoundsHalvesAwayFromZero", {{0, 0}, {4, -2}}, {{0, 0}, {1, -1}, {2, -1}, {3, -2}, {4, -2}}},
+        DenseCase{
+            "ShallowDownRoundsHalvesAwayFromZero", {{0, 0}, {4, -2}}, {{0, 0}, {1, -1}, {2, -1}, {3, -2}, {4, -2}}},
         DenseCase{"Steep", {{0, 0}, {2, 4}}, {{0, 0}, {1, 1}, {1, 2}, {2, 3}, {2, 4}}},
         DenseCase{"ExactDiagonalStepsRows", {{0, 0}, {3, -3}}, {{0, 0}, {1, -1}, {2, -2}, {3, -3}}},
         DenseCase{"Leftward", {{4, 0}, {0, 1}}, {{4, 0}, {3, 0}, {2, 1}, {1, 1}, {0, 1}}},
-        DenseCase{"TwoSegmentsShareTheirJoint", {{0, 0}, {0, 3}, {2, 3}}, {{0, 0}, {0, 1}, {0, 2}, {0, 3}, {1, 3}, {2, 3}}},
-        DenseCase{"NearTheLimits", {{kMax - 3, kMin}, {kMax, kMin + 2}},
+        DenseCase{
+            "TwoSegmentsShareTheirJoint", {{0, 0}, {0, 3}, {2, 3}}, {{0, 0}, {0, 1}, {0, 2}, {0, 3}, {1, 3}, {2, 3}}},
+        DenseCase{"NearTheLimits",
+                  {{kMax - 3, kMin}, {kMax, kMin + 2}},
                   {{kMax - 3, kMin}, {kMax - 2, kMin + 1}, {kMax - 1, kMin + 1}, {kMax, kMin + 2}}}),
     [](const testing::TestParamInfo<DenseCase>& param) { return param.param.name; });
 
@@ -93,22 +95,21 @@ TEST_P(ScanShiftLimit, NearestBlockOverAllPixelsLessClearance) {
     EXPECT_EQ(Zalvo::Detail::ScanShiftLimit(c.dense, terrain, 8, c.clearance, ShiftDirection::Down), c.down);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Grid, ScanShiftLimit,
-    testing::Values(ScanCase{"NearestOfTwoColumnsWins", {{0, 0}, {1, 0}}, 0, 2, 1},
-                    ScanCase{"FreeColumnRunsBelowTheRowCount", {{2, 5}}, 0, 7, 7},
-                    ScanCase{"OwnCellIsNeverTested", {{1, -5}}, 0, 7, 7},
-                    ScanCase{"OffGridPixelsAreFree", {{0, 0}, {5, 0}, {-1, 0}}, 0, 5, 1},
-                    ScanCase{"ClearanceSubtracts", {{0, 0}}, 2, 3, -1},
-                    ScanCase{"NegativeClearanceExtends", {{1, 0}}, -3, 5, 7},
-                    ScanCase{"BlockedFirstShiftIgnoresClearance", {{1, 2}, {1, 4}}, -3, 0, 0},
-                    ScanCase{"EmptyDenseIsFreeEverywhere", {}, 1, 6, 6},
-                    // The block is the last shift below the row count: up 7.
-                    ScanCase{"BlockAtTheLastShift", {{0, 7}}, 0, 6, 0},
-                    // The first pixel allows 5 shifts up; the second is blocked
-                    // at exactly the fifth.
-                    ScanCase{"BlockAtTheBoundOfAnEarlierPixel", {{0, 0}, {1, -2}}, 0, 4, 1}),
-    [](const testing::TestParamInfo<ScanCase>& param) { return param.param.name; });
+INSTANTIATE_TEST_SUITE_P(Grid, ScanShiftLimit,
+                         testing::Values(ScanCase{"NearestOfTwoColumnsWins", {{0, 0}, {1, 0}}, 0, 2, 1},
+                                         ScanCase{"FreeColumnRunsBelowTheRowCount", {{2, 5}}, 0, 7, 7},
+                                         ScanCase{"OwnCellIsNeverTested", {{1, -5}}, 0, 7, 7},
+                                         ScanCase{"OffGridPixelsAreFree", {{0, 0}, {5, 0}, {-1, 0}}, 0, 5, 1},
+                                         ScanCase{"ClearanceSubtracts", {{0, 0}}, 2, 3, -1},
+                                         ScanCase{"NegativeClearanceExtends", {{1, 0}}, -3, 5, 7},
+                                         ScanCase{"BlockedFirstShiftIgnoresClearance", {{1, 2}, {1, 4}}, -3, 0, 0},
+                                         ScanCase{"EmptyDenseIsFreeEverywhere", {}, 1, 6, 6},
+                                         // The block is the last shift below the row count: up 7.
+                                         ScanCase{"BlockAtTheLastShift", {{0, 7}}, 0, 6, 0},
+                                         // The first pixel allows 5 shifts up; the second is blocked
+                                         // at exactly the fifth.
+                                         ScanCase{"BlockAtTheBoundOfAnEarlierPixel", {{0, 0}, {1, -2}}, 0, 4, 1}),
+                         [](const testing::TestParamInfo<ScanCase>& param) { return param.param.name; });
 
 TEST(ShiftPixelPath, MovesRowsOnly) {
     EXPECT_EQ(Zalvo::Detail::ShiftPixelPath({{1, 2}, {3, -4}}, -5), (Path{{1, -3}, {3, -9}}));

@@ -1,8 +1,8 @@
 // The library's steps chained as a host chains them, on seeded random plates:
 // what holds by construction must hold on every plate.
 #include "pipeline/BlobPlate.h"
-#include "wiggle/Stretches.h"
 #include "support/Printers.h"
+#include "wiggle/Stretches.h"
 
 #include <gtest/gtest.h>
 
@@ -32,11 +32,13 @@ bool CrossesBlockingCell(const Terrain& terrain, const Pixel& a, const Pixel& b)
 void ExpectRoomsWellFormed(const std::vector<WiggleRoom>& rooms, std::int32_t stretchCount) {
     for (std::size_t i = 0; i < rooms.size(); ++i) {
         SCOPED_TRACE(::testing::Message() << "room " << i);
-        std::visit([stretchCount](const auto& room) {
-            EXPECT_LE(0, room.firstStretch);
-            EXPECT_LE(room.firstStretch, room.endStretch);
-            EXPECT_LE(room.endStretch, stretchCount);
-        }, rooms[i]);
+        std::visit(
+            [stretchCount](const auto& room) {
+                EXPECT_LE(0, room.firstStretch);
+                EXPECT_LE(room.firstStretch, room.endStretch);
+                EXPECT_LE(room.endStretch, stretchCount);
+            },
+            rooms[i]);
         if (const auto* horizontal = std::get_if<HorizontalRoom>(&rooms[i])) {
             EXPECT_LE(horizontal->minRow, horizontal->row);
             EXPECT_LE(horizontal->row, horizontal->maxRow);
@@ -63,9 +65,9 @@ TEST(PipelineTest, RandomPlatesGiveWellFormedRoomsAndSparsePaths) {
         const auto columns = std::uniform_int_distribution<std::int32_t>(30, 120)(random);
         const auto rows = std::uniform_int_distribution<std::int32_t>(15, 60)(random);
         const BlobPlate plate(columns, rows, seed);
-        const Terrain terrain =
-            CreateTerrain(plate, [&plate](const Pixel& p) { return plate.IsImpassable(p); }, {},
-                          MilliPoints(2000.0), MilliPoints(6000.0));
+        const Terrain terrain = CreateTerrain(
+            plate, [&plate](const Pixel& p) { return plate.IsImpassable(p); }, {}, MilliPoints(2000.0),
+            MilliPoints(6000.0));
         const auto found = FindShortestPixelPath(terrain, noCost);
         if (!found) continue;
         const auto [up, down] = OptimizePixelPath(*found, 1, terrain, noCost, shiftPenalty);
@@ -87,8 +89,8 @@ TEST(PipelineTest, RandomPlatesGiveWellFormedRoomsAndSparsePaths) {
         }
     }
     EXPECT_GE(paths, 2 * Plates);  // most plates have a line across
-    std::cout << "[ pipeline ] " << paths << " paths (" << blockedPaths << " crossing content themselves), "
-              << pieces << " straight pieces, " << blockedPieces << " through a blocking cell\n";
+    std::cout << "[ pipeline ] " << paths << " paths (" << blockedPaths << " crossing content themselves), " << pieces
+              << " straight pieces, " << blockedPieces << " through a blocking cell\n";
     RecordProperty("BlockedPieces", static_cast<int>(blockedPieces));
 }
 

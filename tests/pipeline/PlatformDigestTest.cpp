@@ -66,8 +66,10 @@ void AddRooms(Digest& digest, const std::vector<Zalvo::WiggleRoom>& rooms) {
                     digest.Add(r.pixels);
                 } else {
                     for (const std::int32_t field : {r.minColumn, r.maxColumn, r.maxRow, r.minRow}) digest.Add(field);
-                    if constexpr (std::is_same_v<Room, Zalvo::HorizontalRoom>) digest.Add(r.row);
-                    else digest.Add(r.column);
+                    if constexpr (std::is_same_v<Room, Zalvo::HorizontalRoom>)
+                        digest.Add(r.row);
+                    else
+                        digest.Add(r.column);
                 }
                 digest.Add(r.firstStretch);
                 digest.Add(r.endStretch);
@@ -77,28 +79,27 @@ void AddRooms(Digest& digest, const std::vector<Zalvo::WiggleRoom>& rooms) {
 }
 
 struct StageDigests {
-    Digest terrain;    // heights, and the plate calls that built them
-    Digest search;     // the found path and every penalty call of the search
-    Digest optimize;   // both shifted paths and every call of both callables
-    Digest rooms;      // rooms around each shifted path
-    Digest adjusted;   // rooms after both row adjustments
-    Digest corners;    // the sparse paths
-    Digest log;        // the text of every message at every level
+    Digest terrain;   // heights, and the plate calls that built them
+    Digest search;    // the found path and every penalty call of the search
+    Digest optimize;  // both shifted paths and every call of both callables
+    Digest rooms;     // rooms around each shifted path
+    Digest adjusted;  // rooms after both row adjustments
+    Digest corners;   // the sparse paths
+    Digest log;       // the text of every message at every level
 };
 
 // Penalties with fractions that do not sum exactly, so that the order of the
 // additions shows in the results.
-double Penalty(const Zalvo::Pixel& pixel) {
-    return static_cast<double>((pixel.x * 7 + pixel.y * 13) % 11) * 0.37;
-}
+double Penalty(const Zalvo::Pixel& pixel) { return static_cast<double>((pixel.x * 7 + pixel.y * 13) % 11) * 0.37; }
 
 void PlanPlate(std::uint32_t seed, StageDigests& digests) {
     std::mt19937 random(seed);
     const auto columns = static_cast<std::int32_t>(20 + random() % 60);
     const auto rows = static_cast<std::int32_t>(10 + random() % 40);
     const BlobPlate plate(columns, rows, seed);
-    const std::set<Zalvo::Pixel> corridorSeeds{{static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(columns)),
-                                                static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(rows))}};
+    const std::set<Zalvo::Pixel> corridorSeeds{
+        {static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(columns)),
+         static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(rows))}};
     const Zalvo::Terrain terrain = Zalvo::CreateTerrain(
         plate, [&](const Zalvo::Pixel& p) { return plate.IsImpassable(p); }, corridorSeeds,
         Zalvo::MilliPoints(1000.0 + 500.0 * (seed % 4)), Zalvo::MilliPoints(4000.0 + 1000.0 * (seed % 3)));
@@ -122,8 +123,8 @@ void PlanPlate(std::uint32_t seed, StageDigests& digests) {
         digests.optimize.Add(shift);
         return 0.3 * shift;
     };
-    const auto [up, down] = Zalvo::OptimizePixelPath(*found, 1 + static_cast<std::int32_t>(seed % 3), terrain,
-                                                     optimizeCost, shiftPenalty);
+    const auto [up, down] =
+        Zalvo::OptimizePixelPath(*found, 1 + static_cast<std::int32_t>(seed % 3), terrain, optimizeCost, shiftPenalty);
     digests.optimize.Add(up);
     digests.optimize.Add(down);
 

@@ -1,8 +1,8 @@
 // Both row adjustments on the rooms of seeded random plates, reached through
 // the public functions only: they change nothing but horizontal rows, and a
 // non-negative base margin keeps every row inside its room's band.
-#include "support/Printers.h"
 #include <zalvo/zalvo.h>
+#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 

@@ -26,8 +26,7 @@ TEST(BadInputAccessors, EmptyTerrainReadsAsNothing) {
 TEST(BadInputAccessors, EmptyFirstColumnReadsZero) {
     const Zalvo::Terrain terrain{{}, {}};
     EXPECT_EQ(Zalvo::GetRowCount(terrain), 0u);
-    for (const Pixel p : {Pixel{0, 0}, Pixel{1, -1}, Pixel{1, kMax32}})
-        EXPECT_EQ(Zalvo::GetHeight(terrain, p), 0);
+    for (const Pixel p : {Pixel{0, 0}, Pixel{1, -1}, Pixel{1, kMax32}}) EXPECT_EQ(Zalvo::GetHeight(terrain, p), 0);
 }
 
 TEST(BadInputAccessors, RaggedTerrainReadsZeroBeyondAShortColumn) {
@@ -47,9 +46,7 @@ TEST(BadInputAccessors, ExtremeCoordinatesWrapRowsAndLeaveColumns) {
     EXPECT_EQ(Zalvo::GetHeight(terrain, {1, kMax32}), 21);  // 2^31 - 1 = 715827882 * 3 + 1
 }
 
-TEST(BadInputAccessors, EmptyPathIsNotHorizontal) {
-    EXPECT_FALSE(Zalvo::IsHorizontal({}));
-}
+TEST(BadInputAccessors, EmptyPathIsNotHorizontal) { EXPECT_FALSE(Zalvo::IsHorizontal({})); }
 
 class BadInputSearch : public ::testing::Test {
 protected:

@@ -58,8 +58,7 @@ TEST_F(BadInputOptimize, ClearanceThatOverflowsTheLimitIsRejected) {
 
 TEST_F(BadInputOptimize, EmptyCallablesThrowBadFunctionCall) {
     const Zalvo::Terrain terrain = Grid(3, 4);
-    EXPECT_THROW(Zalvo::OptimizePixelPath(path, 0, terrain, {}, CountingPenalty(penaltyCalls)),
-                 std::bad_function_call);
+    EXPECT_THROW(Zalvo::OptimizePixelPath(path, 0, terrain, {}, CountingPenalty(penaltyCalls)), std::bad_function_call);
     EXPECT_THROW(Zalvo::OptimizePixelPath(path, 0, terrain, CountingCost(costCalls), {}), std::bad_function_call);
     EXPECT_THROW(Zalvo::OptimizePixelPath({}, 0, terrain, CountingCost(costCalls), {}), std::bad_function_call);
 }
@@ -122,8 +121,8 @@ TEST_F(BadInputOptimize, GapsAddingMoreThan2To26PixelsAreTooLong) {
 }
 
 TEST_F(BadInputOptimize, EmptyPathGivesTwoEmptyPaths) {
-    const auto [up, down] = Zalvo::OptimizePixelPath({}, 0, Grid(3, 5), CountingCost(costCalls),
-                                                     CountingPenalty(penaltyCalls));
+    const auto [up, down] =
+        Zalvo::OptimizePixelPath({}, 0, Grid(3, 5), CountingCost(costCalls), CountingPenalty(penaltyCalls));
     EXPECT_TRUE(up.empty());
     EXPECT_TRUE(down.empty());
     EXPECT_EQ(*costCalls, 0);

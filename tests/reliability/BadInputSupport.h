@@ -28,8 +28,7 @@ inline Zalvo::Terrain Grid(std::size_t columns, std::size_t rows, std::uint8_t h
 
 // A pixel cost returning `value`, counting its calls in `*calls`, and
 // throwing HostFailure{call} on call number `failAt` (0-based) if given.
-inline Zalvo::PixelCostFunction CountingCost(const std::shared_ptr<int>& calls, double value = 0.0,
-                                             int failAt = -1) {
+inline Zalvo::PixelCostFunction CountingCost(const std::shared_ptr<int>& calls, double value = 0.0, int failAt = -1) {
     return [calls, value, failAt](const Zalvo::Pixel&) {
         if ((*calls)++ == failAt) throw HostFailure{failAt};
         return value;

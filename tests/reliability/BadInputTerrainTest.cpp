@@ -18,8 +18,7 @@ using Zalvo::MilliPoints;
 using Zalvo::Pixel;
 
 // At resolution 72 one point is one pixel: 1000 millipoints per pixel.
-Zalvo::Terrain Create(const FakePlate& plate, double minimum, double preferred,
-                      const std::set<Pixel>& seeds = {}) {
+Zalvo::Terrain Create(const FakePlate& plate, double minimum, double preferred, const std::set<Pixel>& seeds = {}) {
     return Zalvo::CreateTerrain(plate, plate.IsImpassableFunction(), seeds, MilliPoints(minimum),
                                 MilliPoints(preferred));
 }
@@ -139,14 +138,13 @@ TEST(BadInputCreateTerrain, EmptyIsImpassableFailsAtTheFirstOccupiedPixelOnly) {
     const FakePlate free(3, 3);
     EXPECT_EQ(Zalvo::CreateTerrain(free, {}, {}, MilliPoints(1000), MilliPoints(2000)), Grid(3, 3));
     const FakePlate occupied = PlateWithContent();
-    EXPECT_THROW(Zalvo::CreateTerrain(occupied, {}, {}, MilliPoints(1000), MilliPoints(2000)),
-                 std::bad_function_call);
+    EXPECT_THROW(Zalvo::CreateTerrain(occupied, {}, {}, MilliPoints(1000), MilliPoints(2000)), std::bad_function_call);
     EXPECT_EQ(occupied.CountOf(Member::IsPixelOccupied), 8u);  // stopped at (2, 1)
 }
 
 TEST(BadInputCreateTerrain, HostExceptionsPassUnchanged) {
-    for (const Member failing : {Member::GetPixelRowCount, Member::IsPixelOccupied, Member::IsImpassable,
-                                 Member::GetResolution}) {
+    for (const Member failing :
+         {Member::GetPixelRowCount, Member::IsPixelOccupied, Member::IsImpassable, Member::GetResolution}) {
         FakePlate plate = PlateWithContent();
         plate.SetCallHook([failing](const FakePlate::Call& call) {
             if (call.member == failing) throw HostFailure{static_cast<int>(failing)};
@@ -163,8 +161,8 @@ TEST(BadInputCreateTerrain, HostExceptionsPassUnchanged) {
 TEST(BadInputCreateTerrain, SeedsOffThePlateAreIgnored) {
     const FakePlate plate = FakePlate::FromRows({"XXXXX", "XXXXX", "XXXXX"});
     const Zalvo::Terrain plain = Create(plate, 1000, 1000);
-    const std::set<Pixel> offPlate{{-1, 1}, {5, 1}, {1, -2}, {1, 3}, {kMin32, kMin32}, {kMax32, kMax32},
-                                   {2, kMin32}, {2, kMax32}};
+    const std::set<Pixel> offPlate{{-1, 1},          {5, 1},           {1, -2},     {1, 3},
+                                   {kMin32, kMin32}, {kMax32, kMax32}, {2, kMin32}, {2, kMax32}};
     EXPECT_EQ(Create(plate, 1000, 1000, offPlate), plain);
     // Row -1 alone stands for the last row.
     EXPECT_EQ(Create(plate, 1000, 1000, {{2, -1}})[2][2], 252);

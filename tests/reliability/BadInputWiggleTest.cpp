@@ -30,9 +30,7 @@ TEST(BadInputWiggleRooms, EmptyPathGivesNoRoomsOnAnyGrid) {
     EXPECT_TRUE(Wiggle({}, {{1, 2}, {3}}).empty());
 }
 
-TEST(BadInputWiggleRooms, NoColumnsAreRejected) {
-    EXPECT_THROW(Wiggle(kLine, {}), std::invalid_argument);
-}
+TEST(BadInputWiggleRooms, NoColumnsAreRejected) { EXPECT_THROW(Wiggle(kLine, {}), std::invalid_argument); }
 
 TEST(BadInputWiggleRooms, EmptyFirstColumnIsRejected) {
     EXPECT_THROW(Wiggle(kLine, Grid(4, 0)), std::invalid_argument);
@@ -70,13 +68,13 @@ struct Parameters {
 };
 
 Rooms Usage(Rooms rooms, const Path& path, Parameters p = {}) {
-    return Zalvo::AdjustHorizontalRoomRowsForOptimalPlateUsage(std::move(rooms), path, p.existing, p.wanted,
-                                                                p.radius, p.minimumWidth, p.lineWidth);
+    return Zalvo::AdjustHorizontalRoomRowsForOptimalPlateUsage(std::move(rooms), path, p.existing, p.wanted, p.radius,
+                                                               p.minimumWidth, p.lineWidth);
 }
 
 Rooms Stagger(Rooms rooms, const Path& path, Parameters p = {}) {
-    return Zalvo::AdjustHorizontalRoomRowsForPreferringStagger(std::move(rooms), path, p.existing, p.wanted,
-                                                                p.radius, p.minimumWidth, p.lineWidth);
+    return Zalvo::AdjustHorizontalRoomRowsForPreferringStagger(std::move(rooms), path, p.existing, p.wanted, p.radius,
+                                                               p.minimumWidth, p.lineWidth);
 }
 
 std::int32_t RowOf(const Rooms& rooms, std::size_t index) { return std::get<HorizontalRoom>(rooms[index]).row; }
@@ -89,7 +87,10 @@ TEST(BadInputRowAdjustment, EmptyPathIsRejectedForPlateUsageOnly) {
 }
 
 TEST(BadInputRowAdjustment, NoRoomWithoutPixelsIsRejectedWhereRead) {
-    const Rooms rooms{HorizontalRoom{.minColumn = 0, .maxColumn = 5, .maxRow = 20, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 10}, NoRoom{.pixels = {}, .firstStretch = 1, .endStretch = 2}};
+    const Rooms rooms{
+        HorizontalRoom{
+            .minColumn = 0, .maxColumn = 5, .maxRow = 20, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 10},
+        NoRoom{.pixels = {}, .firstStretch = 1, .endStretch = 2}};
     EXPECT_THROW(Usage(rooms, kLine), std::invalid_argument);
     EXPECT_THROW(Stagger(rooms, kLine), std::invalid_argument);
 }
@@ -115,13 +116,20 @@ TEST(BadInputRowAdjustment, VerticalRoomsAtTheEndsOrSideBySideAreKept) {
 }
 
 TEST(BadInputRowAdjustment, InvertedBandTakesItsMiddleRow) {
-    const Rooms inverted{HorizontalRoom{.minColumn = 0, .maxColumn = 40, .maxRow = 2, .minRow = 10, .firstStretch = 0, .endStretch = 1, .row = 0}};
+    const Rooms inverted{HorizontalRoom{
+        .minColumn = 0, .maxColumn = 40, .maxRow = 2, .minRow = 10, .firstStretch = 0, .endStretch = 1, .row = 0}};
     EXPECT_EQ(RowOf(Usage(inverted, kLine), 0), 6);
     EXPECT_EQ(RowOf(Stagger(inverted, kLine), 0), 6);
 }
 
 TEST(BadInputRowAdjustment, ExtremeCoordinatesStayDefined) {
-    const Rooms whole{HorizontalRoom{.minColumn = kMin32, .maxColumn = kMax32, .maxRow = kMax32, .minRow = kMin32, .firstStretch = 0, .endStretch = 1, .row = 5}};
+    const Rooms whole{HorizontalRoom{.minColumn = kMin32,
+                                     .maxColumn = kMax32,
+                                     .maxRow = kMax32,
+                                     .minRow = kMin32,
+                                     .firstStretch = 0,
+                                     .endStretch = 1,
+                                     .row = 5}};
     const Path extremes{{0, kMin32}, {1, kMax32}};
     const Parameters none{.wanted = 0, .radius = 0, .minimumWidth = 0, .lineWidth = 0};
     EXPECT_EQ(RowOf(Usage(whole, extremes, none), 0), 0);  // (-2^31 + 2^31 - 1) / 2 truncates to 0
@@ -130,13 +138,12 @@ TEST(BadInputRowAdjustment, ExtremeCoordinatesStayDefined) {
 
 Path Sparse(const Rooms& rooms) { return Zalvo::CalculateSparsePixelPathThroughWiggleRooms(rooms); }
 
-TEST(BadInputSparsePath, NoRoomsGiveAnEmptyPath) {
-    EXPECT_TRUE(Sparse({}).empty());
-}
+TEST(BadInputSparsePath, NoRoomsGiveAnEmptyPath) { EXPECT_TRUE(Sparse({}).empty()); }
 
 TEST(BadInputSparsePath, NoRoomWithoutPixelsIsRejected) {
     EXPECT_THROW(Sparse({NoRoom{}}), std::invalid_argument);
-    EXPECT_THROW(Sparse({kWide, NoRoom{.pixels = {}, .firstStretch = 1, .endStretch = 2}, kWide}), std::invalid_argument);
+    EXPECT_THROW(Sparse({kWide, NoRoom{.pixels = {}, .firstStretch = 1, .endStretch = 2}, kWide}),
+                 std::invalid_argument);
 }
 
 TEST(BadInputSparsePath, VerticalRoomsAtTheEndsOrSideBySideAddNoJog) {
@@ -144,20 +151,35 @@ TEST(BadInputSparsePath, VerticalRoomsAtTheEndsOrSideBySideAddNoJog) {
     EXPECT_TRUE(Sparse({alone}).empty());
     EXPECT_TRUE(Sparse({alone, alone}).empty());
     const HorizontalRoom line{0, 40, 12, 8, 0, 1, 10};
-    EXPECT_EQ(Sparse({line, VerticalRoom{.minColumn = 40, .maxColumn = 44, .maxRow = 30, .minRow = 0, .firstStretch = 1, .endStretch = 2, .column = 42}}), Sparse({line}));
+    EXPECT_EQ(Sparse({line, VerticalRoom{.minColumn = 40,
+                                         .maxColumn = 44,
+                                         .maxRow = 30,
+                                         .minRow = 0,
+                                         .firstStretch = 1,
+                                         .endStretch = 2,
+                                         .column = 42}}),
+              Sparse({line}));
 }
 
 TEST(BadInputSparsePath, InvertedBoxesClampToTheirLowBound) {
     const HorizontalRoom inverted{30, 10, 2, 8, 0, 1, 5};
-    const Path sparse = Sparse({NoRoom{.pixels = {{0, 0}, {0, 1}, {5, 5}}, .firstStretch = 0, .endStretch = 1}, inverted});
+    const Path sparse =
+        Sparse({NoRoom{.pixels = {{0, 0}, {0, 1}, {5, 5}}, .firstStretch = 0, .endStretch = 1}, inverted});
     ASSERT_FALSE(sparse.empty());
     EXPECT_EQ(sparse.front(), (Pixel{0, 1}));
 }
 
 TEST(BadInputSparsePath, ExtremeCoordinatesStayDefined) {
-    EXPECT_EQ(Sparse({HorizontalRoom{.minColumn = kMin32, .maxColumn = kMax32, .maxRow = kMax32, .minRow = kMin32, .firstStretch = 0, .endStretch = 1, .row = 0}}),
+    EXPECT_EQ(Sparse({HorizontalRoom{.minColumn = kMin32,
+                                     .maxColumn = kMax32,
+                                     .maxRow = kMax32,
+                                     .minRow = kMin32,
+                                     .firstStretch = 0,
+                                     .endStretch = 1,
+                                     .row = 0}}),
               (Path{{kMin32, 0}, {kMax32, 0}}));
-    EXPECT_EQ(Sparse({NoRoom{.pixels = {{kMin32, kMin32}, {kMax32, kMax32}}, .firstStretch = 0, .endStretch = 1}}), (Path{{kMin32, kMin32}, {kMax32, kMax32}}));
+    EXPECT_EQ(Sparse({NoRoom{.pixels = {{kMin32, kMin32}, {kMax32, kMax32}}, .firstStretch = 0, .endStretch = 1}}),
+              (Path{{kMin32, kMin32}, {kMax32, kMax32}}));
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <string>
 #include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -72,9 +72,7 @@ Results RunEveryFunction(const SharedPlate& plate, const std::set<Pixel>& seeds,
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 
-bool IsDumpText(const std::string& text) {
-    return text.find_first_not_of(".0123456789oMxX") == std::string::npos;
-}
+bool IsDumpText(const std::string& text) { return text.find_first_not_of(".0123456789oMxX") == std::string::npos; }
 
 bool IsInteger(const std::string& text) {
     const std::size_t digits = text.starts_with('-') ? 1 : 0;
@@ -84,8 +82,8 @@ bool IsInteger(const std::string& text) {
 // One line of one of the library's messages, whole: a title, a dump row of
 // the plate's width, the profile, the end row or a backtraced pixel.
 bool IsWholeLogLine(const std::string& line) {
-    static const std::set<std::string> titles{"", "Initial terrain:", "Eroded terrain:", "Final terrain:",
-                                              "Backtraced pixel path:"};
+    static const std::set<std::string> titles{
+        "", "Initial terrain:", "Eroded terrain:", "Final terrain:", "Backtraced pixel path:"};
     if (titles.count(line) != 0) return true;
     if (line.size() == 48 && IsDumpText(line)) return true;
     const std::string profile = "Erosion profile: ";

@@ -17,12 +17,24 @@ inline constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 
 inline Zalvo::WiggleRoom Horizontal(std::int32_t minColumn, std::int32_t maxColumn, std::int32_t maxRow,
                                     std::int32_t minRow, std::int32_t row) {
-    return Zalvo::HorizontalRoom{.minColumn = minColumn, .maxColumn = maxColumn, .maxRow = maxRow, .minRow = minRow, .firstStretch = 0, .endStretch = 0, .row = row};
+    return Zalvo::HorizontalRoom{.minColumn = minColumn,
+                                 .maxColumn = maxColumn,
+                                 .maxRow = maxRow,
+                                 .minRow = minRow,
+                                 .firstStretch = 0,
+                                 .endStretch = 0,
+                                 .row = row};
 }
 
 inline Zalvo::WiggleRoom Vertical(std::int32_t minColumn, std::int32_t maxColumn, std::int32_t maxRow,
                                   std::int32_t minRow, std::int32_t column) {
-    return Zalvo::VerticalRoom{.minColumn = minColumn, .maxColumn = maxColumn, .maxRow = maxRow, .minRow = minRow, .firstStretch = 0, .endStretch = 0, .column = column};
+    return Zalvo::VerticalRoom{.minColumn = minColumn,
+                               .maxColumn = maxColumn,
+                               .maxRow = maxRow,
+                               .minRow = minRow,
+                               .firstStretch = 0,
+                               .endStretch = 0,
+                               .column = column};
 }
 
 inline Zalvo::WiggleRoom Fixed(std::vector<Zalvo::Pixel> pixels) {

@@ -14,14 +14,14 @@ using namespace Zalvo;
 using namespace Zalvo::Detail;
 using ZalvoTest::Fixed;
 using ZalvoTest::Horizontal;
-using ZalvoTest::RowsOf;
-using ZalvoTest::Vertical;
 using ZalvoTest::kMax;
 using ZalvoTest::kMin;
+using ZalvoTest::RowsOf;
+using ZalvoTest::Vertical;
 
 TEST(DerivedValues, TruncateAndStayInsideThirtyTwoBits) {
     EXPECT_EQ(BaseMargin(0, 2, 3), 4);
-    EXPECT_EQ(BaseMargin(5, 2, -2), -3);  // (-1) / 2 truncates to 0
+    EXPECT_EQ(BaseMargin(5, 2, -2), -3);         // (-1) / 2 truncates to 0
     EXPECT_EQ(BaseMargin(0, 0, kMax), 1 << 30);  // lineWidth + 1 would overflow in 32 bits
     EXPECT_EQ(PreferredWidth(0, 2, 3), 4);
     EXPECT_EQ(PreferredWidth(kMax, kMin, 7), 7);  // 2 x (wanted - existing) far below lineWidth
@@ -42,13 +42,13 @@ TEST_P(CornerMarginTable, MatchesTheRoundedCircle) {
     EXPECT_EQ(CornerMargin(GetParam().radius, GetParam().offset), GetParam().margin);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Radius10AndLimits, CornerMarginTable,
-    testing::Values(CornerCase{10, 0, 10}, CornerCase{10, 2, 4}, CornerCase{10, 5, 1}, CornerCase{10, 10, 0},
-                    CornerCase{10, 15, 1}, CornerCase{10, 20, 10}, CornerCase{10, 21, kMin},
-                    CornerCase{10, -1, kMin}, CornerCase{kMax, kMax, 0}, CornerCase{kMin, 0, kMin},
-                    CornerCase{kMin, kMin, kMin},  // kMin - 2^31 saturates
-                    CornerCase{-10, -10, -20}, CornerCase{10, std::int64_t{kMax} * 2, kMin}));
+INSTANTIATE_TEST_SUITE_P(Radius10AndLimits, CornerMarginTable,
+                         testing::Values(CornerCase{10, 0, 10}, CornerCase{10, 2, 4}, CornerCase{10, 5, 1},
+                                         CornerCase{10, 10, 0}, CornerCase{10, 15, 1}, CornerCase{10, 20, 10},
+                                         CornerCase{10, 21, kMin}, CornerCase{10, -1, kMin}, CornerCase{kMax, kMax, 0},
+                                         CornerCase{kMin, 0, kMin},
+                                         CornerCase{kMin, kMin, kMin},  // kMin - 2^31 saturates
+                                         CornerCase{-10, -10, -20}, CornerCase{10, std::int64_t{kMax} * 2, kMin}));
 
 struct MarginCase {
     std::vector<WiggleRoom> rooms;
@@ -59,8 +59,7 @@ struct MarginCase {
 class HorizontalRoomMarginTable : public testing::TestWithParam<MarginCase> {};
 
 TEST_P(HorizontalRoomMarginTable, RaisesBaseMarginTowardsVerticalNeighbours) {
-    EXPECT_EQ(HorizontalRoomMargin(GetParam().rooms, GetParam().index, RowParameters{1, 4, 10, 2}),
-              GetParam().margin);
+    EXPECT_EQ(HorizontalRoomMargin(GetParam().rooms, GetParam().index, RowParameters{1, 4, 10, 2}), GetParam().margin);
 }
 
 // The horizontal room spans columns 0..20 (middle 10); offsets 2 -> 4, 7 -> 0, 5 -> 1.
@@ -73,14 +72,24 @@ INSTANTIATE_TEST_SUITE_P(
                     MarginCase{{Vertical(5, 15, 9, 1, 13), Horizontal(0, 20, 30, 0, 5)}, 1, 4},
                     MarginCase{{Horizontal(0, 20, 30, 0, 5), Vertical(5, 15, 9, 1, 7)}, 0, 4},
                     MarginCase{{Horizontal(0, 20, 30, 0, 5), Vertical(0, 8, 9, 1, 6)}, 0, 4},
-                    MarginCase{{Vertical(18, 30, 9, 1, 25), Horizontal(0, 20, 30, 0, 5), Vertical(0, 8, 9, 1, 6)},
-                               1, 4}));
+                    MarginCase{
+                        {Vertical(18, 30, 9, 1, 25), Horizontal(0, 20, 30, 0, 5), Vertical(0, 8, 9, 1, 6)}, 1, 4}));
 
 // The clamp examples run through the public function in RowAdjustmentTest.
 TEST(UsableBand, FallsBackToTheMiddleWithoutOverflow) {
     EXPECT_EQ(RowInUsableBand({0, 30, 20, 0, 0, 0, 0}, UsableBandOf({0, 30, 20, 0, 0, 0, 0}, 4), std::nullopt), 10);
-    EXPECT_EQ(MiddleRow(HorizontalRoom{.minColumn = 0, .maxColumn = 0, .maxRow = 0, .minRow = -7, .firstStretch = 0, .endStretch = 0, .row = 0}), -3);
-    EXPECT_EQ(MiddleRow(HorizontalRoom{.minColumn = 0, .maxColumn = 0, .maxRow = kMax, .minRow = kMax - 2, .firstStretch = 0, .endStretch = 0, .row = 0}), kMax - 1);
+    EXPECT_EQ(
+        MiddleRow(HorizontalRoom{
+            .minColumn = 0, .maxColumn = 0, .maxRow = 0, .minRow = -7, .firstStretch = 0, .endStretch = 0, .row = 0}),
+        -3);
+    EXPECT_EQ(MiddleRow(HorizontalRoom{.minColumn = 0,
+                                       .maxColumn = 0,
+                                       .maxRow = kMax,
+                                       .minRow = kMax - 2,
+                                       .firstStretch = 0,
+                                       .endStretch = 0,
+                                       .row = 0}),
+              kMax - 1);
     const HorizontalRoom wide{0, 0, kMax, kMin, 0, 0, 0};
     EXPECT_EQ(RowInUsableBand(wide, UsableBandOf(wide, kMin), kMax), kMax);
 }
@@ -106,18 +115,18 @@ TEST_P(ResolveCornerConflictsTable, MovesOnlyWhenTheWidthClassHolds) {
 
 // The horizontal room spans columns 10..30 with band 0..10; a vertical line at
 // column 5 leaves its corner outside the horizontal room.
-INSTANTIATE_TEST_SUITE_P(
-    Examples, ResolveCornerConflictsTable,
-    testing::Values(ConflictCase{{Vertical(0, 8, 20, 2, 5), Horizontal(10, 30, 10, 0, 0)}, 2},
-                    ConflictCase{{Vertical(0, 8, 2, -5, 5), Horizontal(10, 30, 10, 0, 5)}, 5},
-                    ConflictCase{{Vertical(0, 8, 1, -5, 5), Horizontal(10, 30, 10, 0, 2)}, 1},
-                    ConflictCase{{Horizontal(10, 30, 10, 0, 0), Vertical(32, 40, 20, 2, 35)}, 2},
-                    ConflictCase{{Vertical(0, 8, 20, -2, 5), Horizontal(10, 30, 10, 0, 0)}, 0},
-                    ConflictCase{{Vertical(10, 18, 20, 2, 15), Horizontal(10, 30, 10, 0, 0)}, 0},
-                    ConflictCase{{Vertical(0, 8, 30, 20, 5), Horizontal(10, 30, 10, 0, 0)}, 0},
-                    ConflictCase{{Vertical(0, 8, 20, 2, 5), Horizontal(10, 30, 10, 0, 0), Vertical(32, 40, 9, 4, 35)},
-                                 4},
-                    ConflictCase{{Fixed({{0, 20}}), Horizontal(10, 30, 10, 0, 0)}, 0}));
+INSTANTIATE_TEST_SUITE_P(Examples, ResolveCornerConflictsTable,
+                         testing::Values(ConflictCase{{Vertical(0, 8, 20, 2, 5), Horizontal(10, 30, 10, 0, 0)}, 2},
+                                         ConflictCase{{Vertical(0, 8, 2, -5, 5), Horizontal(10, 30, 10, 0, 5)}, 5},
+                                         ConflictCase{{Vertical(0, 8, 1, -5, 5), Horizontal(10, 30, 10, 0, 2)}, 1},
+                                         ConflictCase{{Horizontal(10, 30, 10, 0, 0), Vertical(32, 40, 20, 2, 35)}, 2},
+                                         ConflictCase{{Vertical(0, 8, 20, -2, 5), Horizontal(10, 30, 10, 0, 0)}, 0},
+                                         ConflictCase{{Vertical(10, 18, 20, 2, 15), Horizontal(10, 30, 10, 0, 0)}, 0},
+                                         ConflictCase{{Vertical(0, 8, 30, 20, 5), Horizontal(10, 30, 10, 0, 0)}, 0},
+                                         ConflictCase{{Vertical(0, 8, 20, 2, 5), Horizontal(10, 30, 10, 0, 0),
+                                                       Vertical(32, 40, 9, 4, 35)},
+                                                      4},
+                                         ConflictCase{{Fixed({{0, 20}}), Horizontal(10, 30, 10, 0, 0)}, 0}));
 
 TEST(RowBetweenFixedNeighbours, ClampsEachSideThenTakesTheMiddle) {
     const auto room = Horizontal(10, 20, 30, 10, 0);
@@ -156,40 +165,55 @@ INSTANTIATE_TEST_SUITE_P(
     Examples, MergeShortHorizontalRoomsTable,
     testing::Values(
         MergeCase{"width 4 beside 30", {Horizontal(0, 29, 10, 0, 5), Horizontal(30, 33, 20, 0, 15)}, 100, {5, 5}},
-        MergeCase{"width 6, length 2", {Horizontal(0, 29, 10, 0, 5), Horizontal(30, 35, 20, 0, 15), Fixed({{32, 15}})},
-                  100, {5, 5}},
+        MergeCase{"width 6, length 2",
+                  {Horizontal(0, 29, 10, 0, 5), Horizontal(30, 35, 20, 0, 15), Fixed({{32, 15}})},
+                  100,
+                  {5, 5}},
         // Length 4 is the longest piece that still merges by its length alone
         // (width 6 is not under a fifth of 30).
-        MergeCase{"width 6, length 4", {Horizontal(0, 29, 10, 0, 5), Horizontal(30, 35, 20, 0, 15), Fixed({{34, 15}})},
-                  100, {5, 5}},
-        MergeCase{"width 6, length 5", {Horizontal(0, 29, 10, 0, 5), Horizontal(30, 35, 20, 0, 15), Fixed({{35, 15}})},
-                  100, {5, 15}},
+        MergeCase{"width 6, length 4",
+                  {Horizontal(0, 29, 10, 0, 5), Horizontal(30, 35, 20, 0, 15), Fixed({{34, 15}})},
+                  100,
+                  {5, 5}},
+        MergeCase{"width 6, length 5",
+                  {Horizontal(0, 29, 10, 0, 5), Horizontal(30, 35, 20, 0, 15), Fixed({{35, 15}})},
+                  100,
+                  {5, 15}},
         MergeCase{"touching columns", {Horizontal(5, 10, 20, 0, 15), Horizontal(11, 60, 10, 0, 5)}, 100, {5, 5}},
         MergeCase{"gap of one column", {Horizontal(5, 10, 20, 0, 15), Horizontal(12, 60, 10, 0, 5)}, 100, {15, 5}},
         MergeCase{"row outside the band", {Horizontal(0, 29, 10, 0, 5), Horizontal(30, 33, 20, 6, 15)}, 100, {5, 15}},
         MergeCase{"vertical neighbour refuses",
-                  {Horizontal(0, 50, 4, 0, 2), Vertical(49, 53, 20, 10, 51), Horizontal(51, 56, 20, 0, 15)}, 100, {2, 15}},
+                  {Horizontal(0, 50, 4, 0, 2), Vertical(49, 53, 20, 10, 51), Horizontal(51, 56, 20, 0, 15)},
+                  100,
+                  {2, 15}},
         MergeCase{"vertical neighbour prefers",
-                  {Horizontal(0, 50, 4, 0, 2), Vertical(49, 53, 1, -10, 51), Horizontal(51, 56, 20, 0, 15)}, 100, {2, 2}},
+                  {Horizontal(0, 50, 4, 0, 2), Vertical(49, 53, 1, -10, 51), Horizontal(51, 56, 20, 0, 15)},
+                  100,
+                  {2, 2}},
         MergeCase{"pinned between fixed rooms",
-                  {Fixed({{9, 40}}), Horizontal(10, 15, 30, 10, 25), Fixed({{16, 12}}), Horizontal(16, 99, 12, 10, 11)}, 8,
+                  {Fixed({{9, 40}}), Horizontal(10, 15, 30, 10, 25), Fixed({{16, 12}}), Horizontal(16, 99, 12, 10, 11)},
+                  8,
                   {20, 11}},
         MergeCase{"too long to pin", {Fixed({{9, 40}}), Horizontal(10, 40, 30, 10, 25), Fixed({{41, 12}})}, 8, {25}},
         // Entered at column 9 and left at 28 or 29: 19 columns is the longest
         // room pinned between its fixed neighbours (rows 40 and 12 clamped
         // to 26 and 14, middle 20), 20 keeps its own row.
-        MergeCase{"length 19 is pinned", {Fixed({{9, 40}}), Horizontal(10, 28, 30, 10, 25), Fixed({{28, 12}})}, 8, {20}},
-        MergeCase{"length 20 is not pinned", {Fixed({{9, 40}}), Horizontal(10, 29, 30, 10, 25), Fixed({{29, 12}})}, 8,
-                  {25}},
+        MergeCase{
+            "length 19 is pinned", {Fixed({{9, 40}}), Horizontal(10, 28, 30, 10, 25), Fixed({{28, 12}})}, 8, {20}},
+        MergeCase{
+            "length 20 is not pinned", {Fixed({{9, 40}}), Horizontal(10, 29, 30, 10, 25), Fixed({{29, 12}})}, 8, {25}},
         MergeCase{"merged record takes in its own neighbour",
-                  {Horizontal(0, 49, 4, 0, 2), Horizontal(50, 53, 10, 0, 8), Horizontal(54, 60, 20, 0, 15)}, 100,
+                  {Horizontal(0, 49, 4, 0, 2), Horizontal(50, 53, 10, 0, 8), Horizontal(54, 60, 20, 0, 15)},
+                  100,
                   {2, 2, 2}},
         MergeCase{"wider neighbour examined first",
-                  {Fixed({{-10, 5}}), Horizontal(0, 3, 20, 0, 9), Horizontal(4, 27, 4, 0, 2), Horizontal(28, 32, 20, 0, 9),
-                   Fixed({{60, 5}})},
-                  100, {2, 2, 9}},
+                  {Fixed({{-10, 5}}), Horizontal(0, 3, 20, 0, 9), Horizontal(4, 27, 4, 0, 2),
+                   Horizontal(28, 32, 20, 0, 9), Fixed({{60, 5}})},
+                  100,
+                  {2, 2, 9}},
         MergeCase{"equal bands in sequence order",
-                  {Horizontal(0, 29, 20, 0, 2), Horizontal(30, 33, 20, 0, 8), Horizontal(34, 63, 20, 0, 14)}, 100,
+                  {Horizontal(0, 29, 20, 0, 2), Horizontal(30, 33, 20, 0, 8), Horizontal(34, 63, 20, 0, 14)},
+                  100,
                   {2, 2, 14}}),
     [](const testing::TestParamInfo<MergeCase>& param) { return "Case" + std::to_string(param.index); });
 

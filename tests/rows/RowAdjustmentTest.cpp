@@ -14,10 +14,10 @@ using namespace Zalvo;
 using namespace Zalvo::Detail;
 using ZalvoTest::Fixed;
 using ZalvoTest::Horizontal;
-using ZalvoTest::RowsOf;
-using ZalvoTest::Vertical;
 using ZalvoTest::kMax;
 using ZalvoTest::kMin;
+using ZalvoTest::RowsOf;
+using ZalvoTest::Vertical;
 
 // existingClearance 0, wantedClearance 2, cornerRadius 10, minimumWidth 2,
 // lineWidth 3: baseMargin 4, preferredWidth 4.
@@ -69,23 +69,28 @@ TEST_P(AlignEnds, FollowsTheFirstRuleThatApplies) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, AlignEnds,
-    testing::Values(
-        AlignCase{"a: next NoRoom", {Horizontal(0, 9, 20, 0, 5), Fixed({{10, 12}, {11, 30}})}, {12}},
-        AlignCase{"a: outside the band", {Horizontal(0, 9, 20, 0, 5), Fixed({{10, 30}, {11, 12}})}, {5}},
-        AlignCase{"b: NoRoom beyond a vertical",
-                  {Horizontal(0, 9, 20, 0, 5), Vertical(9, 10, 20, 0, 10), Fixed({{10, 9}})}, {9}},
-        AlignCase{"c before b", {Horizontal(0, 9, 20, 0, 5), Horizontal(10, 19, 20, 0, 11), Fixed({{20, 9}})},
-                  {11, 11}},
-        AlignCase{"c, then the end sees the new row", {Horizontal(0, 9, 20, 0, 5), Horizontal(10, 19, 30, 0, 12)},
-                  {12, 12}},
-        AlignCase{"d, then the end sees the new row",
-                  {Horizontal(0, 9, 20, 0, 5), Vertical(9, 10, 20, 0, 10), Horizontal(10, 19, 30, 0, 12)}, {12, 12}},
-        AlignCase{"d: row outside the first band",
-                  {Horizontal(0, 9, 10, 0, 5), Vertical(9, 10, 20, 0, 10), Horizontal(10, 19, 30, 8, 12)}, {5, 12}},
-        AlignCase{"end: last pixel", {Fixed({{0, 3}, {5, 9}}), Horizontal(6, 9, 20, 0, 2)}, {9}},
-        AlignCase{"end: beyond a vertical", {Fixed({{0, 3}, {5, 9}}), Vertical(5, 6, 20, 0, 5), Horizontal(6, 9, 20, 0, 2)},
-                  {9}},
-        AlignCase{"single room", {Horizontal(0, 9, 20, 0, 5)}, {5}}),
+    testing::Values(AlignCase{"a: next NoRoom", {Horizontal(0, 9, 20, 0, 5), Fixed({{10, 12}, {11, 30}})}, {12}},
+                    AlignCase{"a: outside the band", {Horizontal(0, 9, 20, 0, 5), Fixed({{10, 30}, {11, 12}})}, {5}},
+                    AlignCase{"b: NoRoom beyond a vertical",
+                              {Horizontal(0, 9, 20, 0, 5), Vertical(9, 10, 20, 0, 10), Fixed({{10, 9}})},
+                              {9}},
+                    AlignCase{"c before b",
+                              {Horizontal(0, 9, 20, 0, 5), Horizontal(10, 19, 20, 0, 11), Fixed({{20, 9}})},
+                              {11, 11}},
+                    AlignCase{"c, then the end sees the new row",
+                              {Horizontal(0, 9, 20, 0, 5), Horizontal(10, 19, 30, 0, 12)},
+                              {12, 12}},
+                    AlignCase{"d, then the end sees the new row",
+                              {Horizontal(0, 9, 20, 0, 5), Vertical(9, 10, 20, 0, 10), Horizontal(10, 19, 30, 0, 12)},
+                              {12, 12}},
+                    AlignCase{"d: row outside the first band",
+                              {Horizontal(0, 9, 10, 0, 5), Vertical(9, 10, 20, 0, 10), Horizontal(10, 19, 30, 8, 12)},
+                              {5, 12}},
+                    AlignCase{"end: last pixel", {Fixed({{0, 3}, {5, 9}}), Horizontal(6, 9, 20, 0, 2)}, {9}},
+                    AlignCase{"end: beyond a vertical",
+                              {Fixed({{0, 3}, {5, 9}}), Vertical(5, 6, 20, 0, 5), Horizontal(6, 9, 20, 0, 2)},
+                              {9}},
+                    AlignCase{"single room", {Horizontal(0, 9, 20, 0, 5)}, {5}}),
     [](const testing::TestParamInfo<AlignCase>& param) { return "Case" + std::to_string(param.index); });
 
 TEST(AlignEndHorizontalRooms, RejectsAnEmptyNoRoomItReads) {
@@ -132,14 +137,15 @@ class BothAdjustments : public testing::TestWithParam<bool> {
 protected:
     std::vector<WiggleRoom> Adjust(std::vector<WiggleRoom> rooms, const std::vector<Pixel>& path, std::int32_t existing,
                                    std::int32_t wanted) const {
-        return GetParam() ? AdjustHorizontalRoomRowsForOptimalPlateUsage(std::move(rooms), path, existing, wanted, 10, 2, 3)
-                          : AdjustHorizontalRoomRowsForPreferringStagger(std::move(rooms), path, existing, wanted, 10, 2, 3);
+        return GetParam()
+                   ? AdjustHorizontalRoomRowsForOptimalPlateUsage(std::move(rooms), path, existing, wanted, 10, 2, 3)
+                   : AdjustHorizontalRoomRowsForPreferringStagger(std::move(rooms), path, existing, wanted, 10, 2, 3);
     }
 };
 
 TEST_P(BothAdjustments, ChangeNothingButHorizontalRows) {
-    const std::vector<WiggleRoom> rooms{Fixed({{0, 5}, {9, 5}}), Horizontal(10, 40, 20, 0, -7), Vertical(39, 45, 30, 0, 42),
-                                        Horizontal(43, 90, 30, 10, -7), Fixed({{91, 12}})};
+    const std::vector<WiggleRoom> rooms{Fixed({{0, 5}, {9, 5}}), Horizontal(10, 40, 20, 0, -7),
+                                        Vertical(39, 45, 30, 0, 42), Horizontal(43, 90, 30, 10, -7), Fixed({{91, 12}})};
     auto adjusted = Adjust(rooms, {{0, 5}, {90, 15}}, 0, 2);
     ASSERT_EQ(adjusted.size(), rooms.size());
     for (std::size_t index = 0; index < rooms.size(); ++index) {

@@ -107,12 +107,11 @@ Case MakeCase(std::uint32_t seed) {
     std::uniform_int_distribution<std::int32_t> size(1, limit);
     const std::int32_t columns = size(random);
     const std::int32_t rows = size(random);
-    const auto relief = Pick(random, {Relief::Flat, Relief::FewHeights, Relief::Ramps, Relief::Walls,
-                                      Relief::SeamValley});
+    const auto relief =
+        Pick(random, {Relief::Flat, Relief::FewHeights, Relief::Ramps, Relief::Walls, Relief::SeamValley});
     const auto kind = Pick(random, {Penalties::Zero, Penalties::Zero, Penalties::CoarseNonNegative,
                                     Penalties::FineNonNegative, Penalties::NegativeAcyclic,
-                                    Penalties::NegativeOnTheRight, Penalties::NegativeCycle,
-                                    Penalties::WithNan});
+                                    Penalties::NegativeOnTheRight, Penalties::NegativeCycle, Penalties::WithNan});
     Case made{FlatTerrain(columns, rows), {}};
     for (auto& column : made.terrain)
         for (auto& cell : column) cell = RandomHeight(random, relief);
@@ -120,8 +119,7 @@ Case MakeCase(std::uint32_t seed) {
     if (relief == Relief::SeamValley) AddSeamValley(made.terrain);
     for (std::size_t x = 0; x < made.terrain.size(); ++x)
         for (const std::uint8_t height : made.terrain[x])
-            made.penalties.push_back(
-                RandomPenalty(random, KindAtColumn(kind, x, made.terrain.size()), height));
+            made.penalties.push_back(RandomPenalty(random, KindAtColumn(kind, x, made.terrain.size()), height));
     return made;
 }
 
@@ -150,8 +148,8 @@ Outcome RunSearch(SearchFunction search, const Terrain& terrain, const Zalvo::Pi
 Outcome RunSearch(SearchFunction search, const Case& input) {
     const auto rows = static_cast<std::int32_t>(input.terrain[0].size());
     return RunSearch(search, input.terrain, [&input, rows](const Pixel& p) {
-        return input.penalties[static_cast<std::size_t>(p.x) * static_cast<std::size_t>(rows) +
-                               static_cast<std::size_t>(p.y)];
+        return input
+            .penalties[static_cast<std::size_t>(p.x) * static_cast<std::size_t>(rows) + static_cast<std::size_t>(p.y)];
     });
 }
 
@@ -159,20 +157,20 @@ Outcome RunSearch(SearchFunction search, const Case& input) {
 // per column kept column by column, as only plates of millions of pixels
 // make it otherwise.
 std::optional<std::vector<Pixel>> SearchWithColumnLevels(const Terrain& terrain,
-                                                          const Zalvo::PixelCostFunction& pixelCost) {
+                                                         const Zalvo::PixelCostFunction& pixelCost) {
     const std::optional<Zalvo::Detail::SearchGrid> grid = Zalvo::Detail::MakeSearchGrid(terrain);
     if (!grid) return std::nullopt;
     return Zalvo::Detail::PixelPathFromCostTable(Zalvo::Detail::BuildCostTable(*grid, pixelCost, 1));
 }
 
 bool Same(const Outcome& actual, const Outcome& expected) {
-    return actual.path == expected.path && actual.exception == expected.exception &&
-           actual.calls == expected.calls && actual.log == expected.log;
+    return actual.path == expected.path && actual.exception == expected.exception && actual.calls == expected.calls &&
+           actual.log == expected.log;
 }
 
 std::string Difference(const Outcome& actual, const Outcome& expected) {
-    return "path " + std::to_string(actual.path == expected.path) + ", exception '" + actual.exception +
-           "' vs '" + expected.exception + "', calls " + std::to_string(actual.calls.size()) + " vs " +
+    return "path " + std::to_string(actual.path == expected.path) + ", exception '" + actual.exception + "' vs '" +
+           expected.exception + "', calls " + std::to_string(actual.calls.size()) + " vs " +
            std::to_string(expected.calls.size()) + ", log " + std::to_string(actual.log == expected.log);
 }
 
@@ -228,14 +226,13 @@ TEST_P(DifferentialSearchOnPlates, LibraryMatchesReference) {
         paths += expected.path ? 1 : 0;
         EXPECT_TRUE(Same(actual, expected)) << family.name << ", seed " << seed << ", " << columns << " x " << rows
                                             << ": " << Difference(actual, expected);
-        EXPECT_TRUE(Same(byColumn, expected)) << family.name << ", seed " << seed << ", column levels: "
-                                              << Difference(byColumn, expected);
+        EXPECT_TRUE(Same(byColumn, expected))
+            << family.name << ", seed " << seed << ", column levels: " << Difference(byColumn, expected);
     }
     EXPECT_GT(paths, 0) << family.name << ": no plate had a path, so nothing was compared";
 }
 
-INSTANTIATE_TEST_SUITE_P(Families, DifferentialSearchOnPlates,
-                         testing::Range<std::size_t>(0, PlateFamilies().size()));
+INSTANTIATE_TEST_SUITE_P(Families, DifferentialSearchOnPlates, testing::Range<std::size_t>(0, PlateFamilies().size()));
 
 }  // namespace
 }  // namespace ZalvoTest

@@ -96,8 +96,7 @@ Pixel RandomPixel(std::mt19937& random, const GridShape& shape) {
 // A large-level threshold of 1 keeps every spread column by column (once it
 // holds a filing per column); the default keeps these small lists in one
 // sorted vector.
-class OpenListAgainstModel
-    : public testing::TestWithParam<std::tuple<GridShape, std::size_t, std::uint32_t>> {};
+class OpenListAgainstModel : public testing::TestWithParam<std::tuple<GridShape, std::size_t, std::uint32_t>> {};
 
 TEST_P(OpenListAgainstModel, TakesTheCheapestKeyWithAllItsFilings) {
     const auto [shape, largeLevel, seed] = GetParam();

@@ -27,14 +27,10 @@ bool GlyphCovers(std::int32_t pattern, std::int32_t gx, std::int32_t gy, std::in
     const bool middle = gy >= LineHeight / 2 - 1 && gy <= LineHeight / 2;
     const bool bottom = gy >= LineHeight - 2;
     switch (pattern) {
-        case 0:
-            return leftStem || top || middle || bottom;  // E
-        case 1:
-            return leftStem || rightStem || middle;  // H
-        case 2:
-            return leftStem || rightStem || top || bottom;  // O
-        default:
-            return gx >= width / 2 - 1 && gx <= width / 2;  // I
+        case 0: return leftStem || top || middle || bottom;      // E
+        case 1: return leftStem || rightStem || middle;          // H
+        case 2: return leftStem || rightStem || top || bottom;   // O
+        default: return gx >= width / 2 - 1 && gx <= width / 2;  // I
     }
 }
 
@@ -98,15 +94,13 @@ DrawnPlate MakeBlobPlate(std::int32_t columns, std::int32_t rows, double resolut
     return plate;
 }
 
-DrawnPlate MakeFamilyPlate(const PlateFamily& family, std::int32_t columns, std::int32_t rows,
-                           std::uint64_t seed) {
+DrawnPlate MakeFamilyPlate(const PlateFamily& family, std::int32_t columns, std::int32_t rows, std::uint64_t seed) {
     switch (family.content) {
         case Content::Labels: return MakeLabelPlate(columns, rows, family.resolution, seed);
         case Content::Text: return MakeTextPlate(columns, rows, family.resolution, seed);
         case Content::SmallBlobs: return MakeBlobPlate(columns, rows, family.resolution, {4, 24, 0.10}, seed);
         case Content::DenseBlobs: return MakeBlobPlate(columns, rows, family.resolution, {8, 64, 0.25}, seed);
-        case Content::SparseBlobs:
-            return MakeBlobPlate(columns, rows, family.resolution, {16, 96, 0.04}, seed);
+        case Content::SparseBlobs: return MakeBlobPlate(columns, rows, family.resolution, {16, 96, 0.04}, seed);
     }
     return DrawnPlate(columns, rows, family.resolution);
 }
@@ -128,8 +122,7 @@ Zalvo::ImpassableFunction DrawnPlate::ImpassableFunction() const {
 
 void DrawnPlate::Fill(std::int32_t x, std::int32_t y, Kind kind) {
     if (x < 0 || x >= columns_ || y < 0 || y >= rows_) return;
-    Kind& cell = kinds_[static_cast<std::size_t>(y) * static_cast<std::size_t>(columns_) +
-                        static_cast<std::size_t>(x)];
+    Kind& cell = kinds_[static_cast<std::size_t>(y) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(x)];
     if (cell == Free) ++occupied_;
     cell = kind;
 }
@@ -157,7 +150,8 @@ DrawnPlate MakeLabelPlate(std::int32_t columns, std::int32_t rows, double resolu
                 plate.FillRectangle(left, top, width, height, Kind::Impassable);
             } else {
                 const Kind kind = items % 3 == 0 ? Kind::Crossable : Kind::Impassable;
-                PlaceText(plate, left, top, width, height, [kind] { return kind; }, random());
+                PlaceText(
+                    plate, left, top, width, height, [kind] { return kind; }, random());
             }
             ++items;
             plate.CountItem();
@@ -173,8 +167,8 @@ const std::vector<PlateFamily>& PlateFamilies() {
         {"small blobs, row penalty", Content::SmallBlobs, 72.0, 2.0, 12.0, PenaltyShape::ByRow, 2000, 1000},
         {"dense blobs", Content::DenseBlobs, 72.0, 3.0, 9.0, PenaltyShape::Zero, 4000, 2000},
         {"labels at 150 ppi", Content::Labels, 150.0, 1.0, 4.0, PenaltyShape::Zero, 4000, 2000},
-        {"sparse blobs, thick ramp, column penalty", Content::SparseBlobs, 72.0, 4.0, 30.0,
-         PenaltyShape::ByColumn, 4000, 4000},
+        {"sparse blobs, thick ramp, column penalty", Content::SparseBlobs, 72.0, 4.0, 30.0, PenaltyShape::ByColumn,
+         4000, 4000},
         {"tall plate", Content::DenseBlobs, 72.0, 2.0, 6.0, PenaltyShape::Zero, 1000, 2000},
         {"text page, slope penalty", Content::Text, 72.0, 1.0, 3.0, PenaltyShape::Slope, 2000, 1500},
         {"labels at 300 ppi, thin margins", Content::Labels, 300.0, 0.5, 2.0, PenaltyShape::Zero, 1000, 1000},

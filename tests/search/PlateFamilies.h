@@ -69,11 +69,11 @@ enum class PenaltyShape { Zero, ByRow, ByColumn, Slope };
 struct PlateFamily {
     std::string name;
     Content content;
-    double resolution;      // pixels per inch
-    double minimumPoints;   // margins in points
+    double resolution;     // pixels per inch
+    double minimumPoints;  // margins in points
     double preferredPoints;
     PenaltyShape penalty;
-    std::int32_t columns;   // the size the comparison times it at
+    std::int32_t columns;  // the size the comparison times it at
     std::int32_t rows;
 };
 

@@ -67,9 +67,7 @@ struct Key {
 // Smaller f first; for equal f the larger g (the chain that got further).
 // Equivalent keys are exactly the keys whose two doubles compare equal.
 struct KeyOrder {
-    bool operator()(const Key& a, const Key& b) const {
-        return a.f < b.f || (a.f == b.f && a.g > b.g);
-    }
+    bool operator()(const Key& a, const Key& b) const { return a.f < b.f || (a.f == b.f && a.g > b.g); }
 };
 
 // The pixels of one key in pixel order, each with the length of its chain.
@@ -91,7 +89,7 @@ void ExpandCheapestEntry(SearchState& state, OrderedOpenList& open) {
     open.erase(first);
     for (const auto& [pixel, cells] : pixels)
         LiteralRelaxNeighbours(state, Filing{pixel, cells}, key.g,
-                        [&open](const Filing& neighbour, double g, double f) { File(open, neighbour, g, f); });
+                               [&open](const Filing& neighbour, double g, double f) { File(open, neighbour, g, f); });
 }
 
 CostTable BuildOrderedCostTable(const SearchGrid& grid, const Zalvo::PixelCostFunction& pixelCost) {
@@ -105,8 +103,8 @@ CostTable BuildOrderedCostTable(const SearchGrid& grid, const Zalvo::PixelCostFu
 
 }  // namespace
 
-std::optional<std::vector<Pixel>> ReferenceFindShortestPixelPath(
-    const Zalvo::Terrain& terrain, const Zalvo::PixelCostFunction& pixelCost) {
+std::optional<std::vector<Pixel>> ReferenceFindShortestPixelPath(const Zalvo::Terrain& terrain,
+                                                                 const Zalvo::PixelCostFunction& pixelCost) {
     const std::optional<SearchGrid> grid = MakeSearchGrid(terrain);
     if (!grid) return std::nullopt;
     return PixelPathFromCostTable(BuildOrderedCostTable(*grid, pixelCost));

@@ -15,7 +15,7 @@
 namespace ZalvoTest {
 
 // Same contract as Zalvo::FindShortestPixelPath.
-std::optional<std::vector<Zalvo::Pixel>> ReferenceFindShortestPixelPath(
-    const Zalvo::Terrain& terrain, const Zalvo::PixelCostFunction& pixelCost);
+std::optional<std::vector<Zalvo::Pixel>> ReferenceFindShortestPixelPath(const Zalvo::Terrain& terrain,
+                                                                        const Zalvo::PixelCostFunction& pixelCost);
 
 }  // namespace ZalvoTest

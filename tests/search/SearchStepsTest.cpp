@@ -11,9 +11,9 @@
 #include <functional>
 #include <optional>
 #include <queue>
+#include <random>
 #include <stdexcept>
 #include <string>
-#include <random>
 
 namespace ZalvoTest {
 namespace {
@@ -53,9 +53,9 @@ TEST_P(SearchableCellCount, AcceptsUpTo2To31Cells) {
         return;
     }
     EXPECT_THAT([&] { RequireSearchableCellCount(c.columns, c.rows); },
-                testing::ThrowsMessage<std::invalid_argument>(testing::HasSubstr(
-                    "FindShortestPixelPath: the terrain has more than 2^31 cells (" + std::to_string(c.columns) +
-                    " x " + std::to_string(c.rows) + ")")));
+                testing::ThrowsMessage<std::invalid_argument>(
+                    testing::HasSubstr("FindShortestPixelPath: the terrain has more than 2^31 cells (" +
+                                       std::to_string(c.columns) + " x " + std::to_string(c.rows) + ")")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Shapes, SearchableCellCount,
@@ -172,9 +172,8 @@ TEST(CostTable, CheapestEndCostMatchesAnIndependentDijkstra) {
             }
         const auto grid = MakeSearchGrid(terrain);
         ASSERT_TRUE(grid);
-        const CostTable table = BuildCostTable(*grid, [&](const Pixel& p) {
-            return penalties[static_cast<std::size_t>(p.x * rows + p.y)];
-        });
+        const CostTable table = BuildCostTable(
+            *grid, [&](const Pixel& p) { return penalties[static_cast<std::size_t>(p.x * rows + p.y)]; });
         const double expected = DijkstraCheapestLastColumn(terrain, penalties);
         const double found = CheapestLastColumnCost(table);
         if (expected < kAcceptanceLimit)

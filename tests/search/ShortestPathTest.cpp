@@ -64,8 +64,7 @@ TEST_P(ShortestPathTest, EqualEndCellsPreferTheSeamThenTheSmallerRow) {
     // Rows 2 and 9 of the last column cost exactly the same; 9 is nearer
     // the seam, and the path beyond the middle is lowered by the row count.
     penalty.value = [](const Pixel& p) { return p.x == 2 && p.y != 2 && p.y != 9 ? 5.0 : 0.0; };
-    EXPECT_THAT(Search(FlatTerrain(3, 10)),
-                ::testing::Optional(ElementsAre(Pixel{0, -1}, Pixel{1, -1}, Pixel{2, -1})));
+    EXPECT_THAT(Search(FlatTerrain(3, 10)), ::testing::Optional(ElementsAre(Pixel{0, -1}, Pixel{1, -1}, Pixel{2, -1})));
 }
 
 struct TwoCellValley {
@@ -75,8 +74,7 @@ struct TwoCellValley {
 };
 
 TEST_P(ShortestPathTest, RowsAreLoweredOnlyWhenBothEndsLieBeyondTheMiddle) {
-    for (const TwoCellValley& valley : {TwoCellValley{6, 5, {{0, 6}, {1, 5}}},
-                                        TwoCellValley{7, 6, {{0, -3}, {1, -4}}},
+    for (const TwoCellValley& valley : {TwoCellValley{6, 5, {{0, 6}, {1, 5}}}, TwoCellValley{7, 6, {{0, -3}, {1, -4}}},
                                         TwoCellValley{5, 6, {{0, 5}, {1, 6}}}}) {
         Terrain terrain = FlatTerrain(2, 10, 200);
         terrain[0][static_cast<std::size_t>(valley.startRow)] = 0;
@@ -90,9 +88,8 @@ TEST_P(ShortestPathTest, ValleyAcrossTheSeamKeepsRowsUnwrapped) {
     Terrain terrain = FlatTerrain(8, 10, 200);
     for (std::size_t x = 0; x < 4; ++x) terrain[x][9] = 0;
     for (std::size_t x = 4; x < 8; ++x) terrain[x][0] = 0;
-    EXPECT_THAT(Search(terrain),
-                ::testing::Optional(ElementsAre(Pixel{0, -1}, Pixel{1, -1}, Pixel{2, -1}, Pixel{3, -1},
-                                                Pixel{4, 0}, Pixel{5, 0}, Pixel{6, 0}, Pixel{7, 0})));
+    EXPECT_THAT(Search(terrain), ::testing::Optional(ElementsAre(Pixel{0, -1}, Pixel{1, -1}, Pixel{2, -1}, Pixel{3, -1},
+                                                                 Pixel{4, 0}, Pixel{5, 0}, Pixel{6, 0}, Pixel{7, 0})));
 }
 
 TEST_P(ShortestPathTest, ImpassableWallsBlockAndGapsAreUsed) {
@@ -135,8 +132,8 @@ TEST_P(ShortestPathTest, PricesExactlyTheNeighboursNotAlreadyCheaper) {
 TEST_P(ShortestPathTest, WritesTheEndRowAndTheBacktrace) {
     LogCapture log({20, 21, 30});
     ASSERT_TRUE(Search(FlatTerrain(3, 2)));
-    EXPECT_THAT(log.Lines(), ElementsAre("Shortest pixel path ends at row: 0", "Backtraced pixel path:",
-                                         "    (1, 0)", "    (0, 0)"));
+    EXPECT_THAT(log.Lines(), ElementsAre("Shortest pixel path ends at row: 0", "Backtraced pixel path:", "    (1, 0)",
+                                         "    (0, 0)"));
 }
 
 TEST_P(ShortestPathTest, LogsEachLineOnlyAtItsLevel) {
@@ -225,8 +222,7 @@ TEST_P(ShortestPathTest, NegativeCycleIsRejectedWithinAboutOnePassWhateverItsDep
 TEST_P(ShortestPathTest, NegativePenaltiesWithoutCycleStillFindThePath) {
     // Every step still costs at least 0.5, so no cycle gains.
     penalty.value = [](const Pixel&) { return -0.5; };
-    EXPECT_THAT(Search(FlatTerrain(3, 3)),
-                ::testing::Optional(ElementsAre(Pixel{0, 0}, Pixel{1, 0}, Pixel{2, 0})));
+    EXPECT_THAT(Search(FlatTerrain(3, 3)), ::testing::Optional(ElementsAre(Pixel{0, 0}, Pixel{1, 0}, Pixel{2, 0})));
     // A penalty that exactly cancels height and step yields keys of +0.0.
     penalty.value = [](const Pixel& p) { return p.x == 0 ? -1.0 : -0.0; };
     EXPECT_THAT(Search(FlatTerrain(2, 3)), ::testing::Optional(ElementsAre(Pixel{0, 0}, Pixel{1, 0})));

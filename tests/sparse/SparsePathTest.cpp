@@ -51,8 +51,8 @@ TEST(SparsePath, HorizontalVerticalHorizontalWithAdjustableAnchors) {
     // cut diagonally.
     const std::vector<WiggleRoom> rooms{Horizontal(0, 20, 4, 0, 2), Vertical(18, 24, 21, 3, 21),
                                         Horizontal(22, 40, 24, 20, 22)};
-    EXPECT_EQ(Sparse(rooms), (Path{{0, 2}, {18, 2}, {19, 3}, {20, 4}, {21, 5}, {21, 18}, {23, 20}, {24, 21},
-                                   {25, 22}, {40, 22}}));
+    EXPECT_EQ(Sparse(rooms),
+              (Path{{0, 2}, {18, 2}, {19, 3}, {20, 4}, {21, 5}, {21, 18}, {23, 20}, {24, 21}, {25, 22}, {40, 22}}));
 }
 
 TEST(SparsePath, HorizontalVerticalHorizontalWithFixedAnchors) {
@@ -66,8 +66,7 @@ TEST(SparsePath, HorizontalVerticalHorizontalWithFixedAnchors) {
 TEST(SparsePath, NoRoomBetweenHorizontalRooms) {
     const std::vector<WiggleRoom> rooms{Horizontal(0, 10, 4, 0, 2), Fixed({{12, 3}, {13, 4}, {14, 4}, {20, 4}}),
                                         Horizontal(22, 40, 8, 0, 6)};
-    EXPECT_EQ(Sparse(rooms),
-              (Path{{0, 2}, {10, 2}, {10, 3}, {12, 3}, {13, 4}, {14, 4}, {20, 4}, {22, 6}, {40, 6}}));
+    EXPECT_EQ(Sparse(rooms), (Path{{0, 2}, {10, 2}, {10, 3}, {12, 3}, {13, 4}, {14, 4}, {20, 4}, {22, 6}, {40, 6}}));
 }
 
 TEST(SparsePath, LeadingVerticalRoomIsAccepted) {
@@ -79,15 +78,14 @@ TEST(SparsePath, VerticalRoomsWithoutCrossingNeighboursDrawNothingOfTheirOwn) {
     // Alone, or two side by side: each enters where it leaves.
     EXPECT_TRUE(Sparse({Vertical(0, 4, 9, 2, 2)}).empty());
     EXPECT_TRUE(Sparse({Vertical(0, 4, 9, 2, 2), Vertical(5, 8, 30, 10, 6)}).empty());
-    const std::vector<WiggleRoom> rooms{Fixed({{0, 0}, {3, 0}}), Vertical(4, 6, 9, 2, 5),
-                                        Vertical(7, 9, 12, 10, 8), Fixed({{10, 13}, {14, 13}})};
+    const std::vector<WiggleRoom> rooms{Fixed({{0, 0}, {3, 0}}), Vertical(4, 6, 9, 2, 5), Vertical(7, 9, 12, 10, 8),
+                                        Fixed({{10, 13}, {14, 13}})};
     EXPECT_EQ(Sparse(rooms), (Path{{0, 0}, {3, 0}, {10, 13}, {14, 13}}));
 }
 
 TEST(SparsePath, RejectsAnEmptyNoRoomAnywhere) {
     EXPECT_THROW(Sparse({Fixed({})}), std::invalid_argument);
-    EXPECT_THROW(Sparse({Horizontal(0, 9, 5, 0, 2), Fixed({}), Horizontal(10, 20, 5, 0, 2)}),
-                 std::invalid_argument);
+    EXPECT_THROW(Sparse({Horizontal(0, 9, 5, 0, 2), Fixed({}), Horizontal(10, 20, 5, 0, 2)}), std::invalid_argument);
 }
 
 // ---------------------------------------------------------------------------
@@ -168,22 +166,34 @@ INSTANTIATE_TEST_SUITE_P(
     Boundary, CornerSpacingTable,
     testing::Values(
         // Fixed anchors do not slide: their own columns are the corners.
-        SpacingCase{"horizontal fixed, 5 apart", true, {kFixed, {0, 8}}, {kFixed, {5, 12}},
+        SpacingCase{"horizontal fixed, 5 apart",
+                    true,
+                    {kFixed, {0, 8}},
+                    {kFixed, {5, 12}},
                     Path{{0, 8}, {0, 10}, {5, 10}, {5, 12}}},
         SpacingCase{"horizontal fixed, 4 apart", true, {kFixed, {0, 8}}, {kFixed, {4, 12}}, Path{{0, 8}, {4, 12}}},
         // Adjustable anchors two rows off the line slide two columns inwards
         // each: 9 - 4 leaves 5, 8 - 4 leaves 4.
-        SpacingCase{"horizontal slid, 5 apart", true, {kAdjustable, {0, 8}}, {kAdjustable, {9, 12}},
+        SpacingCase{"horizontal slid, 5 apart",
+                    true,
+                    {kAdjustable, {0, 8}},
+                    {kAdjustable, {9, 12}},
                     Path{{0, 8}, {2, 10}, {7, 10}, {9, 12}}},
-        SpacingCase{"horizontal slid, 4 apart", true, {kAdjustable, {0, 8}}, {kAdjustable, {8, 12}},
-                    Path{{0, 8}, {8, 12}}},
-        SpacingCase{"vertical fixed, 5 apart", false, {kFixed, {8, 0}}, {kFixed, {12, 5}},
+        SpacingCase{
+            "horizontal slid, 4 apart", true, {kAdjustable, {0, 8}}, {kAdjustable, {8, 12}}, Path{{0, 8}, {8, 12}}},
+        SpacingCase{"vertical fixed, 5 apart",
+                    false,
+                    {kFixed, {8, 0}},
+                    {kFixed, {12, 5}},
                     Path{{8, 0}, {10, 0}, {10, 5}, {12, 5}}},
         SpacingCase{"vertical fixed, 4 apart", false, {kFixed, {8, 0}}, {kFixed, {12, 4}}, Path{{8, 0}, {12, 4}}},
-        SpacingCase{"vertical slid, 5 apart", false, {kAdjustable, {8, 0}}, {kAdjustable, {12, 9}},
+        SpacingCase{"vertical slid, 5 apart",
+                    false,
+                    {kAdjustable, {8, 0}},
+                    {kAdjustable, {12, 9}},
                     Path{{8, 0}, {10, 2}, {10, 7}, {12, 9}}},
-        SpacingCase{"vertical slid, 4 apart", false, {kAdjustable, {8, 0}}, {kAdjustable, {12, 8}},
-                    Path{{8, 0}, {12, 8}}}),
+        SpacingCase{
+            "vertical slid, 4 apart", false, {kAdjustable, {8, 0}}, {kAdjustable, {12, 8}}, Path{{8, 0}, {12, 8}}}),
     [](const testing::TestParamInfo<SpacingCase>& param) { return "Case" + std::to_string(param.index); });
 
 TEST(Pieces, ExtremeAnchorsDoNotOverflow) {

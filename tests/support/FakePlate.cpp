@@ -11,15 +11,13 @@ using Zalvo::Pixel;
 FakePlate::FakePlate(std::int32_t columns, std::int32_t rows, double resolution)
     : columns_(columns), rows_(rows), resolution_(resolution) {
     if (columns > 0 && rows > 0) {
-        classes_.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows),
-                        PixelClass::Free);
+        classes_.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), PixelClass::Free);
     }
 }
 
 FakePlate FakePlate::FromRows(std::initializer_list<std::string> rows, double resolution) {
     const std::size_t width = rows.size() == 0 ? 0 : rows.begin()->size();
-    FakePlate plate(static_cast<std::int32_t>(width), static_cast<std::int32_t>(rows.size()),
-                    resolution);
+    FakePlate plate(static_cast<std::int32_t>(width), static_cast<std::int32_t>(rows.size()), resolution);
     std::int32_t y = 0;
     for (const std::string& row : rows) {
         if (row.size() != width) throw std::invalid_argument("FakePlate rows differ in length");
@@ -45,13 +43,10 @@ bool FakePlate::Contains(const Pixel& pixel) const {
 
 std::size_t FakePlate::IndexOf(const Pixel& pixel) const {
     if (!Contains(pixel)) throw std::out_of_range("FakePlate: pixel off the plate");
-    return static_cast<std::size_t>(pixel.y) * static_cast<std::size_t>(columns_) +
-           static_cast<std::size_t>(pixel.x);
+    return static_cast<std::size_t>(pixel.y) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(pixel.x);
 }
 
-void FakePlate::Set(const Pixel& pixel, PixelClass pixelClass) {
-    classes_[IndexOf(pixel)] = pixelClass;
-}
+void FakePlate::Set(const Pixel& pixel, PixelClass pixelClass) { classes_[IndexOf(pixel)] = pixelClass; }
 
 PixelClass FakePlate::ClassAt(const Pixel& pixel) const { return classes_[IndexOf(pixel)]; }
 
@@ -75,8 +70,8 @@ std::vector<FakePlate::Call> FakePlate::CallsOf(Member member) const {
 }
 
 std::size_t FakePlate::CountOf(Member member) const {
-    return static_cast<std::size_t>(std::count_if(
-        calls_.begin(), calls_.end(), [member](const Call& call) { return call.member == member; }));
+    return static_cast<std::size_t>(
+        std::count_if(calls_.begin(), calls_.end(), [member](const Call& call) { return call.member == member; }));
 }
 
 double FakePlate::GetResolution() const {
@@ -97,8 +92,7 @@ std::int32_t FakePlate::GetPixelRowCount() const {
 std::int32_t FakePlate::GetContentCount() const {
     Record(Member::GetContentCount);
     return static_cast<std::int32_t>(
-        std::count_if(classes_.begin(), classes_.end(),
-                      [](PixelClass c) { return c != PixelClass::Free; }));
+        std::count_if(classes_.begin(), classes_.end(), [](PixelClass c) { return c != PixelClass::Free; }));
 }
 
 bool FakePlate::IsPixelOnContentEdge(const Pixel& pixel) const {

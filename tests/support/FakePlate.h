@@ -40,8 +40,7 @@ public:
 
     // One string per row, one character per column: '.' free, 'M' crossable,
     // 'X' impassable (the characters of the terrain dump).
-    static FakePlate FromRows(std::initializer_list<std::string> rows,
-                              double resolution = 72.0);
+    static FakePlate FromRows(std::initializer_list<std::string> rows, double resolution = 72.0);
 
     void Set(const Zalvo::Pixel& pixel, PixelClass pixelClass);
     PixelClass ClassAt(const Zalvo::Pixel& pixel) const;

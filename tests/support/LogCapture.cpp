@@ -2,8 +2,7 @@
 
 namespace ZalvoTest {
 
-LogCapture::LogCapture(std::initializer_list<unsigned> levels)
-    : previous_(std::clog.rdbuf(stream_.rdbuf())) {
+LogCapture::LogCapture(std::initializer_list<unsigned> levels) : previous_(std::clog.rdbuf(stream_.rdbuf())) {
     Logging::DisableAllLevels();
     for (const unsigned level : levels) Logging::EnableLevel(Zalvo::LogCategory, level);
 }

@@ -1,6 +1,6 @@
+#include "support/Printers.h"
 #include "terrain/Corridors.h"
 #include "terrain/TerrainDump.h"
-#include "support/Printers.h"
 
 #include <gtest/gtest.h>
 
@@ -102,7 +102,7 @@ TEST(CarveCorridors, GrowsOnlyWhileTheProfileStartsWithBlockedEntries) {
 
 // The ring around a cell in its fixed order; six positions on is a quarter turn.
 constexpr std::array<std::array<std::int32_t, 2>, 24> kRing{{
-    {0, -2}, {0, -1}, {1, -2}, {1, -1}, {2, -2}, {2, -1}, {2, 0}, {1, 0},  {2, 1},   {1, 1},   {2, 2},   {1, 2},
+    {0, -2}, {0, -1}, {1, -2}, {1, -1}, {2, -2}, {2, -1}, {2, 0},  {1, 0},  {2, 1},   {1, 1},   {2, 2},   {1, 2},
     {0, 2},  {0, 1},  {-1, 2}, {-1, 1}, {-2, 2}, {-2, 1}, {-2, 0}, {-1, 0}, {-2, -1}, {-1, -1}, {-2, -2}, {-1, -2},
 }};
 
@@ -111,7 +111,8 @@ constexpr std::array<std::array<std::int32_t, 2>, 24> kRing{{
 Terrain WithRingCells(const std::vector<std::size_t>& positions) {
     Terrain terrain(7, std::vector<std::uint8_t>(7, 255));
     for (const std::size_t position : positions)
-        terrain[static_cast<std::size_t>(3 + kRing[position % 24][0])][static_cast<std::size_t>(3 + kRing[position % 24][1])] = 252;
+        terrain[static_cast<std::size_t>(3 + kRing[position % 24][0])]
+               [static_cast<std::size_t>(3 + kRing[position % 24][1])] = 252;
     return terrain;
 }
 

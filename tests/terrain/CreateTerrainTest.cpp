@@ -1,7 +1,7 @@
 #include "support/FakePlate.h"
 #include "support/LogCapture.h"
-#include "terrain/TerrainDump.h"
 #include "support/Printers.h"
+#include "terrain/TerrainDump.h"
 
 #include <gtest/gtest.h>
 
@@ -25,14 +25,16 @@ Terrain Create(const FakePlate& plate, const std::set<Pixel>& seeds = {}, double
 }
 
 FakePlate ExamplePlate() {
-    return FakePlate::FromRows({".........", ".........", ".........", "....XXM..", ".........", ".........", "........."});
+    return FakePlate::FromRows(
+        {".........", ".........", ".........", "....XXM..", ".........", ".........", "........."});
 }
 
-const Lines kExampleLog{
-    "Initial terrain:", ".........", ".........", ".........", "....XXM..", ".........", ".........", ".........", "",
-    "Erosion profile: X94",
-    "Eroded terrain:", ".44444444", ".49999999", ".49XXXXM9", ".49XXXXM9", ".49XXXXM9", ".49999999", ".44444444", "",
-    "Final terrain:", ".44444444", ".49999999", ".49XXXXM9", ".49ooooM9", ".49XXXXM9", ".49999999", ".44444444", ""};
+const Lines kExampleLog{"Initial terrain:", ".........", ".........", ".........", "....XXM..",
+                        ".........",        ".........", ".........", "",          "Erosion profile: X94",
+                        "Eroded terrain:",  ".44444444", ".49999999", ".49XXXXM9", ".49XXXXM9",
+                        ".49XXXXM9",        ".49999999", ".44444444", "",          "Final terrain:",
+                        ".44444444",        ".49999999", ".49XXXXM9", ".49ooooM9", ".49XXXXM9",
+                        ".49999999",        ".44444444", ""};
 
 const Lines kExampleResult(kExampleLog.end() - 8, kExampleLog.end() - 1);
 
@@ -83,17 +85,23 @@ TEST(CreateTerrain, PlateWithoutColumnsStopsAfterTheInitialDump) {
 TEST(CreateTerrain, PlateWithoutRowsLogsEmptyDumpsAndUsesNoSeed) {
     const LogCapture log({20, 30});
     EXPECT_EQ(Create(FakePlate(3, 0), {{0, -1}, {1, 0}}), Terrain(3));
-    EXPECT_EQ(log.Lines(), (Lines{"Initial terrain:", "", "Erosion profile: X94", "Eroded terrain:", "", "Final terrain:", ""}));
+    EXPECT_EQ(log.Lines(),
+              (Lines{"Initial terrain:", "", "Erosion profile: X94", "Eroded terrain:", "", "Final terrain:", ""}));
 }
 
 TEST(CreateTerrain, AsksThePlateInTheDocumentedOrder) {
     const FakePlate plate = FakePlate::FromRows({".X.", "M.."});
     Create(plate);
-    EXPECT_EQ(plate.Calls(), (std::vector<Call>{{Member::GetPixelRowCount, {}}, {Member::GetPixelColumnCount, {}},
-                                                {Member::IsPixelOccupied, {0, 0}}, {Member::IsPixelOccupied, {1, 0}},
-                                                {Member::IsImpassable, {1, 0}}, {Member::IsPixelOccupied, {2, 0}},
-                                                {Member::IsPixelOccupied, {0, 1}}, {Member::IsImpassable, {0, 1}},
-                                                {Member::IsPixelOccupied, {1, 1}}, {Member::IsPixelOccupied, {2, 1}},
+    EXPECT_EQ(plate.Calls(), (std::vector<Call>{{Member::GetPixelRowCount, {}},
+                                                {Member::GetPixelColumnCount, {}},
+                                                {Member::IsPixelOccupied, {0, 0}},
+                                                {Member::IsPixelOccupied, {1, 0}},
+                                                {Member::IsImpassable, {1, 0}},
+                                                {Member::IsPixelOccupied, {2, 0}},
+                                                {Member::IsPixelOccupied, {0, 1}},
+                                                {Member::IsImpassable, {0, 1}},
+                                                {Member::IsPixelOccupied, {1, 1}},
+                                                {Member::IsPixelOccupied, {2, 1}},
                                                 {Member::GetResolution, {}}}));
 }
 
@@ -107,7 +115,8 @@ TEST(CreateTerrain, NegativeCountsThrowBeforeAnyPixelIsAsked) {
         } catch (const std::length_error& error) {
             EXPECT_STREQ(error.what(), "vector too long");
         }
-        EXPECT_EQ(plate.Calls(), (std::vector<Call>{{Member::GetPixelRowCount, {}}, {Member::GetPixelColumnCount, {}}}));
+        EXPECT_EQ(plate.Calls(),
+                  (std::vector<Call>{{Member::GetPixelRowCount, {}}, {Member::GetPixelColumnCount, {}}}));
     }
 }
 
@@ -132,9 +141,9 @@ TEST(CreateTerrain, HostExceptionsPassThroughUnchanged) {
     struct HostError {
         Call call;
     };
-    for (const Call& failing : {Call{Member::GetPixelRowCount, {}}, Call{Member::GetPixelColumnCount, {}},
-                                Call{Member::IsPixelOccupied, {1, 0}}, Call{Member::IsImpassable, {1, 1}},
-                                Call{Member::GetResolution, {}}}) {
+    for (const Call& failing :
+         {Call{Member::GetPixelRowCount, {}}, Call{Member::GetPixelColumnCount, {}},
+          Call{Member::IsPixelOccupied, {1, 0}}, Call{Member::IsImpassable, {1, 1}}, Call{Member::GetResolution, {}}}) {
         FakePlate plate = FakePlate::FromRows({"..", ".X"});
         plate.SetCallHook([failing](const Call& call) {
             if (call == failing) throw HostError{call};

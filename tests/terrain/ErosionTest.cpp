@@ -44,14 +44,12 @@ INSTANTIATE_TEST_SUITE_P(
                     ProfileCase{2000, 4000, 72, {255, 255, 251, 125}, "XX94"},
                     ProfileCase{0, 3000, 72, {251, 167, 83}, "963"},
                     ProfileCase{3000, 2000, 72, {255, 255, 255}, "XXX"},
-                    ProfileCase{500, 2000, 144, {255, 251, 167, 83}, "X963"},
-                    ProfileCase{0, 0, 72, {}, ""},
+                    ProfileCase{500, 2000, 144, {255, 251, 167, 83}, "X963"}, ProfileCase{0, 0, 72, {}, ""},
                     ProfileCase{3000, 8000, 0, {}, ""},
                     ProfileCase{0, 2500, 72, {251, 167, 83}, "963"},  // halves round away from zero
                     ProfileCase{0, 2499, 72, {251, 125}, "94"},
                     ProfileCase{-999, -499, 72, {}, ""},  // just above -1 and -0.5 pixels
-                    ProfileCase{-0.0, -0.0, 72, {}, ""},
-                    ProfileCase{-1000, -2000, -72, {255, 251}, "X9"},
+                    ProfileCase{-0.0, -0.0, 72, {}, ""}, ProfileCase{-1000, -2000, -72, {255, 251}, "X9"},
                     ProfileCase{200, 1000, 72, {254}, "x"}));
 
 TEST(ErosionProfile, LongRampEndsInZerosAndTextUsesEveryBand) {
@@ -64,9 +62,15 @@ TEST(ErosionProfile, LongRampEndsInZerosAndTextUsesEveryBand) {
 TEST(ErosionProfile, UnrepresentableLengthsThrowVectorTooLong) {
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     constexpr double kHuge = 9223372036854775808000.0;  // 2^63 pixels at 72 ppi
-    const std::vector<std::array<double, 3>> cases{
-        {-1000, 0, 72}, {0, -500, 72}, {1000, 2000, -72}, {kNaN, 0, 72}, {0, kNaN, 72},
-        {1000, 2000, kNaN}, {0, std::numeric_limits<double>::infinity(), 72}, {0, kHuge, 72}, {kHuge, 0, 72}};
+    const std::vector<std::array<double, 3>> cases{{-1000, 0, 72},
+                                                   {0, -500, 72},
+                                                   {1000, 2000, -72},
+                                                   {kNaN, 0, 72},
+                                                   {0, kNaN, 72},
+                                                   {1000, 2000, kNaN},
+                                                   {0, std::numeric_limits<double>::infinity(), 72},
+                                                   {0, kHuge, 72},
+                                                   {kHuge, 0, 72}};
     for (const auto& [minimum, preferred, resolution] : cases) {
         try {
             CreateErosionProfile(MilliPoints(minimum), MilliPoints(preferred), resolution);
@@ -98,9 +102,9 @@ TEST_P(ErosionPictures, MatchTheRingByRingDefinition) {
     EXPECT_EQ(ZalvoTest::DumpLines(terrain), picture.after);
 }
 
-const Lines kDot11x13{"...........", "...........", "...........", "...........", "...........", "...........",
-                      ".....X.....", "...........", "...........", "...........", "...........", "...........",
-                      "..........."};
+const Lines kDot11x13{"...........", "...........", "...........", "...........", "...........",
+                      "...........", ".....X.....", "...........", "...........", "...........",
+                      "...........", "...........", "..........."};
 
 INSTANTIATE_TEST_SUITE_P(
     Both, ErosionPictures,
@@ -108,35 +112,46 @@ INSTANTIATE_TEST_SUITE_P(
         testing::Values(Eroder{"Library", Zalvo::Detail::ErodeTerrain},
                         Eroder{"Literal", ZalvoTest::ReferenceErodeTerrain}),
         testing::Values(
-            Picture{"SingleImpassableCell", kDot11x13, {255, 255, 251, 125},
+            Picture{"SingleImpassableCell",
+                    kDot11x13,
+                    {255, 255, 251, 125},
                     {"...........", "...........", ".444444444.", ".499999994.", ".49XXXXX94.", ".49XXXXX94.",
                      ".49XXXXX94.", ".49XXXXX94.", ".49XXXXX94.", ".499999994.", ".444444444.", "...........",
                      "..........."}},
-            Picture{"SingleCrossableCell", {".......", ".......", ".......", "...M...", ".......", ".......", "......."},
+            Picture{"SingleCrossableCell",
+                    {".......", ".......", ".......", "...M...", ".......", ".......", "......."},
                     {255, 255, 251},
                     {"9999999", "9MMMMM9", "9MMMMM9", "9MMMMM9", "9MMMMM9", "9MMMMM9", "9999999"}},
-            Picture{"FractionalMarginEndsIn254", {".......", ".......", "...X...", ".......", "......."}, {255, 254},
+            Picture{"FractionalMarginEndsIn254",
+                    {".......", ".......", "...X...", ".......", "......."},
+                    {255, 254},
                     {".xxxxx.", ".xXXXx.", ".xXXXx.", ".xXXXx.", ".xxxxx."}},
-            Picture{"RingsCrossTheRowSeam", {"..X..", ".....", ".....", ".....", ".....", ".....", "....."}, {255, 251},
+            Picture{"RingsCrossTheRowSeam",
+                    {"..X..", ".....", ".....", ".....", ".....", ".....", "....."},
+                    {255, 251},
                     {"9XXX9", "9XXX9", "99999", ".....", ".....", "99999", "9XXX9"}},
-            Picture{"RingsStopAtFirstAndLastColumn", {".......", ".......", "X.....M", ".......", "......."},
-                    {255, 251}, {"999.999", "XX9.9MM", "XX9.9MM", "XX9.9MM", "999.999"}},
+            Picture{"RingsStopAtFirstAndLastColumn",
+                    {".......", ".......", "X.....M", ".......", "......."},
+                    {255, 251},
+                    {"999.999", "XX9.9MM", "XX9.9MM", "XX9.9MM", "999.999"}},
             Picture{"CrossableNextToImpassableTurnsImpassable",
                     {".........", ".........", ".........", "....XXM..", ".........", ".........", "........."},
                     {255, 251, 125},
                     {".44444444", ".49999999", ".49XXXXM9", ".49XXXXM9", ".49XXXXM9", ".49999999", ".44444444"}},
-            Picture{"OnlyCrossableNearImpassableChanges", {"MMMMMM", "MMMMMM", "XMMMMM"}, {255, 254},
+            Picture{"OnlyCrossableNearImpassableChanges",
+                    {"MMMMMM", "MMMMMM", "XMMMMM"},
+                    {255, 254},
                     {"XXxMMM", "XXxMMM", "XXxMMM"}},
             // Ramp rings fill only free cells; entries of 0 grow no ring.
-            Picture{"RampFillsFreeCellsAndSkipsZeros", {"..........", "o....2...."}, {0, 130, 0, 0, 26},
+            Picture{"RampFillsFreeCellsAndSkipsZeros",
+                    {"..........", "o....2...."},
+                    {0, 130, 0, 0, 26},
                     {"55115551..", "o5115251.."}},
             Picture{"AllCrossableStays", {"MMM", "MMM"}, {255, 254, 251}, {"MMM", "MMM"}},
             Picture{"AllImpassableStays", {"XXX", "XXX"}, {255, 251}, {"XXX", "XXX"}},
             Picture{"NoContentStays", {"...", "..."}, {255, 251}, {"...", "..."}},
             Picture{"EmptyProfileChangesNothing", {"X..", "..."}, {}, {"X..", "..."}})),
-    [](const auto& param) {
-        return std::string(std::get<0>(param.param).name) + std::get<1>(param.param).name;
-    });
+    [](const auto& param) { return std::string(std::get<0>(param.param).name) + std::get<1>(param.param).name; });
 
 // Eight-neighbour steps between two cells: columns bounded, rows cyclic.
 std::uint32_t CylinderSteps(std::size_t x0, std::size_t y0, std::size_t x1, std::size_t y1, std::size_t rows) {
@@ -180,8 +195,9 @@ TYPED_TEST(CylinderDistances, MatchBruteForceOnRandomGrids) {
 // Profiles longer than 255 entries on grids wider than that need wider
 // distances. Content in column 0 makes column x take entry x - 1.
 TEST(ErodeTerrain, LongProfilesOnWideGridsGiveEveryColumnItsRing) {
-    for (const auto& [columns, rampLength, hard] : {std::tuple{600U, 297, true}, std::tuple{600U, 590, false},
-                                                    std::tuple{70000U, 69000, true}, std::tuple{70000U, 69997, false}}) {
+    for (const auto& [columns, rampLength, hard] :
+         {std::tuple{600U, 297, true}, std::tuple{600U, 590, false}, std::tuple{70000U, 69000, true},
+          std::tuple{70000U, 69997, false}}) {
         Terrain terrain(columns, std::vector<std::uint8_t>(2, 0));
         terrain[0] = {255, 255};
         Profile profile = hard ? Profile{255, 255, 254} : Profile{};
@@ -211,7 +227,8 @@ Terrain RandomPlateTerrain(std::mt19937& random) {
 
 Profile RandomProfile(std::mt19937& random) {
     if (Below(random, 2) == 0) {
-        const double resolution = 72.0 * static_cast<double>(1 + Below(random, 4)) / static_cast<double>(1 + Below(random, 3));
+        const double resolution =
+            72.0 * static_cast<double>(1 + Below(random, 4)) / static_cast<double>(1 + Below(random, 3));
         return CreateErosionProfile(MilliPoints(static_cast<double>(Below(random, 6000))),
                                     MilliPoints(static_cast<double>(Below(random, 30000))), resolution);
     }

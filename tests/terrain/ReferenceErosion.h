@@ -14,8 +14,7 @@ namespace ZalvoTest {
 // within a column row by row, with the cells below `threshold` that have an
 // eight-neighbour of `threshold` or more. Columns are clamped at the first
 // and last column, rows wrap.
-void FindBorderPixels(const Zalvo::Terrain& terrain, std::uint8_t threshold,
-                      std::vector<Zalvo::Pixel>& result);
+void FindBorderPixels(const Zalvo::Terrain& terrain, std::uint8_t threshold, std::vector<Zalvo::Pixel>& result);
 
 // Per entry h of `profile`, in order: below 254, the cells of 0 next to
 // non-zero cells become h; otherwise the cells below 253 next to 253 or more

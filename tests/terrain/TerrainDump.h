@@ -30,9 +30,12 @@ inline Zalvo::Terrain FromDump(const std::vector<std::string>& rows) {
     for (std::size_t y = 0; y < rows.size(); ++y) {
         for (std::size_t x = 0; x < terrain.size(); ++x) {
             const char c = rows[y].at(x);
-            if (c >= '0' && c <= '9') terrain[x][y] = static_cast<std::uint8_t>(c == '0' ? 1 : (c - '0') * 26);
-            else if (kSpecial.find(c) != std::string::npos) terrain[x][y] = kSpecialHeights[kSpecial.find(c)];
-            else throw std::invalid_argument(std::string("unknown dump character ") + c);
+            if (c >= '0' && c <= '9')
+                terrain[x][y] = static_cast<std::uint8_t>(c == '0' ? 1 : (c - '0') * 26);
+            else if (kSpecial.find(c) != std::string::npos)
+                terrain[x][y] = kSpecialHeights[kSpecial.find(c)];
+            else
+                throw std::invalid_argument(std::string("unknown dump character ") + c);
         }
     }
     return terrain;

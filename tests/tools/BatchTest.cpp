@@ -40,11 +40,13 @@ TEST_P(OutputFolderNamesTest, NamesEachPlatesFolderAfterItsFileAndNeverTwiceTheS
     EXPECT_EQ(ZalvoPlan::OutputFolderNames(GetParam().plates), GetParam().folders);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, OutputFolderNamesTest, ::testing::Values(
-    FolderCase{{"x/a.png", "y/b.pbm"}, {"a", "b"}},
-    FolderCase{{"x/a.png", "x/a.pbm"}, {"a.png", "a.pbm"}},                   // shared stem: the whole name
-    FolderCase{{"x/a.png", "y/a.png", "z/a.png"}, {"a.png", "a.png-2", "a.png-3"}},  // even that repeats
-    FolderCase{{}, {}}));
+INSTANTIATE_TEST_SUITE_P(Cases, OutputFolderNamesTest,
+                         ::testing::Values(FolderCase{{"x/a.png", "y/b.pbm"}, {"a", "b"}},
+                                           FolderCase{{"x/a.png", "x/a.pbm"},
+                                                      {"a.png", "a.pbm"}},  // shared stem: the whole name
+                                           FolderCase{{"x/a.png", "y/a.png", "z/a.png"},
+                                                      {"a.png", "a.png-2", "a.png-3"}},  // even that repeats
+                                           FolderCase{{}, {}}));
 
 TEST(SummaryTest, CsvQuotesWhatNeedsQuotingAndJsonCarriesTheSameRows) {
     ZalvoPlan::PlateOutcome ok;
@@ -83,11 +85,11 @@ TEST_P(ExitCodeTest, BadInputOutranksEveryOtherFailure) {
 }
 
 using ZalvoPlan::Failure;
-INSTANTIATE_TEST_SUITE_P(Cases, ExitCodeTest, ::testing::Values(
-    ExitCase{{Failure::None, Failure::None}, 0},
-    ExitCase{{Failure::None, Failure::PlanFailed}, 1},
-    ExitCase{{Failure::OutputFailed, Failure::PlanFailed}, 3},
-    ExitCase{{Failure::OutputFailed, Failure::BadInput, Failure::None}, 2}));
+INSTANTIATE_TEST_SUITE_P(Cases, ExitCodeTest,
+                         ::testing::Values(ExitCase{{Failure::None, Failure::None}, 0},
+                                           ExitCase{{Failure::None, Failure::PlanFailed}, 1},
+                                           ExitCase{{Failure::OutputFailed, Failure::PlanFailed}, 3},
+                                           ExitCase{{Failure::OutputFailed, Failure::BadInput, Failure::None}, 2}));
 
 TEST(CountOfTest, SaysOneThingAndManyThings) {
     EXPECT_EQ(ZalvoPlan::CountOf(0, "room"), "0 rooms");
@@ -114,13 +116,15 @@ TEST_P(BatchRunTest, PlansEveryPlateIntoItsOwnFolderAndABadOneStopsNoOther) {
                 UnorderedElementsAre("blobs", "closed", "text", "summary.csv", "summary.json"));
     for (const char* plate : {"blobs", "closed", "text"}) {
         EXPECT_THAT(ScratchDirectory::Entries(out / plate),
-                    UnorderedElementsAre("plan.json", "plan.svg", "plan.png", "plan.html")) << plate;
+                    UnorderedElementsAre("plan.json", "plan.svg", "plan.png", "plan.html"))
+            << plate;
     }
     // One line per plate as it finishes: three on stdout, the bad one on stderr.
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n') - 2, 3) << run.out;  // and two "wrote" lines
     EXPECT_THAT(run.out, HasSubstr("blobs.png: ok: a cut line of"));
     EXPECT_THAT(run.out, HasSubstr("closed.pbm: no-path: no line crosses this plate"));
-    EXPECT_THAT(run.err, ::testing::MatchesRegex("zalvo-plan: \\[[1-4]/4\\] .*broken.png: error: .*corrupt PNG image.*\n"));
+    EXPECT_THAT(run.err,
+                ::testing::MatchesRegex("zalvo-plan: \\[[1-4]/4\\] .*broken.png: error: .*corrupt PNG image.*\n"));
 
     const Json summary = Json::parse(ReadText(out / "summary.json"));
     std::vector<std::string> statuses;
@@ -147,9 +151,9 @@ INSTANTIATE_TEST_SUITE_P(Workers, BatchRunTest, ::testing::Values("1", "2", "8")
 
 TEST(BatchExitTest, AllGoodPlatesExitWithZero) {
     ScratchDirectory scratch;
-    const auto run = RunPlanner({(kExamples / "closed.pbm").string(), (kExamples / "blobs.png").string(), "-q",
-                                 "--resolution", "72", "--min-distance", "1pt", "--preferred-distance", "3pt",
-                                 "--out", scratch.Path().string()});
+    const auto run =
+        RunPlanner({(kExamples / "closed.pbm").string(), (kExamples / "blobs.png").string(), "-q", "--resolution", "72",
+                    "--min-distance", "1pt", "--preferred-distance", "3pt", "--out", scratch.Path().string()});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_THAT(ScratchDirectory::Entries(scratch.Path()),

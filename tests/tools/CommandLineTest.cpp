@@ -123,7 +123,8 @@ TEST(SampleRunTest, LogLevelsReachTheLibraryForTheRunOnly) {
     ScratchDirectory scratch;
     std::ostringstream captured;
     auto* previous = std::clog.rdbuf(captured.rdbuf());
-    const auto run = RunPlanner({"--log-level", "20", "--quiet", "--sample-size", "64x32", "--out", scratch.Path().string()});
+    const auto run =
+        RunPlanner({"--log-level", "20", "--quiet", "--sample-size", "64x32", "--out", scratch.Path().string()});
     std::clog.rdbuf(previous);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_THAT(captured.str(), HasSubstr("Final terrain:"));
@@ -134,12 +135,38 @@ TEST(SampleRunTest, LogLevelsReachTheLibraryForTheRunOnly) {
 TEST(HelpTest, ExplainsEveryOptionAndTheColours) {
     const auto run = RunPlanner({"--help"});
     EXPECT_EQ(run.exitCode, 0);
-    for (const char* text : {"--min-distance", "--preferred-distance", "--penalty", "--shift-penalty", "--clearance",
-                             "--transition-half-width", "--minimum-band", "--sufficient-band", "--split-column",
-                             "--row-policy", "--existing-clearance", "--wanted-clearance", "--corner-radius",
-                             "--minimum-width", "--line-width", "--log-level", "--resolution", "--out", "--png",
-                             "--quiet", "-q", "--version", "-V", "-o,--name", "--no-svg", "--picture-max-size",
-                             "-j,--jobs", "--progress", "--no-progress", "Colours:", "Exit codes:", "mm, cm, in"}) {
+    for (const char* text : {"--min-distance",
+                             "--preferred-distance",
+                             "--penalty",
+                             "--shift-penalty",
+                             "--clearance",
+                             "--transition-half-width",
+                             "--minimum-band",
+                             "--sufficient-band",
+                             "--split-column",
+                             "--row-policy",
+                             "--existing-clearance",
+                             "--wanted-clearance",
+                             "--corner-radius",
+                             "--minimum-width",
+                             "--line-width",
+                             "--log-level",
+                             "--resolution",
+                             "--out",
+                             "--png",
+                             "--quiet",
+                             "-q",
+                             "--version",
+                             "-V",
+                             "-o,--name",
+                             "--no-svg",
+                             "--picture-max-size",
+                             "-j,--jobs",
+                             "--progress",
+                             "--no-progress",
+                             "Colours:",
+                             "Exit codes:",
+                             "mm, cm, in"}) {
         EXPECT_THAT(run.out, HasSubstr(text));
     }
 }
@@ -167,13 +194,14 @@ TEST(SampleRunTest, TheCutLineListsTheCornersOfTheSparsePathAndTheSummaryCountsT
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const Json report = Json::parse(ReadText(scratch.Path() / "plan.json"));
     std::vector<Zalvo::Pixel> sparse;
-    for (const auto& p : report.at("sparsePath")) sparse.push_back({p.at(0).get<std::int32_t>(), p.at(1).get<std::int32_t>()});
+    for (const auto& p : report.at("sparsePath"))
+        sparse.push_back({p.at(0).get<std::int32_t>(), p.at(1).get<std::int32_t>()});
     Json expected = Json::array();
     for (const auto& p : ZalvoPlan::RemoveCollinearPoints(sparse)) expected.push_back({p.x, p.y});
     EXPECT_EQ(report.at("cutLine"), expected);
     EXPECT_LT(report.at("cutLine").size(), report.at("sparsePath").size());
-    EXPECT_THAT(run.out, HasSubstr("a cut line of " + std::to_string(report.at("cutLine").size()) + " corners through " +
-                                   std::to_string(report.at("rooms").size()) + " rooms"));
+    EXPECT_THAT(run.out, HasSubstr("a cut line of " + std::to_string(report.at("cutLine").size()) +
+                                   " corners through " + std::to_string(report.at("rooms").size()) + " rooms"));
 }
 
 TEST(SampleRunTest, ProgressCanBeForcedOnAndOffAndTheLastWordWins) {
@@ -191,7 +219,8 @@ TEST(SampleRunTest, ProgressCanBeForcedOnAndOffAndTheLastWordWins) {
 
 TEST(SampleRunTest, ShortQuietNameAndNoSvg) {
     ScratchDirectory scratch;
-    const auto run = RunPlanner({"-q", "-o", "cut", "--no-svg", "--sample-size", "128x64", "--out", scratch.Path().string()});
+    const auto run =
+        RunPlanner({"-q", "-o", "cut", "--no-svg", "--sample-size", "128x64", "--out", scratch.Path().string()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_THAT(ScratchDirectory::Entries(scratch.Path()), UnorderedElementsAre("cut.json", "cut.png", "cut.html"));
@@ -223,7 +252,8 @@ TEST(SampleRunTest, AOneColumnPlateIsNoPathWithAReason) {
     ScratchDirectory scratch;
     const auto image = scratch.Write("column.pbm", std::string("P1\n1 6\n0 0 0 0 0 0\n"));
     const auto out = scratch.Path() / "out";
-    const auto run = RunPlanner({image.string(), "--min-distance", "0px", "--preferred-distance", "0px", "--out", out.string()});
+    const auto run =
+        RunPlanner({image.string(), "--min-distance", "0px", "--preferred-distance", "0px", "--out", out.string()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_THAT(run.out, HasSubstr("no-path: the plate is 1 column wide"));
     const Json report = Json::parse(ReadText(out / "plan.json"));
@@ -235,8 +265,9 @@ TEST(SampleRunTest, AOneColumnPlateIsNoPathWithAReason) {
 TEST(SampleRunTest, ADashReadsTheImageFromStandardInput) {
     ScratchDirectory scratch;
     const std::string closed = ReadText(kExamples / "closed.pbm");
-    const auto run = RunPlanner({"-", "--resolution", "72", "--min-distance", "1pt", "--preferred-distance", "3pt", "--out",
-                                 scratch.Path().string()}, closed);
+    const auto run = RunPlanner({"-", "--resolution", "72", "--min-distance", "1pt", "--preferred-distance", "3pt",
+                                 "--out", scratch.Path().string()},
+                                closed);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const Json report = Json::parse(ReadText(scratch.Path() / "plan.json"));
     EXPECT_EQ(report.at("plate").at("source"), "-");
@@ -291,39 +322,34 @@ TEST_P(BadInputTest, FailsWithOneLineAndWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, BadInputTest, ::testing::Values(
-    BadInput{{"@missing.png"}, "cannot open the file"},
-    BadInput{{"@truncated.png"}, "corrupt PNG image"},
-    BadInput{{"@garbage.png"}, "corrupt PNG image"},
-    BadInput{{"@picture.gif"}, "unsupported image format"},
-    BadInput{{"--resolution", "0"}, "--resolution"},
-    BadInput{{"--resolution", "-72"}, "--resolution"},
-    BadInput{{"@absurd.png"}, "declares 1 pixel per metre (0.0254 pixels per inch), which cannot be right"},
-    BadInput{{"--min-distance", "2", "mm"}, "--min-distance '2' lacks its unit: write it as '2mm'"},
-    BadInput{{"--preferred-distance=1.5", "mm"}, "--preferred-distance '1.5' lacks its unit"},
-    BadInput{{"--resolution", "abc"}, "--resolution: 'abc' is not a number"},
-    BadInput{{"--clearance", "2.5"}, "--clearance: '2.5' is not a whole number"},
-    BadInput{{"--clearance", "2000000"}, "'2000000' must be from 0 to 1000000"},
-    BadInput{{"--penalty-weight", "heavy"}, "'heavy' is not a number"},
-    BadInput{{"-o", "sub/plan"}, "must be a plain file name"},
-    BadInput{{"-j", "0"}, "--jobs: '0' must be from 1"},
-    BadInput{{"--picture-max-size", "4"}, "--picture-max-size: '4' must be from 16"},
-    BadInput{{"-", "@picture.gif"}, "'-' (standard input) can only be planned alone"},
-    BadInput{{"--min-distance", "2"}, "has no unit"},
-    BadInput{{"--preferred-distance", "3furlongs"}, "unknown unit 'furlongs'"},
-    BadInput{{"--min-distance", "-1mm"}, "finite length of 0 or more"},
-    BadInput{{"--preferred-distance", "1m"}, "unknown unit 'm'"},
-    BadInput{{"--preferred-distance", "1in", "--sample-size", "64x32"}, "more than the plate's width and height"},
-    BadInput{{"--split-column", "640"}, "beyond the plate's last column 639"},
-    BadInput{{"--split-column", "-1"}, "--split-column"},
-    BadInput{{"--sample-size", "16x16"}, "below the smallest sample"},
-    BadInput{{"--sample-size", "64x32", "@picture.gif"}, "applies only to the built-in sample"},
-    BadInput{{"--penalty", "steep"}, "--penalty"},
-    BadInput{{"--row-policy", "zigzag"}, "--row-policy"},
-    BadInput{{"--shift-penalty", "nan"}, "--shift-penalty"},
-    BadInput{{"--clearance", "-1"}, "--clearance"},
-    BadInput{{"--log-level", "25"}, "--log-level"},
-    BadInput{{"--frobnicate"}, "--frobnicate"}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BadInputTest,
+    ::testing::Values(
+        BadInput{{"@missing.png"}, "cannot open the file"}, BadInput{{"@truncated.png"}, "corrupt PNG image"},
+        BadInput{{"@garbage.png"}, "corrupt PNG image"}, BadInput{{"@picture.gif"}, "unsupported image format"},
+        BadInput{{"--resolution", "0"}, "--resolution"}, BadInput{{"--resolution", "-72"}, "--resolution"},
+        BadInput{{"@absurd.png"}, "declares 1 pixel per metre (0.0254 pixels per inch), which cannot be right"},
+        BadInput{{"--min-distance", "2", "mm"}, "--min-distance '2' lacks its unit: write it as '2mm'"},
+        BadInput{{"--preferred-distance=1.5", "mm"}, "--preferred-distance '1.5' lacks its unit"},
+        BadInput{{"--resolution", "abc"}, "--resolution: 'abc' is not a number"},
+        BadInput{{"--clearance", "2.5"}, "--clearance: '2.5' is not a whole number"},
+        BadInput{{"--clearance", "2000000"}, "'2000000' must be from 0 to 1000000"},
+        BadInput{{"--penalty-weight", "heavy"}, "'heavy' is not a number"},
+        BadInput{{"-o", "sub/plan"}, "must be a plain file name"}, BadInput{{"-j", "0"}, "--jobs: '0' must be from 1"},
+        BadInput{{"--picture-max-size", "4"}, "--picture-max-size: '4' must be from 16"},
+        BadInput{{"-", "@picture.gif"}, "'-' (standard input) can only be planned alone"},
+        BadInput{{"--min-distance", "2"}, "has no unit"},
+        BadInput{{"--preferred-distance", "3furlongs"}, "unknown unit 'furlongs'"},
+        BadInput{{"--min-distance", "-1mm"}, "finite length of 0 or more"},
+        BadInput{{"--preferred-distance", "1m"}, "unknown unit 'm'"},
+        BadInput{{"--preferred-distance", "1in", "--sample-size", "64x32"}, "more than the plate's width and height"},
+        BadInput{{"--split-column", "640"}, "beyond the plate's last column 639"},
+        BadInput{{"--split-column", "-1"}, "--split-column"},
+        BadInput{{"--sample-size", "16x16"}, "below the smallest sample"},
+        BadInput{{"--sample-size", "64x32", "@picture.gif"}, "applies only to the built-in sample"},
+        BadInput{{"--penalty", "steep"}, "--penalty"}, BadInput{{"--row-policy", "zigzag"}, "--row-policy"},
+        BadInput{{"--shift-penalty", "nan"}, "--shift-penalty"}, BadInput{{"--clearance", "-1"}, "--clearance"},
+        BadInput{{"--log-level", "25"}, "--log-level"}, BadInput{{"--frobnicate"}, "--frobnicate"}));
 
 TEST(OutputFailureTest, AnEmptyOutputFolderIsBadInput) {
     const auto run = RunPlanner({"--sample-size", "64x32", "--out", ""});

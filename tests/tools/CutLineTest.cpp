@@ -20,9 +20,7 @@ struct CutLineCase {
 
 class CutLineTest : public testing::TestWithParam<CutLineCase> {};
 
-TEST_P(CutLineTest, KeepsOnlyTheCorners) {
-    EXPECT_EQ(RemoveCollinearPoints(GetParam().sparse), GetParam().corners);
-}
+TEST_P(CutLineTest, KeepsOnlyTheCorners) { EXPECT_EQ(RemoveCollinearPoints(GetParam().sparse), GetParam().corners); }
 
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
@@ -30,13 +28,13 @@ constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 INSTANTIATE_TEST_SUITE_P(
     Paths, CutLineTest,
     testing::Values(
-        CutLineCase{"Empty", {}, {}},
-        CutLineCase{"OnePoint", {{3, 4}}, {{3, 4}}},
+        CutLineCase{"Empty", {}, {}}, CutLineCase{"OnePoint", {{3, 4}}, {{3, 4}}},
         CutLineCase{"TwoEqualPointsStay", {{3, 4}, {3, 4}}, {{3, 4}, {3, 4}}},
         CutLineCase{"StraightRunShrinksToItsEnds", {{0, 5}, {10, 5}, {20, 5}, {30, 5}}, {{0, 5}, {30, 5}}},
         CutLineCase{"RepeatedPointsGo", {{0, 5}, {0, 5}, {10, 5}, {10, 5}}, {{0, 5}, {10, 5}}},
         CutLineCase{"StepKeepsBothCorners", {{0, 5}, {10, 5}, {10, 9}, {20, 9}}, {{0, 5}, {10, 5}, {10, 9}, {20, 9}}},
-        CutLineCase{"TurnBackKeepsItsTurn", {{10, 0}, {10, 3}, {10, -4}, {20, -4}}, {{10, 0}, {10, 3}, {10, -4}, {20, -4}}},
+        CutLineCase{
+            "TurnBackKeepsItsTurn", {{10, 0}, {10, 3}, {10, -4}, {20, -4}}, {{10, 0}, {10, 3}, {10, -4}, {20, -4}}},
         CutLineCase{"DiagonalRunShrinks", {{0, 0}, {2, 1}, {4, 2}, {5, 2}}, {{0, 0}, {4, 2}, {5, 2}}},
         CutLineCase{"NearlyStraightStays", {{0, 0}, {3, 1}, {7, 2}}, {{0, 0}, {3, 1}, {7, 2}}},
         CutLineCase{"ExtremeRowsDoNotOverflow",

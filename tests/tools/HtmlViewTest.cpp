@@ -101,9 +101,9 @@ protected:
         const std::string command =
             "timeout 120 " + kChromium.string() +
             " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run --disable-background-networking"
-            " --disable-component-update --disable-sync --user-data-dir=" + profile.string() +
-            " --virtual-time-budget=2000 --window-size=1000,700 " + action + " file://" + page.string() + " >" +
-            output.string() + " 2>" + log.string();
+            " --disable-component-update --disable-sync --user-data-dir=" +
+            profile.string() + " --virtual-time-budget=2000 --window-size=1000,700 " + action + " file://" +
+            page.string() + " >" + output.string() + " 2>" + log.string();
         const int status = std::system(command.c_str());
         EXPECT_EQ(status, 0) << ReadText(log);
         return ReadText(output);

@@ -22,9 +22,7 @@ std::string Raw(std::initializer_list<int> values) {
     return text;
 }
 
-std::vector<PixelClass> Classes(const std::string& text) {
-    return DecodePlateImage(Bytes(text), "test").classes;
-}
+std::vector<PixelClass> Classes(const std::string& text) { return DecodePlateImage(Bytes(text), "test").classes; }
 
 constexpr auto F = PixelClass::Free;
 constexpr auto C = PixelClass::Crossable;
@@ -40,16 +38,17 @@ TEST_P(ColourClassTest, ClassifiesByBrightnessAndRedness) {
     EXPECT_EQ(ClassifyColour(red, green, blue), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Thresholds, ColourClassTest, ::testing::Values(
-    std::tuple{255, 255, 255, F}, std::tuple{192, 192, 192, F},   // near-white is free
-    std::tuple{191, 191, 191, C}, std::tuple{128, 128, 128, C},   // mid grey is crossable
-    std::tuple{64, 64, 64, C}, std::tuple{63, 63, 63, I},         // the black threshold
-    std::tuple{0, 0, 0, I},
-    std::tuple{255, 0, 0, S}, std::tuple{200, 60, 60, S},         // strongly red seeds
-    std::tuple{255, 128, 128, C},                                 // pink rim of a red line: grey
-    std::tuple{128, 0, 0, I},                                     // dark red rim on black: black
-    std::tuple{191, 0, 0, I},                                     // too dark a red for a seed
-    std::tuple{0, 0, 255, I}, std::tuple{255, 255, 0, F}));       // other colours by brightness
+INSTANTIATE_TEST_SUITE_P(
+    Thresholds, ColourClassTest,
+    ::testing::Values(std::tuple{255, 255, 255, F}, std::tuple{192, 192, 192, F},  // near-white is free
+                      std::tuple{191, 191, 191, C}, std::tuple{128, 128, 128, C},  // mid grey is crossable
+                      std::tuple{64, 64, 64, C}, std::tuple{63, 63, 63, I},        // the black threshold
+                      std::tuple{0, 0, 0, I}, std::tuple{255, 0, 0, S},
+                      std::tuple{200, 60, 60, S},                              // strongly red seeds
+                      std::tuple{255, 128, 128, C},                            // pink rim of a red line: grey
+                      std::tuple{128, 0, 0, I},                                // dark red rim on black: black
+                      std::tuple{191, 0, 0, I},                                // too dark a red for a seed
+                      std::tuple{0, 0, 255, I}, std::tuple{255, 255, 0, F}));  // other colours by brightness
 
 // ----- netpbm -----
 
@@ -82,9 +81,7 @@ TEST(NetpbmTest, BinaryPpmFindsSeeds) {
     EXPECT_EQ(Classes("P6 3 1 255\n" + Raw({255, 0, 0, 255, 255, 255, 0, 0, 0})), (std::vector{S, F, I}));
 }
 
-TEST(NetpbmTest, HasNoResolution) {
-    EXPECT_FALSE(DecodePlateImage(Bytes("P1 1 1 0"), "t").resolution.has_value());
-}
+TEST(NetpbmTest, HasNoResolution) { EXPECT_FALSE(DecodePlateImage(Bytes("P1 1 1 0"), "t").resolution.has_value()); }
 
 class BadNetpbmTest : public ::testing::TestWithParam<std::pair<std::string, std::string>> {};
 
@@ -99,17 +96,17 @@ TEST_P(BadNetpbmTest, NamesTheProblem) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, BadNetpbmTest, ::testing::Values(
-    std::pair{std::string("P5 4 4 255\n\x01\x02"), "truncated pixel data"},
-    std::pair{std::string("P4 9 2\n\x01"), "truncated pixel data"},
-    std::pair{std::string("P1 2 2 0 1 1"), "truncated pixel data"},
-    std::pair{std::string("P2 2 1 10 3 11"), "exceeds the maximum value"},
-    std::pair{std::string("P2 2 1 0 0 0"), "maximum value must lie in 1..65535"},
-    std::pair{std::string("P5 2"), "truncated before the height"},
-    std::pair{std::string("P5 x 2 255"), "expected a number for the width"},
-    std::pair{std::string("P1 0 5"), "has no pixels"},
-    std::pair{std::string("P5 20000 20000 255\n"), "exceeds the limit"},
-    std::pair{std::string("P1 2 1 0 2"), "must be 0 or 1"}));
+INSTANTIATE_TEST_SUITE_P(Cases, BadNetpbmTest,
+                         ::testing::Values(std::pair{std::string("P5 4 4 255\n\x01\x02"), "truncated pixel data"},
+                                           std::pair{std::string("P4 9 2\n\x01"), "truncated pixel data"},
+                                           std::pair{std::string("P1 2 2 0 1 1"), "truncated pixel data"},
+                                           std::pair{std::string("P2 2 1 10 3 11"), "exceeds the maximum value"},
+                                           std::pair{std::string("P2 2 1 0 0 0"), "maximum value must lie in 1..65535"},
+                                           std::pair{std::string("P5 2"), "truncated before the height"},
+                                           std::pair{std::string("P5 x 2 255"), "expected a number for the width"},
+                                           std::pair{std::string("P1 0 5"), "has no pixels"},
+                                           std::pair{std::string("P5 20000 20000 255\n"), "exceeds the limit"},
+                                           std::pair{std::string("P1 2 1 0 2"), "must be 0 or 1"}));
 
 // ----- PNG -----
 
@@ -160,7 +157,8 @@ TEST(PngTest, ResolutionIgnoredWhenNotInMetres) {
 
 TEST(PngTest, TruncatedAndCorruptFilesAreRejected) {
     const auto whole = PngBuilder(64, 64, 0, std::vector<std::uint8_t>(4096, 7)).Build();
-    const std::vector<std::uint8_t> truncated(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
+    const std::vector<std::uint8_t> truncated(whole.begin(),
+                                              whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
     EXPECT_THROW(DecodePlateImage(truncated, "cut.png"), InputError);
     auto corrupt = whole;
     corrupt[corrupt.size() / 2] ^= 0x55;  // inside the image data: the CRC no longer matches
@@ -195,7 +193,8 @@ namespace {
 // ----- the library's view of an image -----
 
 TEST(ImagePlateTest, AnswersTheLibraryFromTheClasses) {
-    const PlateImage image = DecodePlateImage(Bytes("P3 3 2 255  255 0 0  0 0 0  128 128 128  255 255 255  0 0 0  255 0 0"), "p");
+    const PlateImage image =
+        DecodePlateImage(Bytes("P3 3 2 255  255 0 0  0 0 0  128 128 128  255 255 255  0 0 0  255 0 0"), "p");
     const ImagePlate plate(image, 150.0);
     EXPECT_EQ(plate.GetPixelColumnCount(), 3);
     EXPECT_EQ(plate.GetPixelRowCount(), 2);

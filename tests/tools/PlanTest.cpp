@@ -12,10 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
-#include <tuple>
-#include <string>
 #include <cstring>
+#include <map>
+#include <string>
+#include <tuple>
 
 namespace ZalvoPlan {
 namespace {
@@ -67,8 +67,9 @@ TEST_F(SamplePlanTest, TheLineCrossesTheRowSeam) {
 
 TEST_F(SamplePlanTest, TheLineGoesThroughTheCorridor) {
     const auto& terrain = result_->terrain;
-    const bool throughCorridor = std::any_of(result_->foundPath->begin(), result_->foundPath->end(),
-                                             [&](const Zalvo::Pixel& p) { return Zalvo::IsCorridor(Zalvo::GetHeight(terrain, p)); });
+    const bool throughCorridor =
+        std::any_of(result_->foundPath->begin(), result_->foundPath->end(),
+                    [&](const Zalvo::Pixel& p) { return Zalvo::IsCorridor(Zalvo::GetHeight(terrain, p)); });
     EXPECT_TRUE(throughCorridor);
 }
 
@@ -233,13 +234,13 @@ TEST_F(SamplePlanTest, AMaximumSizeScalesBothPicturesDown) {
 }
 
 TEST(PictureScaleTest, EnlargesSmallPlatesAndHonoursTheMaximum) {
-    EXPECT_EQ(PictureScale(100, 50, 0), 8.0);       // at most eightfold
-    EXPECT_EQ(PictureScale(600, 300, 0), 2.0);      // about 1200 across
+    EXPECT_EQ(PictureScale(100, 50, 0), 8.0);   // at most eightfold
+    EXPECT_EQ(PictureScale(600, 300, 0), 2.0);  // about 1200 across
     EXPECT_EQ(PictureScale(600, 300, 600), 1.0);
     EXPECT_EQ(PictureScale(12000, 6000, 1200), 0.1);
-    EXPECT_EQ(PictureScale(100, 4000, 400), 0.1);   // the longer side decides
-    EXPECT_EQ(PictureScale(600, 300, 5000), 2.0);   // never enlarged beyond the usual
-    EXPECT_EQ(LineWidthsAt(0.1).dense, 1);          // never thinner than a pixel
+    EXPECT_EQ(PictureScale(100, 4000, 400), 0.1);  // the longer side decides
+    EXPECT_EQ(PictureScale(600, 300, 5000), 2.0);  // never enlarged beyond the usual
+    EXPECT_EQ(LineWidthsAt(0.1).dense, 1);         // never thinner than a pixel
     EXPECT_EQ(LineWidthsAt(8.0).dense, 3);
     EXPECT_EQ(LineWidthsAt(8.0).cut, 4);
 }
@@ -263,8 +264,10 @@ TEST(PenaltyTest, MiddleRowsCostNothingAndEdgesCostTheWeight) {
     EXPECT_DOUBLE_EQ(PixelPenalty(PenaltyModel::Middle, 2.0, terrain, {1, 4}), 0.0);
     EXPECT_DOUBLE_EQ(PixelPenalty(PenaltyModel::Middle, 2.0, terrain, {1, 0}), 2.0 * 4 / 4.5);
     // Unwrapped rows from the optimizer are wrapped onto the plate first.
-    EXPECT_DOUBLE_EQ(PixelPenalty(PenaltyModel::Middle, 2.0, terrain, {1, -1}), PixelPenalty(PenaltyModel::Middle, 2.0, terrain, {1, 8}));
-    EXPECT_DOUBLE_EQ(PixelPenalty(PenaltyModel::Middle, 2.0, terrain, {1, 13}), PixelPenalty(PenaltyModel::Middle, 2.0, terrain, {1, 4}));
+    EXPECT_DOUBLE_EQ(PixelPenalty(PenaltyModel::Middle, 2.0, terrain, {1, -1}),
+                     PixelPenalty(PenaltyModel::Middle, 2.0, terrain, {1, 8}));
+    EXPECT_DOUBLE_EQ(PixelPenalty(PenaltyModel::Middle, 2.0, terrain, {1, 13}),
+                     PixelPenalty(PenaltyModel::Middle, 2.0, terrain, {1, 4}));
     EXPECT_DOUBLE_EQ(PixelPenalty(PenaltyModel::None, 2.0, terrain, {1, 0}), 0.0);
 }
 

@@ -28,13 +28,14 @@ TEST_P(ShouldShowProgressTest, FollowsTheChoiceThenTheTerminal) {
 }
 
 constexpr std::int64_t kLarge = kProgressPixelThreshold;
-INSTANTIATE_TEST_SUITE_P(Cases, ShouldShowProgressTest, ::testing::Values(
-    ShowCase{ProgressChoice::Automatic, false, true, kLarge, true},
-    ShowCase{ProgressChoice::Automatic, false, true, kLarge - 1, false},   // over too quickly
-    ShowCase{ProgressChoice::Automatic, true, true, kLarge, false},       // --quiet
-    ShowCase{ProgressChoice::Automatic, false, false, kLarge, false},     // not a terminal
-    ShowCase{ProgressChoice::On, true, false, 1, true},                   // --progress forces it
-    ShowCase{ProgressChoice::Off, false, true, kLarge, false}));          // --no-progress
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ShouldShowProgressTest,
+    ::testing::Values(ShowCase{ProgressChoice::Automatic, false, true, kLarge, true},
+                      ShowCase{ProgressChoice::Automatic, false, true, kLarge - 1, false},  // over too quickly
+                      ShowCase{ProgressChoice::Automatic, true, true, kLarge, false},       // --quiet
+                      ShowCase{ProgressChoice::Automatic, false, false, kLarge, false},     // not a terminal
+                      ShowCase{ProgressChoice::On, true, false, 1, true},                   // --progress forces it
+                      ShowCase{ProgressChoice::Off, false, true, kLarge, false}));          // --no-progress
 
 struct LineCase {
     std::int64_t done;
@@ -51,14 +52,15 @@ TEST_P(FormatProgressLineTest, DrawsBarPercentAndTime) {
     EXPECT_EQ(FormatProgressLine("search", c.done, c.total, c.seconds, c.finished), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FormatProgressLineTest, ::testing::Values(
-    LineCase{0, 100, 0.0, false, "zalvo-plan: search [------------------------]   0%    0.0 s"},
-    LineCase{50, 100, 3.25, false, "zalvo-plan: search [############------------]  50%    3.2 s"},
-    // Counting past the total is not being done: a running stage stays below 100 %.
-    LineCase{250, 100, 17.0, false, "zalvo-plan: search [#######################-]  99%   17.0 s"},
-    LineCase{80, 100, 20.5, true, "zalvo-plan: search [########################] 100%   20.5 s"},
-    LineCase{7, 0, 1.0, false, "zalvo-plan: search ...    1.0 s"},
-    LineCase{7, 0, 1.0, true, "zalvo-plan: search done    1.0 s"}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FormatProgressLineTest,
+    ::testing::Values(LineCase{0, 100, 0.0, false, "zalvo-plan: search [------------------------]   0%    0.0 s"},
+                      LineCase{50, 100, 3.25, false, "zalvo-plan: search [############------------]  50%    3.2 s"},
+                      // Counting past the total is not being done: a running stage stays below 100 %.
+                      LineCase{250, 100, 17.0, false, "zalvo-plan: search [#######################-]  99%   17.0 s"},
+                      LineCase{80, 100, 20.5, true, "zalvo-plan: search [########################] 100%   20.5 s"},
+                      LineCase{7, 0, 1.0, false, "zalvo-plan: search ...    1.0 s"},
+                      LineCase{7, 0, 1.0, true, "zalvo-plan: search done    1.0 s"}));
 
 // A clock the test moves by hand.
 struct FakeClock {

@@ -41,13 +41,14 @@ CommandResult RunPlanner(const std::vector<std::string>& arguments, const std::s
 
 // A PNG file built chunk by chunk, so tests can add a pHYs chunk or break it.
 struct PngBuilder {
-    PngBuilder(std::uint32_t width_, std::uint32_t height_, std::uint8_t colourType_, std::vector<std::uint8_t> samples_)
+    PngBuilder(std::uint32_t width_, std::uint32_t height_, std::uint8_t colourType_,
+               std::vector<std::uint8_t> samples_)
         : width(width_), height(height_), colourType(colourType_), samples(std::move(samples_)) {}
 
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     std::uint8_t bitDepth = 8;
-    std::uint8_t colourType = 2;  // 0 grey, 2 RGB, 3 palette, 4 grey+alpha, 6 RGBA
+    std::uint8_t colourType = 2;        // 0 grey, 2 RGB, 3 palette, 4 grey+alpha, 6 RGBA
     std::vector<std::uint8_t> palette;  // RGB triples, for colour type 3
     std::vector<std::uint8_t> samples;  // the raw rows, without filter bytes
     std::int64_t pixelsPerMetre = -1;   // a pHYs chunk in metres when >= 0

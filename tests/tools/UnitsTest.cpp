@@ -20,10 +20,12 @@ TEST_P(LengthConversionTest, ConvertsToMilliPoints) {
     EXPECT_NEAR(ToMilliPoints(ParseLength(text, "--min-distance"), 300.0), milliPoints, 1e-9);
 }
 
-INSTANTIATE_TEST_SUITE_P(Units, LengthConversionTest, ::testing::Values(
-    std::tuple{"1in", 72000.0}, std::tuple{"25.4mm", 72000.0}, std::tuple{"2.54cm", 72000.0},
-    std::tuple{"2pt", 2000.0}, std::tuple{"500mpt", 500.0}, std::tuple{"0mm", 0.0},
-    std::tuple{" 0.5 mm ", 0.5 / 25.4 * 72000.0}, std::tuple{"3px", 720.0}, std::tuple{"1e1pt", 10000.0}));
+INSTANTIATE_TEST_SUITE_P(Units, LengthConversionTest,
+                         ::testing::Values(std::tuple{"1in", 72000.0}, std::tuple{"25.4mm", 72000.0},
+                                           std::tuple{"2.54cm", 72000.0}, std::tuple{"2pt", 2000.0},
+                                           std::tuple{"500mpt", 500.0}, std::tuple{"0mm", 0.0},
+                                           std::tuple{" 0.5 mm ", 0.5 / 25.4 * 72000.0}, std::tuple{"3px", 720.0},
+                                           std::tuple{"1e1pt", 10000.0}));
 
 // A pixel distance must come back through the library's own conversion as
 // that many pixels, or just below: a rounding error above would grow the
@@ -32,7 +34,8 @@ TEST(PixelLengthTest, NeverComesBackAsMorePixels) {
     int exact = 0, total = 0;
     for (double resolution : {96.0, 100.0, 150.0, 299.9, 300.0, 600.0, 1200.0, 2400.0}) {
         for (int pixels = 0; pixels <= 64; ++pixels, ++total) {
-            const double back = ToPixels(ToMilliPoints({static_cast<double>(pixels), LengthUnit::Pixel}, resolution), resolution);
+            const double back =
+                ToPixels(ToMilliPoints({static_cast<double>(pixels), LengthUnit::Pixel}, resolution), resolution);
             EXPECT_LE(back, pixels) << pixels << "px at " << resolution;
             EXPECT_EQ(std::ceil(back), pixels) << pixels << "px at " << resolution;
             exact += back == pixels;
@@ -69,12 +72,15 @@ TEST_P(BadLengthTest, NamesTheOptionAndTheProblem) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, BadLengthTest, ::testing::Values(
-    std::tuple{"2", "has no unit"}, std::tuple{"0", "has no unit"}, std::tuple{"2kg", "unknown unit 'kg'"},
-    std::tuple{"2MM", "unknown unit 'MM'"}, std::tuple{"mm", "does not start with a number"},
-    std::tuple{"", "does not start with a number"}, std::tuple{"+2mm", "does not start with a number"},
-    std::tuple{"-1mm", "finite length of 0 or more"}, std::tuple{"nanmm", "finite length of 0 or more"},
-    std::tuple{"infpt", "finite length of 0 or more"}, std::tuple{"1e400mm", "is too large"}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BadLengthTest,
+    ::testing::Values(std::tuple{"2", "has no unit"}, std::tuple{"0", "has no unit"},
+                      std::tuple{"2kg", "unknown unit 'kg'"}, std::tuple{"2MM", "unknown unit 'MM'"},
+                      std::tuple{"mm", "does not start with a number"}, std::tuple{"", "does not start with a number"},
+                      std::tuple{"+2mm", "does not start with a number"},
+                      std::tuple{"-1mm", "finite length of 0 or more"},
+                      std::tuple{"nanmm", "finite length of 0 or more"},
+                      std::tuple{"infpt", "finite length of 0 or more"}, std::tuple{"1e400mm", "is too large"}));
 
 TEST(PlateSizeTest, ParsesColumnsThenRows) {
     const PlateSize size = ParsePlateSize("4000x2000");

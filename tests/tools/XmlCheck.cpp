@@ -84,8 +84,15 @@ private:
         while (true) {
             SkipSpace();
             if (at_ >= text_.size()) return "an unterminated tag <" + name;
-            if (text_.compare(at_, 2, "/>") == 0) { at_ += 2; return ""; }
-            if (text_[at_] == '>') { ++at_; open_.push_back(name); return ""; }
+            if (text_.compare(at_, 2, "/>") == 0) {
+                at_ += 2;
+                return "";
+            }
+            if (text_[at_] == '>') {
+                ++at_;
+                open_.push_back(name);
+                return "";
+            }
             const std::string attribute = Name();
             if (attribute.empty()) return "a malformed attribute in <" + name;
             for (const auto& seen : attributes) {

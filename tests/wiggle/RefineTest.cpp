@@ -26,9 +26,22 @@ WiggleRoom PieceAt(std::vector<Pixel> pixels, std::int32_t stretch = 0) {
 }
 
 TEST(TurnNarrowMiddlesVerticalTest, NarrowRoomHoldingBothBandsTurnsVertical) {
-    const Rooms rooms{HorizontalRoom{.minColumn = 0, .maxColumn = 49, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 4}, HorizontalRoom{.minColumn = 50, .maxColumn = 59, .maxRow = 20, .minRow = -5, .firstStretch = 1, .endStretch = 2, .row = 7},
-                      HorizontalRoom{.minColumn = 60, .maxColumn = 99, .maxRow = 8, .minRow = 2, .firstStretch = 2, .endStretch = 3, .row = 5}};
-    const Rooms expected{rooms[0], VerticalRoom{.minColumn = 50, .maxColumn = 59, .maxRow = 20, .minRow = -5, .firstStretch = 1, .endStretch = 2, .column = 54}, rooms[2]};
+    const Rooms rooms{
+        HorizontalRoom{
+            .minColumn = 0, .maxColumn = 49, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 4},
+        HorizontalRoom{
+            .minColumn = 50, .maxColumn = 59, .maxRow = 20, .minRow = -5, .firstStretch = 1, .endStretch = 2, .row = 7},
+        HorizontalRoom{
+            .minColumn = 60, .maxColumn = 99, .maxRow = 8, .minRow = 2, .firstStretch = 2, .endStretch = 3, .row = 5}};
+    const Rooms expected{rooms[0],
+                         VerticalRoom{.minColumn = 50,
+                                      .maxColumn = 59,
+                                      .maxRow = 20,
+                                      .minRow = -5,
+                                      .firstStretch = 1,
+                                      .endStretch = 2,
+                                      .column = 54},
+                         rooms[2]};
     EXPECT_EQ(TurnNarrowMiddlesVertical(rooms), expected);
 
     Rooms lowBand = rooms;
@@ -39,10 +52,34 @@ TEST(TurnNarrowMiddlesVerticalTest, NarrowRoomHoldingBothBandsTurnsVertical) {
 TEST(InsertConnectingRoomsTest, ConnectsOnlyHorizontalAndPiecePairs) {
     const Stretches stretches{Flat(0, 29, 5, 9, 0), Flat(30, 59, 12, 19, 10), Flat(60, 69, 12, 19, 10),
                               Flat(70, 79, 40, 45, 35)};
-    const Rooms rooms{HorizontalRoom{.minColumn = 0, .maxColumn = 29, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 4}, HorizontalRoom{.minColumn = 30, .maxColumn = 59, .maxRow = 19, .minRow = 10, .firstStretch = 1, .endStretch = 2, .row = 14},
-                      VerticalRoom{.minColumn = 60, .maxColumn = 69, .maxRow = 19, .minRow = 10, .firstStretch = 2, .endStretch = 3, .column = 64}, StretchNoRoom(stretches, 3, 4)};
+    const Rooms rooms{
+        HorizontalRoom{
+            .minColumn = 0, .maxColumn = 29, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 4},
+        HorizontalRoom{.minColumn = 30,
+                       .maxColumn = 59,
+                       .maxRow = 19,
+                       .minRow = 10,
+                       .firstStretch = 1,
+                       .endStretch = 2,
+                       .row = 14},
+        VerticalRoom{.minColumn = 60,
+                     .maxColumn = 69,
+                     .maxRow = 19,
+                     .minRow = 10,
+                     .firstStretch = 2,
+                     .endStretch = 3,
+                     .column = 64},
+        StretchNoRoom(stretches, 3, 4)};
     const Rooms connected = InsertConnectingRooms(rooms, stretches, ZalvoTest::Settings(2, 4, 8, 4));
-    const Rooms expected{rooms[0], VerticalRoom{.minColumn = 21, .maxColumn = 29, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .column = 25}, rooms[1], rooms[2], rooms[3]};
+    const Rooms expected{rooms[0],
+                         VerticalRoom{.minColumn = 21,
+                                      .maxColumn = 29,
+                                      .maxRow = 9,
+                                      .minRow = 0,
+                                      .firstStretch = 0,
+                                      .endStretch = 1,
+                                      .column = 25},
+                         rooms[1], rooms[2], rooms[3]};
     EXPECT_EQ(connected, expected);
 }
 
@@ -54,7 +91,9 @@ struct SequenceCase {
 
 class FuseEqualBoxPairsTest : public ::testing::TestWithParam<SequenceCase> {};
 
-TEST_P(FuseEqualBoxPairsTest, FusesAsTheNeighboursAsk) { EXPECT_EQ(FuseEqualBoxPairs(GetParam().input), GetParam().expected); }
+TEST_P(FuseEqualBoxPairsTest, FusesAsTheNeighboursAsk) {
+    EXPECT_EQ(FuseEqualBoxPairs(GetParam().input), GetParam().expected);
+}
 
 // Tall box 10 x 31, wide box 50 x 6; the pair covers stretches 3 and 4.
 const HorizontalRoom TallH{10, 19, 30, 0, 3, 4, 15};
@@ -66,23 +105,54 @@ const HorizontalRoom OtherH{70, 80, 9, 0, 5, 6, 4};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FuseEqualBoxPairsTest,
-    ::testing::Values(
-        SequenceCase{"TallBoxBetweenPiecesTurnsVertical",
-                     {Piece(2), TallH, TallV, Piece(5)},
-                     {Piece(2), VerticalRoom{.minColumn = 10, .maxColumn = 19, .maxRow = 30, .minRow = 0, .firstStretch = 3, .endStretch = 4, .column = 14}, Piece(5)}},
-        SequenceCase{"WideBoxBetweenPiecesTurnsHorizontal",
-                     {Piece(2), WideV, WideH, Piece(5)},
-                     {Piece(2), HorizontalRoom{.minColumn = 10, .maxColumn = 59, .maxRow = 5, .minRow = 0, .firstStretch = 4, .endStretch = 5, .row = 2}, Piece(5)}},
-        SequenceCase{"BetweenVerticalsTurnsHorizontal",
-                     {OtherV, TallH, TallV, OtherV},
-                     {OtherV, HorizontalRoom{.minColumn = 10, .maxColumn = 19, .maxRow = 30, .minRow = 0, .firstStretch = 3, .endStretch = 4, .row = 15}, OtherV}},
-        SequenceCase{"BetweenHorizontalsTurnsVertical",
-                     {OtherH, TallV, TallH, OtherH},
-                     {OtherH, VerticalRoom{.minColumn = 10, .maxColumn = 19, .maxRow = 30, .minRow = 0, .firstStretch = 4, .endStretch = 5, .column = 14}, OtherH}},
-        SequenceCase{"HorizontalBeforeVerticalAfterStays",
-                     {OtherH, TallH, TallV, OtherV},
-                     {OtherH, TallH, TallV, OtherV}},
-        SequenceCase{"PairAtTheEndStays", {Piece(2), TallH, TallV}, {Piece(2), TallH, TallV}}),
+    ::testing::Values(SequenceCase{"TallBoxBetweenPiecesTurnsVertical",
+                                   {Piece(2), TallH, TallV, Piece(5)},
+                                   {Piece(2),
+                                    VerticalRoom{.minColumn = 10,
+                                                 .maxColumn = 19,
+                                                 .maxRow = 30,
+                                                 .minRow = 0,
+                                                 .firstStretch = 3,
+                                                 .endStretch = 4,
+                                                 .column = 14},
+                                    Piece(5)}},
+                      SequenceCase{"WideBoxBetweenPiecesTurnsHorizontal",
+                                   {Piece(2), WideV, WideH, Piece(5)},
+                                   {Piece(2),
+                                    HorizontalRoom{.minColumn = 10,
+                                                   .maxColumn = 59,
+                                                   .maxRow = 5,
+                                                   .minRow = 0,
+                                                   .firstStretch = 4,
+                                                   .endStretch = 5,
+                                                   .row = 2},
+                                    Piece(5)}},
+                      SequenceCase{"BetweenVerticalsTurnsHorizontal",
+                                   {OtherV, TallH, TallV, OtherV},
+                                   {OtherV,
+                                    HorizontalRoom{.minColumn = 10,
+                                                   .maxColumn = 19,
+                                                   .maxRow = 30,
+                                                   .minRow = 0,
+                                                   .firstStretch = 3,
+                                                   .endStretch = 4,
+                                                   .row = 15},
+                                    OtherV}},
+                      SequenceCase{"BetweenHorizontalsTurnsVertical",
+                                   {OtherH, TallV, TallH, OtherH},
+                                   {OtherH,
+                                    VerticalRoom{.minColumn = 10,
+                                                 .maxColumn = 19,
+                                                 .maxRow = 30,
+                                                 .minRow = 0,
+                                                 .firstStretch = 4,
+                                                 .endStretch = 5,
+                                                 .column = 14},
+                                    OtherH}},
+                      SequenceCase{"HorizontalBeforeVerticalAfterStays",
+                                   {OtherH, TallH, TallV, OtherV},
+                                   {OtherH, TallH, TallV, OtherV}},
+                      SequenceCase{"PairAtTheEndStays", {Piece(2), TallH, TallV}, {Piece(2), TallH, TallV}}),
     ZalvoTest::CaseName());
 
 // Long rooms are 50 columns wide; the short ones 19 and 12 columns wide and
@@ -102,32 +172,40 @@ TEST_P(CollapseShortRoomsTest, CollapsesRunsAndIsolatedShortRooms) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CollapseShortRoomsTest,
-    ::testing::Values(
-        SequenceCase{"ThreeShortRoomsBecomeOnePiece",
-                     {LongA, Short19, Short5, Short12, LongB},
-                     {LongA, StretchNoRoom(Ten, 1, 4), LongB}},
-        SequenceCase{"OneShortRoomBetweenLongRoomsStays", {LongA, Short19, LongB}, {LongA, Short19, LongB}},
-        SequenceCase{"OneShortRoomBetweenPiecesBecomesAPiece",
-                     {Piece(0), Short19, Piece(2)},
-                     {Piece(0), StretchNoRoom(Ten, 1, 2), Piece(2)}},
-        SequenceCase{"TwentyIsNotShort", {Piece(0), Width20, Piece(2)}, {Piece(0), Width20, Piece(2)}},
-        SequenceCase{"ShortRoomsAtTheEndsStay", {Short19, Short5, LongB}, {Short19, Short5, LongB}}),
+    ::testing::Values(SequenceCase{"ThreeShortRoomsBecomeOnePiece",
+                                   {LongA, Short19, Short5, Short12, LongB},
+                                   {LongA, StretchNoRoom(Ten, 1, 4), LongB}},
+                      SequenceCase{
+                          "OneShortRoomBetweenLongRoomsStays", {LongA, Short19, LongB}, {LongA, Short19, LongB}},
+                      SequenceCase{"OneShortRoomBetweenPiecesBecomesAPiece",
+                                   {Piece(0), Short19, Piece(2)},
+                                   {Piece(0), StretchNoRoom(Ten, 1, 2), Piece(2)}},
+                      SequenceCase{"TwentyIsNotShort", {Piece(0), Width20, Piece(2)}, {Piece(0), Width20, Piece(2)}},
+                      SequenceCase{"ShortRoomsAtTheEndsStay", {Short19, Short5, LongB}, {Short19, Short5, LongB}}),
     ZalvoTest::CaseName());
 
 // Stretches: 0 .. 7, 8 .. 14, 15 .. 20 and 21 .. 30 on row 2.
 const Stretches Row2{Flat(0, 7, 2, 5, 0), Flat(8, 14, 2, 5, 0), Flat(15, 20, 2, 5, 0), Flat(21, 30, 2, 5, 0)};
 
 TEST(CleanNoRoomsTest, MergesPiecesAndCutsWhatLiesInTheNeighbourBoxes) {
-    const Rooms rooms{HorizontalRoom{.minColumn = 0, .maxColumn = 9, .maxRow = 5, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 2}, StretchNoRoom(Row2, 1, 2), StretchNoRoom(Row2, 2, 3),
-                      HorizontalRoom{.minColumn = 18, .maxColumn = 30, .maxRow = 5, .minRow = 0, .firstStretch = 3, .endStretch = 4, .row = 2}};
+    const Rooms rooms{
+        HorizontalRoom{
+            .minColumn = 0, .maxColumn = 9, .maxRow = 5, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 2},
+        StretchNoRoom(Row2, 1, 2), StretchNoRoom(Row2, 2, 3),
+        HorizontalRoom{
+            .minColumn = 18, .maxColumn = 30, .maxRow = 5, .minRow = 0, .firstStretch = 3, .endStretch = 4, .row = 2}};
     NoRoom trimmed{{}, 1, 3};
     for (std::int32_t x = 10; x <= 17; ++x) trimmed.pixels.push_back({x, 2});
     EXPECT_EQ(CleanNoRooms(rooms, Row2), (Rooms{rooms[0], trimmed, rooms[3]}));
 }
 
 TEST(CleanNoRoomsTest, DropsAPieceInsideItsNeighbour) {
-    const Rooms rooms{HorizontalRoom{.minColumn = 0, .maxColumn = 16, .maxRow = 5, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 2}, StretchNoRoom(Row2, 1, 2),
-                      HorizontalRoom{.minColumn = 18, .maxColumn = 30, .maxRow = 5, .minRow = 0, .firstStretch = 2, .endStretch = 4, .row = 2}};
+    const Rooms rooms{
+        HorizontalRoom{
+            .minColumn = 0, .maxColumn = 16, .maxRow = 5, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 2},
+        StretchNoRoom(Row2, 1, 2),
+        HorizontalRoom{
+            .minColumn = 18, .maxColumn = 30, .maxRow = 5, .minRow = 0, .firstStretch = 2, .endStretch = 4, .row = 2}};
     EXPECT_EQ(CleanNoRooms(rooms, Row2), (Rooms{rooms[0], rooms[2]}));
 }
 
@@ -145,20 +223,20 @@ TEST_P(KeepNearestTouchingRoomsTest, KeepsTheNearestLine) {
 
 // The piece ends at (10, 5), on the left border of the vertical boxes; it
 // starts inside them, at (15, 5).
-INSTANTIATE_TEST_SUITE_P(
-    Cases, KeepNearestTouchingRoomsTest,
-    ::testing::Values(
-        SequenceCase{"NearestAfterThePiece",
-                     {PieceAt({{0, 5}, {10, 5}}), Col15, Col12, FarH},
-                     {PieceAt({{0, 5}, {10, 5}}), Col12, FarH}},
-        SequenceCase{"EarlierOnATie", {PieceAt({{0, 5}, {10, 5}}), Col12, Col8}, {PieceAt({{0, 5}, {10, 5}}), Col12}},
-        SequenceCase{"DifferentBoxStopsTheExamination",
-                     {PieceAt({{0, 5}, {10, 5}}), Col15, ElsewhereV},
-                     {PieceAt({{0, 5}, {10, 5}}), Col15, ElsewhereV}},
-        SequenceCase{"ReversedWalkStillMeasuresFromTheLastPixel",
-                     {Col15, Col12, PieceAt({{15, 5}, {10, 5}}, 3)},
-                     {Col12, PieceAt({{15, 5}, {10, 5}}, 3)}}),
-    ZalvoTest::CaseName());
+INSTANTIATE_TEST_SUITE_P(Cases, KeepNearestTouchingRoomsTest,
+                         ::testing::Values(SequenceCase{"NearestAfterThePiece",
+                                                        {PieceAt({{0, 5}, {10, 5}}), Col15, Col12, FarH},
+                                                        {PieceAt({{0, 5}, {10, 5}}), Col12, FarH}},
+                                           SequenceCase{"EarlierOnATie",
+                                                        {PieceAt({{0, 5}, {10, 5}}), Col12, Col8},
+                                                        {PieceAt({{0, 5}, {10, 5}}), Col12}},
+                                           SequenceCase{"DifferentBoxStopsTheExamination",
+                                                        {PieceAt({{0, 5}, {10, 5}}), Col15, ElsewhereV},
+                                                        {PieceAt({{0, 5}, {10, 5}}), Col15, ElsewhereV}},
+                                           SequenceCase{"ReversedWalkStillMeasuresFromTheLastPixel",
+                                                        {Col15, Col12, PieceAt({{15, 5}, {10, 5}}, 3)},
+                                                        {Col12, PieceAt({{15, 5}, {10, 5}}, 3)}}),
+                         ZalvoTest::CaseName());
 
 VerticalRoom VerticalOfHeight(std::int32_t height, std::int32_t stretch) {
     const std::int32_t x = 10 * stretch;
@@ -193,10 +271,10 @@ INSTANTIATE_TEST_SUITE_P(
         SequenceCase{"LastMemberTouchingTheRoomBeforeReplacesAnEndGroup",
                      {PieceAt({{0, 100}}, 0), PieceAt({{26, 3}}, 0), VerticalOfHeight(9, 1), VerticalOfHeight(9, 2)},
                      {PieceAt({{0, 100}}, 0), PieceAt({{26, 3}}, 0), VerticalOfHeight(9, 2)}},
-        SequenceCase{"WholeSequenceAsOneGroupAlternates",
-                     {HorizontalOfWidth(10, 0), HorizontalOfWidth(30, 1), HorizontalOfWidth(10, 2),
-                      HorizontalOfWidth(30, 3)},
-                     {Piece(0), HorizontalOfWidth(30, 1), Piece(2), HorizontalOfWidth(30, 3)}}),
+        SequenceCase{
+            "WholeSequenceAsOneGroupAlternates",
+            {HorizontalOfWidth(10, 0), HorizontalOfWidth(30, 1), HorizontalOfWidth(10, 2), HorizontalOfWidth(30, 3)},
+            {Piece(0), HorizontalOfWidth(30, 1), Piece(2), HorizontalOfWidth(30, 3)}}),
     ZalvoTest::CaseName());
 
 struct WideVerticalCase {

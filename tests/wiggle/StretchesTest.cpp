@@ -27,18 +27,17 @@ TEST_P(FreeBoxTest, ScansToTheFirstBlockingCell) {
     EXPECT_EQ(FreeBox(terrain, GetParam().pixel), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FreeBoxTest,
-    ::testing::Values(FreeBoxCase{"BlockedAboveBelowAndLeft", {2, 2}, {1, 5, 3, 1}},
-                      FreeBoxCase{"RowsWrapAroundTheCylinder", {2, 5}, {0, 5, 5, 5}},
-                      FreeBoxCase{"NegativeRowStaysUnwrapped", {2, -1}, {0, 5, -1, -1}},
-                      FreeBoxCase{"LargeRowStaysUnwrapped", {2, 11}, {0, 5, 11, 11}},
-                      FreeBoxCase{"FreeColumnReachesOneRowCountEachWay", {4, 1}, {0, 5, 7, -5}},
-                      FreeBoxCase{"OwnCellIsNotTested", {2, 0}, {0, 5, 3, -1}},
-                      FreeBoxCase{"CorridorIsFree", {2, 3}, {0, 5, 3, 1}},
-                      FreeBoxCase{"SecondToLastColumnDoesNotWiden", {5, 1}, {0, 5, 7, -5}},
-                      FreeBoxCase{"LastColumnDoesNotWiden", {6, 1}, {0, 6, 7, -5}}),
-    ZalvoTest::CaseName());
+INSTANTIATE_TEST_SUITE_P(Cases, FreeBoxTest,
+                         ::testing::Values(FreeBoxCase{"BlockedAboveBelowAndLeft", {2, 2}, {1, 5, 3, 1}},
+                                           FreeBoxCase{"RowsWrapAroundTheCylinder", {2, 5}, {0, 5, 5, 5}},
+                                           FreeBoxCase{"NegativeRowStaysUnwrapped", {2, -1}, {0, 5, -1, -1}},
+                                           FreeBoxCase{"LargeRowStaysUnwrapped", {2, 11}, {0, 5, 11, 11}},
+                                           FreeBoxCase{"FreeColumnReachesOneRowCountEachWay", {4, 1}, {0, 5, 7, -5}},
+                                           FreeBoxCase{"OwnCellIsNotTested", {2, 0}, {0, 5, 3, -1}},
+                                           FreeBoxCase{"CorridorIsFree", {2, 3}, {0, 5, 3, 1}},
+                                           FreeBoxCase{"SecondToLastColumnDoesNotWiden", {5, 1}, {0, 5, 7, -5}},
+                                           FreeBoxCase{"LastColumnDoesNotWiden", {6, 1}, {0, 6, 7, -5}}),
+                         ZalvoTest::CaseName());
 
 // Straight runs share their column scans; on a random plate with random
 // steps (runs, back steps, jumps, repeats) every box must equal the pixel's
@@ -137,14 +136,16 @@ INSTANTIATE_TEST_SUITE_P(
                       {Flat(0, 4, 5, 9, 0), Flat(5, 9, 5, 9, 2), Flat(10, 14, 5, 9, 5)},
                       {},
                       {{0, 3}}},
-        CandidateCase{"StretchWithMoreRoomEndsTheRun", {Flat(0, 4, 1, 2, 0), Flat(5, 9, 1, 9, 0)}, {}, {{0, 1}, {1, 2}}},
+        CandidateCase{
+            "StretchWithMoreRoomEndsTheRun", {Flat(0, 4, 1, 2, 0), Flat(5, 9, 1, 9, 0)}, {}, {{0, 1}, {1, 2}}},
         // A start of exactly the sufficient 4 rows asks for all 4: sharing 3
         // with the next stretch ends the run.
         CandidateCase{"StartOfExactlyTheSufficientBandAsksForItAll",
                       {Flat(0, 4, 5, 6, 3), Flat(5, 9, 5, 7, 4)},
                       {},
                       {{0, 1}, {1, 2}}},
-        CandidateCase{"TooNarrowCommonBandEndsTheRun", {Flat(0, 4, 8, 9, 0), Flat(5, 9, 8, 20, 8)}, {}, {{0, 1}, {1, 2}}},
+        CandidateCase{
+            "TooNarrowCommonBandEndsTheRun", {Flat(0, 4, 8, 9, 0), Flat(5, 9, 8, 20, 8)}, {}, {{0, 1}, {1, 2}}},
         CandidateCase{"SplitInsideTheSpanEndsTheRunOnce", FourEqualStretches(), {7}, {{0, 1}, {1, 4}}},
         CandidateCase{"StretchLeftOfTheActiveSplitStartsNothing", FourEqualStretches(), {9}, {{0, 2}, {2, 4}}},
         CandidateCase{"SplitAtTheRightEndIsNotInside", FourEqualStretches(), {19}, {{0, 4}}}),
@@ -196,7 +197,13 @@ TEST(BuildInitialRoomsTest, MakesOneRoomPerRecord) {
     const auto rooms = BuildInitialRooms({{H, 0, 2}, {N, 2, 3}}, stretches);
     ASSERT_EQ(rooms.size(), 2u);
     // (-1 + -4) / 2 truncates toward zero.
-    EXPECT_EQ(std::get<HorizontalRoom>(rooms[0]), (HorizontalRoom{.minColumn = 0, .maxColumn = 9, .maxRow = -1, .minRow = -4, .firstStretch = 0, .endStretch = 2, .row = -2}));
+    EXPECT_EQ(std::get<HorizontalRoom>(rooms[0]), (HorizontalRoom{.minColumn = 0,
+                                                                  .maxColumn = 9,
+                                                                  .maxRow = -1,
+                                                                  .minRow = -4,
+                                                                  .firstStretch = 0,
+                                                                  .endStretch = 2,
+                                                                  .row = -2}));
     EXPECT_EQ(std::get<NoRoom>(rooms[1]), (NoRoom{.pixels = {{10, -2}, {11, -2}}, .firstStretch = 2, .endStretch = 3}));
 }
 

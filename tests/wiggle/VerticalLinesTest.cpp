@@ -14,7 +14,9 @@ constexpr std::int32_t Window = 8;
 const VerticalRoom Wide{10, 49, 9, 0, 1, 2, 29};
 const HorizontalRoom Middle{50, 60, 9, 0, 2, 3, 4};
 
-WiggleRoom Piece(std::vector<Pixel> pixels) { return NoRoom{.pixels = std::move(pixels), .firstStretch = 0, .endStretch = 1}; }
+WiggleRoom Piece(std::vector<Pixel> pixels) {
+    return NoRoom{.pixels = std::move(pixels), .firstStretch = 0, .endStretch = 1};
+}
 
 struct PreferredCase {
     const char* name;
@@ -31,19 +33,36 @@ TEST_P(PreferredColumnTest, FollowsTheNearbyPieces) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PreferredColumnTest,
-    ::testing::Values(
-        PreferredCase{"NarrowerThanTheWindow", {Piece({{30, 5}}), VerticalRoom{.minColumn = 10, .maxColumn = 16, .maxRow = 9, .minRow = 0, .firstStretch = 1, .endStretch = 2, .column = 13}}, 1, std::nullopt},
-        // Exactly a window wide: both bounds meet in the middle (13 and 14).
-        PreferredCase{"ExactlyTheWindowWide", {Piece({{30, 5}}), VerticalRoom{.minColumn = 10, .maxColumn = 17, .maxRow = 9, .minRow = 0, .firstStretch = 1, .endStretch = 2, .column = 13}}, 1, 13},
-        PreferredCase{"PieceBefore", {Piece({{0, 0}, {30, 5}}), Wide}, 1, 30},
-        PreferredCase{"PieceBeforeClampedToTheLeftBound", {Piece({{5, 5}}), Wide}, 1, 14},
-        PreferredCase{"PieceAfterClampedToTheRightBound", {Wide, Piece({{60, 5}, {0, 0}})}, 0, 45},
-        PreferredCase{"BothSidesMeet", {Piece({{30, 5}}), Wide, Piece({{60, 5}})}, 1, 37},
-        PreferredCase{"AcrossOneHorizontalRoom", {Piece({{20, 5}}), Middle, Wide, Middle}, 2, 20},
-        PreferredCase{"NotAcrossAVerticalRoom", {Piece({{20, 5}}), Wide, Wide}, 2, std::nullopt},
-        PreferredCase{"FirstRoomLooksOnlyRight", {Wide, Middle, Piece({{40, 5}})}, 0, 40},
-        PreferredCase{"LastRoomLooksOnlyLeft", {Piece({{40, 5}}), Middle, Wide}, 2, 40},
-        PreferredCase{"NoPieceNearby", {Middle, Wide, Middle}, 1, std::nullopt}),
+    ::testing::Values(PreferredCase{"NarrowerThanTheWindow",
+                                    {Piece({{30, 5}}), VerticalRoom{.minColumn = 10,
+                                                                    .maxColumn = 16,
+                                                                    .maxRow = 9,
+                                                                    .minRow = 0,
+                                                                    .firstStretch = 1,
+                                                                    .endStretch = 2,
+                                                                    .column = 13}},
+                                    1,
+                                    std::nullopt},
+                      // Exactly a window wide: both bounds meet in the middle (13 and 14).
+                      PreferredCase{"ExactlyTheWindowWide",
+                                    {Piece({{30, 5}}), VerticalRoom{.minColumn = 10,
+                                                                    .maxColumn = 17,
+                                                                    .maxRow = 9,
+                                                                    .minRow = 0,
+                                                                    .firstStretch = 1,
+                                                                    .endStretch = 2,
+                                                                    .column = 13}},
+                                    1,
+                                    13},
+                      PreferredCase{"PieceBefore", {Piece({{0, 0}, {30, 5}}), Wide}, 1, 30},
+                      PreferredCase{"PieceBeforeClampedToTheLeftBound", {Piece({{5, 5}}), Wide}, 1, 14},
+                      PreferredCase{"PieceAfterClampedToTheRightBound", {Wide, Piece({{60, 5}, {0, 0}})}, 0, 45},
+                      PreferredCase{"BothSidesMeet", {Piece({{30, 5}}), Wide, Piece({{60, 5}})}, 1, 37},
+                      PreferredCase{"AcrossOneHorizontalRoom", {Piece({{20, 5}}), Middle, Wide, Middle}, 2, 20},
+                      PreferredCase{"NotAcrossAVerticalRoom", {Piece({{20, 5}}), Wide, Wide}, 2, std::nullopt},
+                      PreferredCase{"FirstRoomLooksOnlyRight", {Wide, Middle, Piece({{40, 5}})}, 0, 40},
+                      PreferredCase{"LastRoomLooksOnlyLeft", {Piece({{40, 5}}), Middle, Wide}, 2, 40},
+                      PreferredCase{"NoPieceNearby", {Middle, Wide, Middle}, 1, std::nullopt}),
     ZalvoTest::CaseName());
 
 std::int32_t ColumnOf(const std::vector<WiggleRoom>& rooms, std::size_t index) {
@@ -56,16 +75,25 @@ TEST(PlaceVerticalLinesTest, PreferredColumnFixesTheLine) {
 }
 
 TEST(PlaceVerticalLinesTest, LineNarrowerThanTheWindowKeepsItsColumn) {
-    const auto placed = PlaceVerticalLines({Piece({{12, 5}}), VerticalRoom{.minColumn = 10, .maxColumn = 16, .maxRow = 9, .minRow = 0, .firstStretch = 1, .endStretch = 2, .column = 13}, Middle}, Window);
+    const auto placed = PlaceVerticalLines({Piece({{12, 5}}),
+                                            VerticalRoom{.minColumn = 10,
+                                                         .maxColumn = 16,
+                                                         .maxRow = 9,
+                                                         .minRow = 0,
+                                                         .firstStretch = 1,
+                                                         .endStretch = 2,
+                                                         .column = 13},
+                                            Middle},
+                                           Window);
     EXPECT_EQ(ColumnOf(placed, 1), 13);
 }
 
 struct PullCase {
     const char* name;
-    std::int32_t shortHeight;       // rows of the second vertical room
-    std::int32_t lastRow;           // row of the room after it
-    std::int32_t lastMinColumn;     // where that room starts
-    std::int32_t expectedColumn;    // of the second vertical room
+    std::int32_t shortHeight;     // rows of the second vertical room
+    std::int32_t lastRow;         // row of the room after it
+    std::int32_t lastMinColumn;   // where that room starts
+    std::int32_t expectedColumn;  // of the second vertical room
 };
 
 class PullTest : public ::testing::TestWithParam<PullCase> {};
@@ -75,9 +103,36 @@ class PullTest : public ::testing::TestWithParam<PullCase> {};
 TEST_P(PullTest, TallLinePullsItsNeighbour) {
     const auto& p = GetParam();
     const std::vector<WiggleRoom> rooms{
-        HorizontalRoom{.minColumn = 0, .maxColumn = 19, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 4}, VerticalRoom{.minColumn = 20, .maxColumn = 27, .maxRow = 100, .minRow = 0, .firstStretch = 1, .endStretch = 2, .column = 23},
-        HorizontalRoom{.minColumn = 20, .maxColumn = 39, .maxRow = 50, .minRow = 40, .firstStretch = 2, .endStretch = 3, .row = 45}, VerticalRoom{.minColumn = 22, .maxColumn = 40, .maxRow = 5 + p.shortHeight - 1, .minRow = 5, .firstStretch = 3, .endStretch = 4, .column = 31},
-        HorizontalRoom{.minColumn = p.lastMinColumn, .maxColumn = 80, .maxRow = 60, .minRow = 0, .firstStretch = 4, .endStretch = 5, .row = p.lastRow}};
+        HorizontalRoom{
+            .minColumn = 0, .maxColumn = 19, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 4},
+        VerticalRoom{.minColumn = 20,
+                     .maxColumn = 27,
+                     .maxRow = 100,
+                     .minRow = 0,
+                     .firstStretch = 1,
+                     .endStretch = 2,
+                     .column = 23},
+        HorizontalRoom{.minColumn = 20,
+                       .maxColumn = 39,
+                       .maxRow = 50,
+                       .minRow = 40,
+                       .firstStretch = 2,
+                       .endStretch = 3,
+                       .row = 45},
+        VerticalRoom{.minColumn = 22,
+                     .maxColumn = 40,
+                     .maxRow = 5 + p.shortHeight - 1,
+                     .minRow = 5,
+                     .firstStretch = 3,
+                     .endStretch = 4,
+                     .column = 31},
+        HorizontalRoom{.minColumn = p.lastMinColumn,
+                       .maxColumn = 80,
+                       .maxRow = 60,
+                       .minRow = 0,
+                       .firstStretch = 4,
+                       .endStretch = 5,
+                       .row = p.lastRow}};
     const auto placed = PlaceVerticalLines(rooms, Window);
     EXPECT_EQ(ColumnOf(placed, 1), 23);
     EXPECT_EQ(ColumnOf(placed, 3), p.expectedColumn);
@@ -108,9 +163,31 @@ class DwarfedShareTest : public ::testing::TestWithParam<ShareCase> {};
 TEST_P(DwarfedShareTest, FollowsOnlyUnderAFifthOfTheTallLine) {
     const auto& p = GetParam();
     const std::vector<WiggleRoom> rooms{
-        HorizontalRoom{.minColumn = 0, .maxColumn = 19, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 4}, VerticalRoom{.minColumn = 20, .maxColumn = 27, .maxRow = 49, .minRow = 0, .firstStretch = 1, .endStretch = 2, .column = 23},
-        HorizontalRoom{.minColumn = 20, .maxColumn = 39, .maxRow = 50, .minRow = 40, .firstStretch = 2, .endStretch = 3, .row = 45}, VerticalRoom{.minColumn = 22, .maxColumn = 40, .maxRow = 5 + p.shortHeight - 1, .minRow = 5, .firstStretch = 3, .endStretch = 4, .column = 31},
-        HorizontalRoom{.minColumn = 21, .maxColumn = 80, .maxRow = 60, .minRow = 0, .firstStretch = 4, .endStretch = 5, .row = 4}};
+        HorizontalRoom{
+            .minColumn = 0, .maxColumn = 19, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 4},
+        VerticalRoom{.minColumn = 20,
+                     .maxColumn = 27,
+                     .maxRow = 49,
+                     .minRow = 0,
+                     .firstStretch = 1,
+                     .endStretch = 2,
+                     .column = 23},
+        HorizontalRoom{.minColumn = 20,
+                       .maxColumn = 39,
+                       .maxRow = 50,
+                       .minRow = 40,
+                       .firstStretch = 2,
+                       .endStretch = 3,
+                       .row = 45},
+        VerticalRoom{.minColumn = 22,
+                     .maxColumn = 40,
+                     .maxRow = 5 + p.shortHeight - 1,
+                     .minRow = 5,
+                     .firstStretch = 3,
+                     .endStretch = 4,
+                     .column = 31},
+        HorizontalRoom{
+            .minColumn = 21, .maxColumn = 80, .maxRow = 60, .minRow = 0, .firstStretch = 4, .endStretch = 5, .row = 4}};
     const auto placed = PlaceVerticalLines(rooms, Window);
     EXPECT_EQ(ColumnOf(placed, 1), 23);
     EXPECT_EQ(ColumnOf(placed, 3), p.expectedColumn);
@@ -124,7 +201,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, DwarfedShareTest,
 // first, and every other line follows it.
 TEST(PlaceVerticalLinesTest, EqualWidthsKeepRoomOrderBeyondThirtyTwoLines) {
     std::vector<WiggleRoom> rooms;
-    for (std::int32_t i = 0; i < 40; ++i) rooms.emplace_back(VerticalRoom{.minColumn = 0, .maxColumn = 99, .maxRow = 9, .minRow = 0, .firstStretch = i, .endStretch = i + 1, .column = 10 + i});
+    for (std::int32_t i = 0; i < 40; ++i)
+        rooms.emplace_back(VerticalRoom{.minColumn = 0,
+                                        .maxColumn = 99,
+                                        .maxRow = 9,
+                                        .minRow = 0,
+                                        .firstStretch = i,
+                                        .endStretch = i + 1,
+                                        .column = 10 + i});
     const auto placed = PlaceVerticalLines(rooms, Window);
     for (std::size_t i = 0; i < placed.size(); ++i) EXPECT_EQ(ColumnOf(placed, i), 10) << "room " << i;
 }

@@ -29,16 +29,36 @@ TEST(CalculateWiggleRoomTest, EmptyPathGivesNoRoomsWhateverTheTerrain) {
 // row count either way, so they form one horizontal room.
 TEST(CalculateWiggleRoomTest, StraightPathOnAFreePlateIsOneRoom) {
     const auto rooms = CalculateWiggleRoomAroundPixelPath(Row(5, 30), FreePlate(30, 10), 4, 3, 12, {});
-    EXPECT_EQ(rooms, (std::vector<WiggleRoom>{HorizontalRoom{.minColumn = 0, .maxColumn = 29, .maxRow = 15, .minRow = -5, .firstStretch = 0, .endStretch = 2, .row = 5}}));
+    EXPECT_EQ(rooms, (std::vector<WiggleRoom>{HorizontalRoom{.minColumn = 0,
+                                                             .maxColumn = 29,
+                                                             .maxRow = 15,
+                                                             .minRow = -5,
+                                                             .firstStretch = 0,
+                                                             .endStretch = 2,
+                                                             .row = 5}}));
 }
 
 // The split at column 10 ends the first run; the two rooms meet, so the
 // connection is cut from the wider one, a window of 12 columns.
 TEST(CalculateWiggleRoomTest, SplitColumnBreaksTheRunAndTheRoomsAreConnected) {
     const auto rooms = CalculateWiggleRoomAroundPixelPath(Row(5, 30), FreePlate(30, 10), 4, 3, 12, {10});
-    const std::vector<WiggleRoom> expected{HorizontalRoom{.minColumn = 0, .maxColumn = 28, .maxRow = 15, .minRow = -5, .firstStretch = 0, .endStretch = 1, .row = 5},
-                                           VerticalRoom{.minColumn = 16, .maxColumn = 28, .maxRow = 15, .minRow = -5, .firstStretch = 0, .endStretch = 1, .column = 22},
-                                           HorizontalRoom{.minColumn = 29, .maxColumn = 29, .maxRow = 15, .minRow = -5, .firstStretch = 1, .endStretch = 2, .row = 5}};
+    const std::vector<WiggleRoom> expected{
+        HorizontalRoom{
+            .minColumn = 0, .maxColumn = 28, .maxRow = 15, .minRow = -5, .firstStretch = 0, .endStretch = 1, .row = 5},
+        VerticalRoom{.minColumn = 16,
+                     .maxColumn = 28,
+                     .maxRow = 15,
+                     .minRow = -5,
+                     .firstStretch = 0,
+                     .endStretch = 1,
+                     .column = 22},
+        HorizontalRoom{.minColumn = 29,
+                       .maxColumn = 29,
+                       .maxRow = 15,
+                       .minRow = -5,
+                       .firstStretch = 1,
+                       .endStretch = 2,
+                       .row = 5}};
     EXPECT_EQ(rooms, expected);
 }
 
@@ -58,16 +78,15 @@ TEST_P(CalculateWiggleRoomBadInputTest, IsRejectedBeforeAnyWork) {
 constexpr std::int32_t Max32 = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t Min32 = std::numeric_limits<std::int32_t>::min();
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CalculateWiggleRoomBadInputTest,
-    ::testing::Values(BadInputCase{"NoColumns", {}, {{0, 0}}},
-                      BadInputCase{"EmptyFirstColumn", FreePlate(3, 0), {{0, 0}}},
-                      BadInputCase{"Ragged", Terrain{{0, 0}, {0}, {0, 0}}, {{0, 0}}},
-                      BadInputCase{"ColumnLeftOfThePlate", FreePlate(3, 4), {{0, 0}, {-1, 0}}},
-                      BadInputCase{"ColumnRightOfThePlate", FreePlate(3, 4), {{0, 0}, {3, 0}}},
-                      BadInputCase{"RowsAboveWouldOverflow", FreePlate(3, 4), {{0, Max32 - 3}}},
-                      BadInputCase{"RowsBelowWouldOverflow", FreePlate(3, 4), {{0, Min32 + 3}}}),
-    ZalvoTest::CaseName());
+INSTANTIATE_TEST_SUITE_P(Cases, CalculateWiggleRoomBadInputTest,
+                         ::testing::Values(BadInputCase{"NoColumns", {}, {{0, 0}}},
+                                           BadInputCase{"EmptyFirstColumn", FreePlate(3, 0), {{0, 0}}},
+                                           BadInputCase{"Ragged", Terrain{{0, 0}, {0}, {0, 0}}, {{0, 0}}},
+                                           BadInputCase{"ColumnLeftOfThePlate", FreePlate(3, 4), {{0, 0}, {-1, 0}}},
+                                           BadInputCase{"ColumnRightOfThePlate", FreePlate(3, 4), {{0, 0}, {3, 0}}},
+                                           BadInputCase{"RowsAboveWouldOverflow", FreePlate(3, 4), {{0, Max32 - 3}}},
+                                           BadInputCase{"RowsBelowWouldOverflow", FreePlate(3, 4), {{0, Min32 + 3}}}),
+                         ZalvoTest::CaseName());
 
 // Rows a row count away from the 32-bit limits still fit every bound.
 TEST(CalculateWiggleRoomTest, ExtremeRowsThatFitAreHandled) {

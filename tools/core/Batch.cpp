@@ -97,7 +97,8 @@ std::string SummaryJson(const std::vector<BatchRow>& rows) {
                            {"status", row.outcome.status},
                            {"corners", row.outcome.corners},
                            {"seconds", row.outcome.seconds},
-                           {"error", row.outcome.error.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(row.outcome.error)}});
+                           {"error", row.outcome.error.empty() ? nlohmann::ordered_json()
+                                                               : nlohmann::ordered_json(row.outcome.error)}});
     }
     return FormatJson(summary);
 }
@@ -137,7 +138,8 @@ int RunBatch(const JobOptions& options, const std::vector<fs::path>& plates, con
     std::vector<PlateOutcome> outcomes;
     for (const auto& row : rows) outcomes.push_back(row.outcome);
     try {
-        const auto written = WriteOutputFiles(settings.out, {{"summary.csv", SummaryCsv(rows)}, {"summary.json", SummaryJson(rows)}});
+        const auto written =
+            WriteOutputFiles(settings.out, {{"summary.csv", SummaryCsv(rows)}, {"summary.json", SummaryJson(rows)}});
         if (!settings.quiet) {
             for (const auto& path : written) out << "  wrote " << path.string() << '\n';
         }

@@ -1,15 +1,15 @@
 #include "CommandLine.h"
 
 #include "Batch.h"
-#include "PlateImage.h"
 #include "PlanSetup.h"
+#include "PlateImage.h"
 #include "PlateJob.h"
 #include "Progress.h"
 #include "Units.h"
 
-#include <CLI/CLI.hpp>
 #include <Logging/Logging.h>
 #include <zalvo/zalvo.h>
+#include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <array>
@@ -89,40 +89,57 @@ void DefineInputOptions(CLI::App& app, Options& o) {
     app.add_option("images", o.inputs,
                    "Plate images (PNG, PBM, PGM or PPM) or folders of them; '-' reads one image from standard "
                    "input; none: the built-in sample")
-        ->option_text("IMAGE ...")->group("Input");
+        ->option_text("IMAGE ...")
+        ->group("Input");
     app.add_option("--sample-size", o.job.sampleSize, "Size of the built-in sample, <columns>x<rows> (default 640x320)")
-        ->option_text("CxR")->group("Input");
+        ->option_text("CxR")
+        ->group("Input");
     app.add_option("--resolution", o.job.resolution,
                    "Pixels per inch; default: the PNG's physical size chunk, else 300 (the sample: 300)")
-        ->check(NumberFrom(kMinimumResolution, kMaximumResolution, false))->option_text("PPI")->group("Input");
+        ->check(NumberFrom(kMinimumResolution, kMaximumResolution, false))
+        ->option_text("PPI")
+        ->group("Input");
 }
 
 void DefinePlanOptions(CLI::App& app, Options& o) {
     const auto whole = [&](const std::string& name, std::int32_t& value, const std::string& description,
                            const std::string& group) {
         app.add_option(name, value, description + " (pixels, default " + std::to_string(value) + ")")
-            ->check(WholeNumber(0, kMaximumIntegerParameter))->option_text("N")->group(group);
+            ->check(WholeNumber(0, kMaximumIntegerParameter))
+            ->option_text("N")
+            ->group(group);
     };
     const auto weight = [&](const std::string& name, double& value, const std::string& description) {
         char text[32];
         std::snprintf(text, sizeof text, "%g", value);
         app.add_option(name, value, description + " (default " + text + ")")
-            ->check(NumberFrom(0.0, kMaximumWeight, false))->option_text("NUMBER")->group("Costs");
+            ->check(NumberFrom(0.0, kMaximumWeight, false))
+            ->option_text("NUMBER")
+            ->group("Costs");
     };
     app.add_option("--min-distance", o.job.minimumDistance,
                    "Distance from content that the line must keep (a blocked margin), with a unit: "
-                   "mm, cm, in, pt, mpt or px (default " + std::string(kDefaultMinimumDistance) + ")")->option_text("LENGTH")->group("Distances");
+                   "mm, cm, in, pt, mpt or px (default " +
+                       std::string(kDefaultMinimumDistance) + ")")
+        ->option_text("LENGTH")
+        ->group("Distances");
     app.add_option("--preferred-distance", o.job.preferredDistance,
                    "Distance from content beyond which the line is no longer pushed away (a cost ramp; "
-                   "default " + std::string(kDefaultPreferredDistance) + ")")->option_text("LENGTH")->group("Distances");
+                   "default " +
+                       std::string(kDefaultPreferredDistance) + ")")
+        ->option_text("LENGTH")
+        ->group("Distances");
 
     app.add_option("--penalty", o.job.penalty,
                    "Extra cost per pixel of the line: none (the default); middle (the line prefers the plate's "
                    "middle rows: weight x distance from the middle row / half the height); slope (weight x "
                    "steepness of the cost ramp, keeping the shifted line away from content)")
-        ->check(CLI::IsMember({"none", "middle", "slope"}))->option_text("MODEL")->group("Costs");
+        ->check(CLI::IsMember({"none", "middle", "slope"}))
+        ->option_text("MODEL")
+        ->group("Costs");
     weight("--penalty-weight", o.job.plan.penaltyWeight, "Largest penalty per pixel");
-    weight("--shift-penalty", o.job.plan.shiftPenalty, "Cost per row when the found line is moved up or down as a whole");
+    weight("--shift-penalty", o.job.plan.shiftPenalty,
+           "Cost per row when the found line is moved up or down as a whole");
     whole("--clearance", o.job.plan.clearance, "Free rows that must remain beyond the line after it is moved", "Costs");
 
     whole("--transition-half-width", o.job.plan.transitionHalfWidth,
@@ -133,13 +150,17 @@ void DefinePlanOptions(CLI::App& app, Options& o) {
           "Wiggle rooms");
     app.add_option("--split-column", o.job.plan.splitColumns,
                    "Column at which horizontal pieces are always broken; repeat for more (default: none)")
-        ->check(WholeNumber(0, std::numeric_limits<std::int32_t>::max()))->allow_extra_args(false)
-        ->option_text("X")->group("Wiggle rooms");
+        ->check(WholeNumber(0, std::numeric_limits<std::int32_t>::max()))
+        ->allow_extra_args(false)
+        ->option_text("X")
+        ->group("Wiggle rooms");
 
     app.add_option("--row-policy", o.job.rowPolicy,
                    "How horizontal pieces choose their rows: plate-usage (the default: all as close as they can "
                    "to one common row, the middle of the line) or stagger (each on the row the line itself runs at)")
-        ->check(CLI::IsMember({"plate-usage", "stagger"}))->option_text("POLICY")->group("Row adjustment");
+        ->check(CLI::IsMember({"plate-usage", "stagger"}))
+        ->option_text("POLICY")
+        ->group("Row adjustment");
     whole("--existing-clearance", o.job.plan.existingClearance, "Clearance the content already has", "Row adjustment");
     whole("--wanted-clearance", o.job.plan.wantedClearance, "Clearance wanted on each side of a horizontal piece",
           "Row adjustment");
@@ -154,18 +175,30 @@ void DefineOutputOptions(CLI::App& app, Options& o) {
     app.add_option("--out", o.out,
                    "Folder for the outputs, created if missing (default plan); in a batch, each plate gets a "
                    "folder in it named after its file, next to summary.csv and summary.json")
-        ->option_text("DIR")->group("Output");
+        ->option_text("DIR")
+        ->group("Output");
     app.add_option("-o,--name", o.job.baseName, "Base name of the outputs: NAME.json, .svg, .png, .html (default plan)")
-        ->option_text("NAME")->group("Output");
+        ->option_text("NAME")
+        ->group("Output");
     // Callbacks rather than flags bound to a bool: CLI11 would show "{false}" in the help.
-    app.add_flag_callback("--no-svg", [&o] { o.job.svg = false; }, "Leave out the SVG picture")->group("Output");
-    app.add_flag_callback("--png", [&o] { o.job.png = true; }, "Write the PNG picture (the default)")->group("Output");
-    app.add_flag_callback("--no-png", [&o] { o.job.png = false; }, "Leave out the PNG picture")->group("Output");
+    app.add_flag_callback(
+           "--no-svg", [&o] { o.job.svg = false; }, "Leave out the SVG picture")
+        ->group("Output");
+    app.add_flag_callback(
+           "--png", [&o] { o.job.png = true; }, "Write the PNG picture (the default)")
+        ->group("Output");
+    app.add_flag_callback(
+           "--no-png", [&o] { o.job.png = false; }, "Leave out the PNG picture")
+        ->group("Output");
     app.add_option("--picture-max-size", o.job.pictureMaxSize,
                    "Scale the pictures down so that neither side is longer than this many pixels")
-        ->check(WholeNumber(kSmallestPictureSize, kLargestPictureSize))->option_text("PIXELS")->group("Output");
+        ->check(WholeNumber(kSmallestPictureSize, kLargestPictureSize))
+        ->option_text("PIXELS")
+        ->group("Output");
     app.add_option("-j,--jobs", o.jobs, "Plates planned at once in a batch (default: the number of cores)")
-        ->check(WholeNumber(1, kMaximumJobs))->option_text("N")->group("Output");
+        ->check(WholeNumber(1, kMaximumJobs))
+        ->option_text("N")
+        ->group("Output");
     app.add_flag("-q,--quiet", o.quiet, "No progress display and no summary on standard output")->group("Output");
     // Only declared here: CLI11 runs flag callbacks in declaration order, not in the order given, so
     // ChosenProgress reads the arguments themselves.
@@ -177,7 +210,10 @@ void DefineOutputOptions(CLI::App& app, Options& o) {
                    "Enable the library's diagnostic text on stderr: level 20 (the final terrain), 21 (the "
                    "backtraced path, pixel by pixel) or 30 (the initial and eroded terrain and the erosion "
                    "profile); repeat for more")
-        ->check(CLI::IsMember({20u, 21u, 30u}))->allow_extra_args(false)->option_text("LEVEL")->group("Output");
+        ->check(CLI::IsMember({20u, 21u, 30u}))
+        ->allow_extra_args(false)
+        ->option_text("LEVEL")
+        ->group("Output");
     app.add_flag("-V,--version", o.version, "Print the version and exit")->group("Output");
 }
 
@@ -249,8 +285,8 @@ void CheckOutputNames(const Options& o) {
 
 bool IsBatch(const std::vector<std::string>& inputs) {
     std::error_code error;
-    return inputs.size() > 1 ||
-           (inputs.size() == 1 && inputs.front() != kStandardInput && std::filesystem::is_directory(inputs.front(), error));
+    return inputs.size() > 1 || (inputs.size() == 1 && inputs.front() != kStandardInput &&
+                                 std::filesystem::is_directory(inputs.front(), error));
 }
 
 PlateSource SingleSource(const Options& o, std::istream& in) {

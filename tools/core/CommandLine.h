@@ -9,10 +9,10 @@
 namespace ZalvoPlan {
 
 // Exit codes.
-inline constexpr int kExitSuccess = 0;      // a plan was written ("ok" or "no-path")
-inline constexpr int kExitPlanFailed = 1;   // the planning itself failed (e.g. out of memory)
-inline constexpr int kExitBadInput = 2;     // bad command line, image or parameter
-inline constexpr int kExitOutputFailed = 3; // the outputs could not be written
+inline constexpr int kExitSuccess = 0;       // a plan was written ("ok" or "no-path")
+inline constexpr int kExitPlanFailed = 1;    // the planning itself failed (e.g. out of memory)
+inline constexpr int kExitBadInput = 2;      // bad command line, image or parameter
+inline constexpr int kExitOutputFailed = 3;  // the outputs could not be written
 
 // Runs zalvo-plan with `arguments` (without the program name). The image '-'
 // is read from `in`. Normal output goes to `out`, errors and warnings (one

@@ -16,7 +16,8 @@ using Json = nlohmann::json;
 bool InRampLayer(CellShade shade) { return shade >= CellShade::Ramp0 && shade <= CellShade::Ramp9; }
 bool InMarginLayer(CellShade shade) { return shade == CellShade::CrossableMargin || shade == CellShade::BlockedMargin; }
 bool InContentLayer(CellShade shade) {
-    return shade == CellShade::CrossableContent || shade == CellShade::ImpassableContent || shade == CellShade::Corridor;
+    return shade == CellShade::CrossableContent || shade == CellShade::ImpassableContent ||
+           shade == CellShade::Corridor;
 }
 
 // One plate pixel per image pixel, every shade outside the layer transparent.
@@ -31,7 +32,8 @@ std::string LayerPng(const PlateImage& image, const Zalvo::Terrain& terrain, boo
     for (std::int32_t x = 0; x < image.columns; ++x) {
         const auto& column = terrain[static_cast<std::size_t>(x)];
         for (std::int32_t y = 0; y < image.rows; ++y) {
-            const auto at = static_cast<std::size_t>(y) * static_cast<std::size_t>(image.columns) + static_cast<std::size_t>(x);
+            const auto at =
+                static_cast<std::size_t>(y) * static_cast<std::size_t>(image.columns) + static_cast<std::size_t>(x);
             indices[at] = static_cast<std::uint8_t>(ShadeOf(image.At(x, y), column[static_cast<std::size_t>(y)]));
         }
     }
@@ -45,11 +47,12 @@ std::string HeightPng(const PlateImage& image, const Zalvo::Terrain& terrain) {
     for (std::int32_t x = 0; x < image.columns; ++x) {
         const auto& column = terrain[static_cast<std::size_t>(x)];
         for (std::int32_t y = 0; y < image.rows; ++y) {
-            heights[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.columns) + static_cast<std::size_t>(x)] =
-                column[static_cast<std::size_t>(y)];
+            heights[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.columns) +
+                    static_cast<std::size_t>(x)] = column[static_cast<std::size_t>(y)];
         }
     }
-    return Base64(EncodeGreyPng(static_cast<std::uint32_t>(image.columns), static_cast<std::uint32_t>(image.rows), heights));
+    return Base64(
+        EncodeGreyPng(static_cast<std::uint32_t>(image.columns), static_cast<std::uint32_t>(image.rows), heights));
 }
 
 Json Points(const std::vector<Zalvo::Pixel>& pixels) {
@@ -104,7 +107,8 @@ std::string LayerSwitches() {
     };
     std::string html;
     for (const auto& [layer, label] : labels) {
-        html += std::string("<label><input type=\"checkbox\" data-layer=\"") + layer + "\" checked> " + label + "</label>\n";
+        html += std::string("<label><input type=\"checkbox\" data-layer=\"") + layer + "\" checked> " + label +
+                "</label>\n";
     }
     return html;
 }
@@ -317,8 +321,9 @@ std::string RenderHtml(const PlateImage& image, const PlanResult& result) {
     html += kStyle;
     html += "</head>\n<body>\n<div id=\"side\">\n<h1>zalvo-plan</h1>\n<div id=\"status\"></div>\n";
     html += "<p>Layers</p>\n" + LayerSwitches();
-    html += "<p>Zoom: <button id=\"zoom-in\">+</button> <button id=\"zoom-out\">&minus;</button> "
-            "<button id=\"fit\">fit</button><br>wheel to zoom, drag to pan</p>\n";
+    html +=
+        "<p>Zoom: <button id=\"zoom-in\">+</button> <button id=\"zoom-out\">&minus;</button> "
+        "<button id=\"fit\">fit</button><br>wheel to zoom, drag to pan</p>\n";
     html += "<pre id=\"readout\">move over the plate</pre>\n";
     html += "<p>Corners (<span id=\"corner-count\"></span>), rows unwrapped:</p>\n<ol id=\"corners\"></ol>\n</div>\n";
     html += "<div id=\"view\"><canvas id=\"canvas\"></canvas></div>\n";
@@ -329,7 +334,8 @@ std::string RenderHtml(const PlateImage& image, const PlanResult& result) {
         {"heights", HeightPng(image, result.terrain)},
     };
     for (const auto& [name, data] : layers) {
-        html += std::string("<img id=\"layer-") + name + "\" hidden alt=\"\" src=\"data:image/png;base64," + data + "\">\n";
+        html +=
+            std::string("<img id=\"layer-") + name + "\" hidden alt=\"\" src=\"data:image/png;base64," + data + "\">\n";
     }
     html += "<script>const plan = " + PlanData(image, result).dump() + ";</script>\n";
     html += kScript;

@@ -34,8 +34,7 @@ std::uint32_t ReadBigEndian32(const std::vector<std::uint8_t>& bytes, std::size_
 // comments from '#' to the end of the line.
 class NetpbmReader {
 public:
-    NetpbmReader(const std::vector<std::uint8_t>& bytes, const std::string& name)
-        : bytes_(bytes), name_(name) {}
+    NetpbmReader(const std::vector<std::uint8_t>& bytes, const std::string& name) : bytes_(bytes), name_(name) {}
 
     std::int64_t ReadNumber(const char* what) {
         SkipSpaceAndComments();
@@ -108,8 +107,7 @@ PlateImage DecodePbm(NetpbmReader& reader, bool plain, PlateImage image) {
     for (std::int32_t y = 0; y < image.rows; ++y) {
         for (std::size_t x = 0; x < columns; ++x) {
             const int bit = plain ? reader.ReadBit() : (reader.ByteAt(x / 8) >> (7 - x % 8)) & 1;
-            image.classes[static_cast<std::size_t>(y) * columns + x] =
-                bit ? PixelClass::Impassable : PixelClass::Free;
+            image.classes[static_cast<std::size_t>(y) * columns + x] = bit ? PixelClass::Impassable : PixelClass::Free;
         }
         if (!plain) reader.Skip(bytesPerRow);
     }
@@ -134,8 +132,8 @@ PlateImage DecodeGreyOrColour(NetpbmReader& reader, bool plain, int channels, Pl
         if (plain) {
             sample = reader.ReadNumber("pixel sample");
         } else {
-            sample = sampleBytes == 2 ? (reader.ByteAt(offset) << 8) | reader.ByteAt(offset + 1)
-                                      : reader.ByteAt(offset);
+            sample =
+                sampleBytes == 2 ? (reader.ByteAt(offset) << 8) | reader.ByteAt(offset + 1) : reader.ByteAt(offset);
             offset += sampleBytes;
         }
         if (sample > maxValue) reader.Fail("a sample exceeds the maximum value");
@@ -172,8 +170,10 @@ PlateImage DecodeNetpbm(const std::vector<std::uint8_t>& bytes, const std::strin
         throw InputError(name + ": " + error.what());
     }
     switch (kind) {
-        case '1': case '4': return DecodePbm(reader, plain, std::move(image));
-        case '2': case '5': return DecodeGreyOrColour(reader, plain, 1, std::move(image));
+        case '1':
+        case '4': return DecodePbm(reader, plain, std::move(image));
+        case '2':
+        case '5': return DecodeGreyOrColour(reader, plain, 1, std::move(image));
         default: return DecodeGreyOrColour(reader, plain, 3, std::move(image));
     }
 }

@@ -115,8 +115,15 @@ ShadeRuns TerrainRuns(const PlateImage& image, const Zalvo::Terrain& terrain) {
             while (end < image.columns && ShadeAt(image, terrain, end, y) == shade) ++end;
             if (shade != CellShade::Free) {
                 std::string& d = runs[static_cast<std::size_t>(shade)];
-                d += 'M'; AppendNumber(d, x); d += ' '; AppendNumber(d, y);
-                d += 'h'; AppendNumber(d, end - x); d += "v1h"; AppendNumber(d, x - end); d += 'z';
+                d += 'M';
+                AppendNumber(d, x);
+                d += ' ';
+                AppendNumber(d, y);
+                d += 'h';
+                AppendNumber(d, end - x);
+                d += "v1h";
+                AppendNumber(d, x - end);
+                d += 'z';
             }
             x = end;
         }
@@ -133,7 +140,10 @@ std::string Points(const std::vector<Zalvo::Pixel>& pixels) {
     std::string points;
     for (const auto& p : pixels) {
         if (!points.empty()) points += ' ';
-        AppendNumber(points, p.x); points += ".5,"; AppendNumber(points, p.y); points += ".5";
+        AppendNumber(points, p.x);
+        points += ".5,";
+        AppendNumber(points, p.y);
+        points += ".5";
     }
     return points;
 }
@@ -142,8 +152,8 @@ std::string Points(const std::vector<Zalvo::Pixel>& pixels) {
 // draws it that wide.
 std::string Polyline(const std::vector<Zalvo::Pixel>& pixels, Colour colour, std::int64_t width, double scale,
                      const char* id) {
-    std::string out = std::string("<polyline id=\"") + id + "\" fill=\"none\" stroke=\"" + HexColour(colour) +
-                      "\" stroke-width=\"";
+    std::string out =
+        std::string("<polyline id=\"") + id + "\" fill=\"none\" stroke=\"" + HexColour(colour) + "\" stroke-width=\"";
     AppendDecimal(out, static_cast<double>(width) / scale);
     return out + "\" stroke-linejoin=\"round\" points=\"" + Points(pixels) + "\"/>\n";
 }
@@ -154,9 +164,13 @@ std::string Rectangles(const std::vector<RoomOutline>& outlines, double scale) {
     out += "\">\n";
     for (const auto& o : outlines) {
         out += "<rect x=\"";
-        AppendNumber(out, o.minColumn); out += "\" y=\""; AppendNumber(out, o.minRow);
-        out += "\" width=\""; AppendNumber(out, std::int64_t{o.maxColumn} - o.minColumn + 1);
-        out += "\" height=\""; AppendNumber(out, std::int64_t{o.maxRow} - o.minRow + 1);
+        AppendNumber(out, o.minColumn);
+        out += "\" y=\"";
+        AppendNumber(out, o.minRow);
+        out += "\" width=\"";
+        AppendNumber(out, std::int64_t{o.maxColumn} - o.minColumn + 1);
+        out += "\" height=\"";
+        AppendNumber(out, std::int64_t{o.maxRow} - o.minRow + 1);
         out += "\" stroke=\"" + HexColour(InkColour(static_cast<std::size_t>(o.ink))) + "\"/>\n";
     }
     return out + "</g>\n";
@@ -173,7 +187,10 @@ std::pair<std::int64_t, std::int64_t> CopyRange(const PlanResult& result, const 
     };
     for (const auto& p : DensePath(result)) include(p.y);
     for (const auto& p : result.cutLine) include(p.y);
-    for (const auto& o : outlines) { include(o.minRow); include(o.maxRow); }
+    for (const auto& o : outlines) {
+        include(o.minRow);
+        include(o.maxRow);
+    }
     return {low, high};
 }
 
@@ -196,11 +213,20 @@ std::string LegendSvg(std::int64_t width, std::int64_t top) {
     for (std::size_t i = 0; i < Legend().size(); ++i) {
         const auto [x, entryTop] = LegendEntryAt(i, width);
         const std::int64_t y = top + entryTop;
-        out += "<rect x=\""; AppendNumber(out, x); out += "\" y=\""; AppendNumber(out, y);
-        out += "\" width=\""; AppendNumber(out, kSwatchSize); out += "\" height=\""; AppendNumber(out, kSwatchSize);
+        out += "<rect x=\"";
+        AppendNumber(out, x);
+        out += "\" y=\"";
+        AppendNumber(out, y);
+        out += "\" width=\"";
+        AppendNumber(out, kSwatchSize);
+        out += "\" height=\"";
+        AppendNumber(out, kSwatchSize);
         out += "\" fill=\"" + HexColour(Legend()[i].colour) + "\" stroke=\"#808080\"/>";
-        out += "<text x=\""; AppendNumber(out, x + kWordsIndent); out += "\" y=\"";
-        AppendNumber(out, y + kSwatchSize - 2); out += "\">" + std::string(Legend()[i].meaning) + "</text>\n";
+        out += "<text x=\"";
+        AppendNumber(out, x + kWordsIndent);
+        out += "\" y=\"";
+        AppendNumber(out, y + kSwatchSize - 2);
+        out += "\">" + std::string(Legend()[i].meaning) + "</text>\n";
     }
     return out + "</g>\n";
 }
@@ -212,9 +238,12 @@ std::string LegendSvg(std::int64_t width, std::int64_t top) {
 class Raster {
 public:
     Raster(std::int32_t columns, std::int32_t rows, double scale)
-        : width_(PictureLength(columns, scale)), height_(PictureLength(rows, scale)), scale_(scale),
+        : width_(PictureLength(columns, scale)),
+          height_(PictureLength(rows, scale)),
+          scale_(scale),
           legendHeight_(LegendHeight(width_)),
-          pixels_(static_cast<std::size_t>(width_ * (height_ + legendHeight_)), static_cast<std::uint8_t>(CellShade::Free)) {}
+          pixels_(static_cast<std::size_t>(width_ * (height_ + legendHeight_)),
+                  static_cast<std::uint8_t>(CellShade::Free)) {}
 
     void FillCell(std::int32_t x, std::int32_t y, CellShade shade) {
         for (std::int64_t py = CellStart(y); py < CellEnd(y); ++py) {
@@ -261,9 +290,13 @@ public:
     }
 
 private:
-    std::int64_t CellStart(std::int64_t cell) const { return static_cast<std::int64_t>(std::floor(static_cast<double>(cell) * scale_)); }
+    std::int64_t CellStart(std::int64_t cell) const {
+        return static_cast<std::int64_t>(std::floor(static_cast<double>(cell) * scale_));
+    }
     std::int64_t CellEnd(std::int64_t cell) const { return std::max(CellStart(cell) + 1, CellStart(cell + 1)); }
-    std::int64_t Centre(std::int64_t cell) const { return static_cast<std::int64_t>(std::floor((static_cast<double>(cell) + 0.5) * scale_)); }
+    std::int64_t Centre(std::int64_t cell) const {
+        return static_cast<std::int64_t>(std::floor((static_cast<double>(cell) + 0.5) * scale_));
+    }
 
     // The palette index of a colour the picture already uses.
     static std::uint8_t InkOf(Colour colour) {
@@ -292,7 +325,8 @@ private:
             if (glyph == nullptr) continue;
             for (int row = 0; row < kGlyphHeight; ++row) {
                 for (int column = 0; column < kGlyphWidth; ++column) {
-                    if (((*glyph)[static_cast<std::size_t>(row)] >> (kGlyphWidth - 1 - column)) & 1) PutLegend(x + column, y + row, ink);
+                    if (((*glyph)[static_cast<std::size_t>(row)] >> (kGlyphWidth - 1 - column)) & 1)
+                        PutLegend(x + column, y + row, ink);
                 }
             }
         }
@@ -313,7 +347,8 @@ private:
     }
 
     // Bresenham's line.
-    void Segment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, std::int64_t brush, std::uint8_t ink) {
+    void Segment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, std::int64_t brush,
+                 std::uint8_t ink) {
         const std::int64_t dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
         const std::int64_t sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
         std::int64_t error = dx + dy;
@@ -321,8 +356,14 @@ private:
             Dab(x0, y0, brush, ink);
             if (x0 == x1 && y0 == y1) return;
             const std::int64_t twice = 2 * error;
-            if (twice >= dy) { error += dy; x0 += sx; }
-            if (twice <= dx) { error += dx; y0 += sy; }
+            if (twice >= dy) {
+                error += dy;
+                x0 += sx;
+            }
+            if (twice <= dx) {
+                error += dx;
+                y0 += sy;
+            }
         }
     }
 
@@ -339,8 +380,7 @@ void DrawPolyline(Raster& raster, const std::vector<Zalvo::Pixel>& pixels, std::
 }
 
 // Only where the terrain shows `wanted`: the corridor goes over the lines.
-void FillCells(Raster& raster, const PlateImage& image, const Zalvo::Terrain& terrain,
-               bool (*wanted)(CellShade)) {
+void FillCells(Raster& raster, const PlateImage& image, const Zalvo::Terrain& terrain, bool (*wanted)(CellShade)) {
     for (std::int32_t x = 0; x < image.columns; ++x) {
         for (std::int32_t y = 0; y < image.rows; ++y) {
             const CellShade shade = ShadeAt(image, terrain, x, y);
@@ -359,7 +399,8 @@ CellShade ShadeOf(PixelClass pixelClass, std::uint8_t height) {
     if (pixelClass == PixelClass::Crossable) return CellShade::CrossableContent;
     if (pixelClass != PixelClass::Free) return CellShade::ImpassableContent;
     if (height == Zalvo::Heights::Free) return CellShade::Free;
-    if (height <= Zalvo::Heights::HighestRamp) return static_cast<CellShade>(static_cast<int>(CellShade::Ramp0) + height / 26);
+    if (height <= Zalvo::Heights::HighestRamp)
+        return static_cast<CellShade>(static_cast<int>(CellShade::Ramp0) + height / 26);
     return height == Zalvo::Heights::Crossable ? CellShade::CrossableMargin : CellShade::BlockedMargin;
 }
 
@@ -431,12 +472,25 @@ std::string RenderSvg(const PlateImage& image, const PlanResult& result, std::in
     const std::int64_t fullHeight = height + LegendHeight(width);
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     out += "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"";
-    AppendNumber(out, width); out += "\" height=\""; AppendNumber(out, fullHeight); out += "\" viewBox=\"0 0 ";
-    AppendNumber(out, width); out += ' '; AppendNumber(out, fullHeight); out += "\">\n";
-    out += std::string("<title>zalvo-plan: ") + (result.HasPath() ? "cut line" : "no line crosses this plate") + "</title>\n";
+    AppendNumber(out, width);
+    out += "\" height=\"";
+    AppendNumber(out, fullHeight);
+    out += "\" viewBox=\"0 0 ";
+    AppendNumber(out, width);
+    out += ' ';
+    AppendNumber(out, fullHeight);
+    out += "\">\n";
+    out += std::string("<title>zalvo-plan: ") + (result.HasPath() ? "cut line" : "no line crosses this plate") +
+           "</title>\n";
     out += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
-    out += "<svg id=\"plate\" width=\""; AppendNumber(out, width); out += "\" height=\""; AppendNumber(out, height);
-    out += "\" viewBox=\"0 0 "; AppendNumber(out, image.columns); out += ' '; AppendNumber(out, image.rows);
+    out += "<svg id=\"plate\" width=\"";
+    AppendNumber(out, width);
+    out += "\" height=\"";
+    AppendNumber(out, height);
+    out += "\" viewBox=\"0 0 ";
+    AppendNumber(out, image.columns);
+    out += ' ';
+    AppendNumber(out, image.rows);
     out += "\" preserveAspectRatio=\"none\">\n";
 
     const ShadeRuns runs = TerrainRuns(image, result.terrain);

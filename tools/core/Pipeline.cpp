@@ -97,7 +97,8 @@ PlanResult RunPlan(const PlateImage& image, const PlanParameters& parameters, co
         return adjust(std::move(rooms), chosen, parameters.existingClearance, parameters.wantedClearance,
                       parameters.cornerRadius, parameters.minimumWidth, parameters.lineWidth);
     });
-    result.sparsePath = clock.Run("sparsePath", [&] { return Zalvo::CalculateSparsePixelPathThroughWiggleRooms(result.rooms); });
+    result.sparsePath =
+        clock.Run("sparsePath", [&] { return Zalvo::CalculateSparsePixelPathThroughWiggleRooms(result.rooms); });
     result.cutLine = RemoveCollinearPoints(result.sparsePath);
     return result;
 }

@@ -26,7 +26,7 @@ enum class PenaltyModel {
 enum class RowPolicy { PlateUsage, Stagger };
 
 struct PlanParameters {
-    double resolution = 0.0;  // pixels per inch
+    double resolution = 0.0;         // pixels per inch
     double minimumDistance = 0.0;    // millipoints
     double preferredDistance = 0.0;  // millipoints
     PenaltyModel penalty = PenaltyModel::None;
@@ -63,8 +63,8 @@ enum class Direction { Up, Down };
 struct PlanResult {
     Zalvo::Terrain terrain;
     std::optional<std::vector<Zalvo::Pixel>> foundPath;  // none: no line exists
-    ShiftedPath up;    // toward higher rows
-    ShiftedPath down;  // toward lower rows
+    ShiftedPath up;                                      // toward higher rows
+    ShiftedPath down;                                    // toward lower rows
     Direction taken = Direction::Up;
     std::vector<Zalvo::WiggleRoom> rooms;  // after the row adjustment
     std::vector<Zalvo::Pixel> sparsePath;

@@ -39,7 +39,6 @@ void CheckDistance(double milliPoints, const std::string& text, const std::strin
                    const PlateImage& image);
 
 // Refuses split columns beyond the plate's last column.
-void ValidateSplitColumns(const std::vector<std::int32_t>& columns, const PlateImage& image,
-                          const std::string& option);
+void ValidateSplitColumns(const std::vector<std::int32_t>& columns, const PlateImage& image, const std::string& option);
 
 }  // namespace ZalvoPlan

@@ -15,11 +15,9 @@ PixelClass ClassifyColour(int red, int green, int blue) {
 
 PlateImage MakeBlankImage(std::int64_t columns, std::int64_t rows) {
     if (columns < 1 || rows < 1) {
-        throw InputError("image size " + std::to_string(columns) + "x" + std::to_string(rows) +
-                         " has no pixels");
+        throw InputError("image size " + std::to_string(columns) + "x" + std::to_string(rows) + " has no pixels");
     }
-    if (columns > kMaximumPixelCount || rows > kMaximumPixelCount ||
-        columns * rows > kMaximumPixelCount) {
+    if (columns > kMaximumPixelCount || rows > kMaximumPixelCount || columns * rows > kMaximumPixelCount) {
         throw InputError("image size " + std::to_string(columns) + "x" + std::to_string(rows) +
                          " exceeds the limit of " + std::to_string(kMaximumPixelCount) + " pixels");
     }
@@ -35,8 +33,8 @@ bool ImagePlate::Inside(const Zalvo::Pixel& pixel) const {
 }
 
 std::int32_t ImagePlate::GetContentCount() const {
-    const auto count = std::count_if(image_.classes.begin(), image_.classes.end(),
-                                     [](PixelClass c) { return c != PixelClass::Free; });
+    const auto count =
+        std::count_if(image_.classes.begin(), image_.classes.end(), [](PixelClass c) { return c != PixelClass::Free; });
     return static_cast<std::int32_t>(count);
 }
 

@@ -48,13 +48,12 @@ inline constexpr std::int64_t kMaximumPixelCount = 100'000'000;
 struct PlateImage {
     std::int32_t columns = 0;
     std::int32_t rows = 0;
-    std::vector<PixelClass> classes;  // row-major: index y * columns + x
-    std::optional<double> resolution;  // pixels per inch, from the file
+    std::vector<PixelClass> classes;                      // row-major: index y * columns + x
+    std::optional<double> resolution;                     // pixels per inch, from the file
     std::optional<std::uint32_t> declaredPixelsPerMetre;  // a PNG's own figure, for messages
 
     PixelClass At(std::int32_t x, std::int32_t y) const {
-        return classes[static_cast<std::size_t>(y) * static_cast<std::size_t>(columns) +
-                       static_cast<std::size_t>(x)];
+        return classes[static_cast<std::size_t>(y) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(x)];
     }
 };
 
@@ -72,8 +71,7 @@ public:
 // The library's view of the image: occupied means any content class.
 class ImagePlate final : public Zalvo::PlateInterface {
 public:
-    ImagePlate(const PlateImage& image, double resolution)
-        : image_(image), resolution_(resolution) {}
+    ImagePlate(const PlateImage& image, double resolution) : image_(image), resolution_(resolution) {}
 
     double GetResolution() const override { return resolution_; }
     std::int32_t GetPixelColumnCount() const override { return image_.columns; }

@@ -4,8 +4,8 @@
 #include "HtmlView.h"
 #include "ImageDecoding.h"
 #include "OutputFiles.h"
-#include "PlanSetup.h"
 #include "Picture.h"
+#include "PlanSetup.h"
 #include "Report.h"
 #include "SamplePlate.h"
 #include "Units.h"
@@ -26,7 +26,8 @@ struct LoadedPlate {
 
 PlateImage ReadSource(const JobOptions& o, const PlateSource& source) {
     if (source.kind == PlateSource::Kind::Sample) {
-        const PlateSize size = o.sampleSize.empty() ? PlateSize{kSampleColumns, kSampleRows} : ParsePlateSize(o.sampleSize);
+        const PlateSize size =
+            o.sampleSize.empty() ? PlateSize{kSampleColumns, kSampleRows} : ParsePlateSize(o.sampleSize);
         return MakeSamplePlate(size.columns, size.rows);
     }
     if (!o.sampleSize.empty()) throw InputError("--sample-size applies only to the built-in sample, not to an image");
@@ -66,11 +67,12 @@ double ResolveResolution(const JobOptions& o, const LoadedPlate& plate) {
 PlanParameters ResolveParameters(const JobOptions& o, const LoadedPlate& plate) {
     PlanParameters parameters = o.plan;
     parameters.resolution = ResolveResolution(o, plate);
-    parameters.penalty = o.penalty == "middle" ? PenaltyModel::Middle
+    parameters.penalty = o.penalty == "middle"  ? PenaltyModel::Middle
                          : o.penalty == "slope" ? PenaltyModel::Slope
                                                 : PenaltyModel::None;
     parameters.rowPolicy = o.rowPolicy == "stagger" ? RowPolicy::Stagger : RowPolicy::PlateUsage;
-    parameters.minimumDistance = DistanceInMilliPoints(o.minimumDistance, "--min-distance", parameters.resolution, plate.image);
+    parameters.minimumDistance =
+        DistanceInMilliPoints(o.minimumDistance, "--min-distance", parameters.resolution, plate.image);
     parameters.preferredDistance =
         DistanceInMilliPoints(o.preferredDistance, "--preferred-distance", parameters.resolution, plate.image);
     ValidateSplitColumns(parameters.splitColumns, plate.image, "--split-column");
@@ -95,7 +97,8 @@ struct LiveProgress {
 
 std::unique_ptr<LiveProgress> StartProgress(const ProgressSettings& settings, const PlateImage& image) {
     const std::int64_t pixels = std::int64_t{image.columns} * image.rows;
-    if (settings.err == nullptr || !ShouldShowProgress(settings.choice, settings.quiet, settings.errIsTerminal, pixels)) {
+    if (settings.err == nullptr ||
+        !ShouldShowProgress(settings.choice, settings.quiet, settings.errIsTerminal, pixels)) {
         return nullptr;
     }
     return std::make_unique<LiveProgress>(*settings.err);
@@ -119,16 +122,16 @@ void PlanAndWrite(const JobOptions& o, const PlateSource& source, const std::fil
     StageClock clock(observer, result.timings);
     std::vector<OutputFile> files;
     if (o.svg) {
-        files.push_back({o.baseName + ".svg", clock.Run("renderSvg", [&] {
-                             return RenderSvg(plate.image, result, o.pictureMaxSize);
-                         })});
+        files.push_back({o.baseName + ".svg",
+                         clock.Run("renderSvg", [&] { return RenderSvg(plate.image, result, o.pictureMaxSize); })});
     }
     if (o.png) {
         const auto png = clock.Run("renderPng", [&] { return RenderPng(plate.image, result, o.pictureMaxSize); });
         files.push_back({o.baseName + ".png", std::string(png.begin(), png.end())});
     }
     files.push_back({o.baseName + ".html", clock.Run("renderHtml", [&] { return RenderHtml(plate.image, result); })});
-    files.insert(files.begin(), {o.baseName + ".json", FormatJson(BuildReport(plate.image, parameters, result, context))});
+    files.insert(files.begin(),
+                 {o.baseName + ".json", FormatJson(BuildReport(plate.image, parameters, result, context))});
     outcome.written = WriteOutputFiles(directory, files);
     outcome.status = result.HasPath() ? "ok" : "no-path";
     outcome.reason = result.noPathReason;

@@ -38,7 +38,8 @@ std::vector<std::uint8_t> EncodeIndexedPng(std::uint32_t width, std::uint32_t he
                                            const std::vector<PaletteEntry>& palette) {
     const bool transparent =
         std::any_of(palette.begin(), palette.end(), [](const PaletteEntry& entry) { return entry.alpha != 255; });
-    png_image png = BlankImage(width, height, (transparent ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB) | PNG_FORMAT_FLAG_COLORMAP);
+    png_image png =
+        BlankImage(width, height, (transparent ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB) | PNG_FORMAT_FLAG_COLORMAP);
     std::vector<std::uint8_t> colourMap;
     for (const auto& entry : palette) {
         colourMap.insert(colourMap.end(), {entry.red, entry.green, entry.blue});

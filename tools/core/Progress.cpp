@@ -28,7 +28,8 @@ std::string FormatProgressLine(const std::string& stage, std::int64_t done, std:
                                bool finished) {
     std::string line = "zalvo-plan: " + stage + " ";
     if (total > 0) {
-        const std::int64_t percent = finished ? 100 : std::min(kRunningPercentCap, std::max<std::int64_t>(done, 0) * 100 / total);
+        const std::int64_t percent =
+            finished ? 100 : std::min(kRunningPercentCap, std::max<std::int64_t>(done, 0) * 100 / total);
         const auto filled = static_cast<std::size_t>(percent * kBarWidth / 100);
         line += '[' + std::string(filled, '#') + std::string(kBarWidth - filled, '-') + "] ";
         char text[8];

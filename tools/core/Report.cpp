@@ -100,23 +100,24 @@ const char* PenaltyModelName(PenaltyModel model) {
     return "none";
 }
 
-const char* RowPolicyName(RowPolicy policy) {
-    return policy == RowPolicy::PlateUsage ? "plate-usage" : "stagger";
-}
+const char* RowPolicyName(RowPolicy policy) { return policy == RowPolicy::PlateUsage ? "plate-usage" : "stagger"; }
 
 Json RoomToJson(const Zalvo::WiggleRoom& room) {
     if (const auto* h = std::get_if<Zalvo::HorizontalRoom>(&room)) {
-        return {{"kind", "horizontal"}, {"minColumn", h->minColumn}, {"maxColumn", h->maxColumn},
-                {"maxRow", h->maxRow}, {"minRow", h->minRow}, {"firstStretch", h->firstStretch},
+        return {{"kind", "horizontal"},        {"minColumn", h->minColumn},
+                {"maxColumn", h->maxColumn},   {"maxRow", h->maxRow},
+                {"minRow", h->minRow},         {"firstStretch", h->firstStretch},
                 {"endStretch", h->endStretch}, {"row", h->row}};
     }
     if (const auto* v = std::get_if<Zalvo::VerticalRoom>(&room)) {
-        return {{"kind", "vertical"}, {"minColumn", v->minColumn}, {"maxColumn", v->maxColumn},
-                {"maxRow", v->maxRow}, {"minRow", v->minRow}, {"firstStretch", v->firstStretch},
+        return {{"kind", "vertical"},          {"minColumn", v->minColumn}, {"maxColumn", v->maxColumn},
+                {"maxRow", v->maxRow},         {"minRow", v->minRow},       {"firstStretch", v->firstStretch},
                 {"endStretch", v->endStretch}, {"column", v->column}};
     }
     const auto& n = std::get<Zalvo::NoRoom>(room);
-    return {{"kind", "none"}, {"pixels", PixelsToJson(n.pixels)}, {"firstStretch", n.firstStretch},
+    return {{"kind", "none"},
+            {"pixels", PixelsToJson(n.pixels)},
+            {"firstStretch", n.firstStretch},
             {"endStretch", n.endStretch}};
 }
 

@@ -28,8 +28,8 @@ const char* RowPolicyName(RowPolicy policy);
 // "foundPath", "optimizedPaths" (both, with "taken"), "rooms", "sparsePath",
 // "cutLine" (its corners), "warnings" and "timings" in milliseconds; "reason"
 // after a no-path status. Pixels are [x, y] pairs, rows unwrapped.
-nlohmann::ordered_json BuildReport(const PlateImage& image, const PlanParameters& parameters,
-                                   const PlanResult& result, const ReportContext& context);
+nlohmann::ordered_json BuildReport(const PlateImage& image, const PlanParameters& parameters, const PlanResult& result,
+                                   const ReportContext& context);
 
 nlohmann::ordered_json RoomToJson(const Zalvo::WiggleRoom& room);
 

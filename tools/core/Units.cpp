@@ -66,13 +66,11 @@ Length ParseLength(const std::string& text, const std::string& what) {
     for (const auto& [name, kind] : kUnits) {
         if (unit == name) return Length{value, kind};
     }
-    throw InputError(describe() + " has the unknown unit '" + std::string(unit) + "' (use one of " +
-                     LengthUnitList() + ")");
+    throw InputError(describe() + " has the unknown unit '" + std::string(unit) + "' (use one of " + LengthUnitList() +
+                     ")");
 }
 
-double ToPixels(double milliPoints, double resolution) {
-    return milliPoints / 1000.0 * resolution / 72.0;
-}
+double ToPixels(double milliPoints, double resolution) { return milliPoints / 1000.0 * resolution / 72.0; }
 
 double ToMilliPoints(const Length& length, double resolution) {
     switch (length.unit) {
@@ -84,8 +82,7 @@ double ToMilliPoints(const Length& length, double resolution) {
         case LengthUnit::Pixel:
             // No pixels is no distance; the search below would settle on the largest subnormal instead.
             if (length.value == 0.0) return 0.0;
-            return AdjustToPixels(length.value * kMilliPointsPerInch / resolution, length.value,
-                                       resolution);
+            return AdjustToPixels(length.value * kMilliPointsPerInch / resolution, length.value, resolution);
     }
     return length.value;
 }
@@ -96,13 +93,12 @@ PlateSize ParsePlateSize(const std::string& text) {
     std::int64_t rows = 0;
     const char* const begin = text.data();
     const char* const end = begin + text.size();
-    const auto parsedColumns = std::from_chars(begin, begin + (separator == std::string::npos ? 0 : separator), columns);
-    const auto parsedRows = separator == std::string::npos
-                                ? std::from_chars_result{begin, std::errc::invalid_argument}
-                                : std::from_chars(begin + separator + 1, end, rows);
-    if (separator == std::string::npos || parsedColumns.ec != std::errc() ||
-        parsedColumns.ptr != begin + separator || parsedRows.ec != std::errc() || parsedRows.ptr != end ||
-        columns < 1 || rows < 1) {
+    const auto parsedColumns =
+        std::from_chars(begin, begin + (separator == std::string::npos ? 0 : separator), columns);
+    const auto parsedRows = separator == std::string::npos ? std::from_chars_result{begin, std::errc::invalid_argument}
+                                                           : std::from_chars(begin + separator + 1, end, rows);
+    if (separator == std::string::npos || parsedColumns.ec != std::errc() || parsedColumns.ptr != begin + separator ||
+        parsedRows.ec != std::errc() || parsedRows.ptr != end || columns < 1 || rows < 1) {
         throw InputError("plate size '" + text + "' must be <columns>x<rows>, both whole numbers of at least 1");
     }
     return PlateSize{columns, rows};

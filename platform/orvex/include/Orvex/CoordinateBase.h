@@ -31,7 +31,6 @@ using MilliPointLength = CoordinateBase<MilliPointCoordinateSystem, 1>;
 // part of that contract.
 static_assert(std::is_trivially_copyable_v<MilliPointLength>);
 static_assert(sizeof(MilliPointLength) == sizeof(double));
-static_assert(!std::is_convertible_v<double, MilliPointLength>,
-              "construction from a bare double must be explicit");
+static_assert(!std::is_convertible_v<double, MilliPointLength>, "construction from a bare double must be explicit");
 
 }  // namespace Orvex
