@@ -8,7 +8,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev nlohmann-json3-dev libpng-dev zlib1g-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format-14
     python3
     # The planner's browser test.
     chromium

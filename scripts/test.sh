@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs every test: the unit suite in release and under ASan + UBSan, the
+# Runs every test: the house style of every C++ file, the unit suite in release and under ASan + UBSan, the
 # concurrency test under ThreadSanitizer, the Windows build under Wine, the
 # Python package's tests, and each fuzz target for a minute on its corpus.
 # Installs what is missing first.
@@ -7,6 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/bootstrap.sh
+bash scripts/check-format.sh
 cmake --workflow --preset release
 cmake --workflow --preset asan
 cmake --workflow --preset tsan
