@@ -76,6 +76,11 @@ Json Rooms(const std::vector<Zalvo::WiggleRoom>& rooms) {
 Json PlanData(const PlateImage& image, const PlanResult& result) {
     return {{"columns", image.columns},
             {"rows", image.rows},
+            // The page names the height under the cursor by the library's classes.
+            {"heights",
+             {{"highestRamp", Zalvo::Heights::HighestRamp},
+              {"corridor", Zalvo::Heights::Corridor},
+              {"crossable", Zalvo::Heights::Crossable}}},
             {"status", result.HasPath() ? "ok" : "no-path"},
             {"reason", result.noPathReason},
             {"rooms", Rooms(result.rooms)},
@@ -250,9 +255,9 @@ constexpr const char* kScript = R"(<script>
 
   function meaning(height) {
     if (height === 0) return 'free';
-    if (height <= 251) return 'cost ramp';
-    if (height === 252) return 'corridor';
-    if (height === 253) return 'margin of crossable content';
+    if (height <= plan.heights.highestRamp) return 'cost ramp';
+    if (height === plan.heights.corridor) return 'corridor';
+    if (height === plan.heights.crossable) return 'margin of crossable content';
     return 'blocked';
   }
 
