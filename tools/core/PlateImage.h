@@ -42,7 +42,7 @@ PixelClass ClassifyColour(int red, int green, int blue);
 inline PixelClass ClassifyGrey(int level) { return ClassifyColour(level, level, level); }
 
 // Refuses pixel counts that would not fit the library's 32-bit coordinates or
-// a reasonable amount of memory (the search keeps about 20 bytes per pixel).
+// a reasonable amount of memory (the search keeps 8 to 13 bytes per pixel).
 inline constexpr std::int64_t kMaximumPixelCount = 100'000'000;
 
 struct PlateImage {
