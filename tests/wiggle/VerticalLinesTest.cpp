@@ -98,16 +98,17 @@ struct PullCase {
 
 class PullTest : public ::testing::TestWithParam<PullCase> {};
 
-// A tall narrow line at column 23 and a low wide one at column 31 with a
-// horizontal room (columns 20 .. 39, row 45) between them.
-TEST_P(PullTest, TallLinePullsItsNeighbour) {
-    const auto& p = GetParam();
-    const std::vector<WiggleRoom> rooms{
+// A tall narrow line of `tallRows` rows at column 23 and a lower, wide one of
+// `shortRows` rows at column 31, with a horizontal room (columns 20 .. 39, row
+// 45) between them and one from `lastMinColumn` at `lastRow` after them.
+std::vector<WiggleRoom> TallAndShortLines(std::int32_t tallRows, std::int32_t shortRows, std::int32_t lastMinColumn,
+                                          std::int32_t lastRow) {
+    return {
         HorizontalRoom{
             .minColumn = 0, .maxColumn = 19, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 4},
         VerticalRoom{.minColumn = 20,
                      .maxColumn = 27,
-                     .maxRow = 100,
+                     .maxRow = tallRows - 1,
                      .minRow = 0,
                      .firstStretch = 1,
                      .endStretch = 2,
@@ -121,19 +122,23 @@ TEST_P(PullTest, TallLinePullsItsNeighbour) {
                        .row = 45},
         VerticalRoom{.minColumn = 22,
                      .maxColumn = 40,
-                     .maxRow = 5 + p.shortHeight - 1,
+                     .maxRow = 5 + shortRows - 1,
                      .minRow = 5,
                      .firstStretch = 3,
                      .endStretch = 4,
                      .column = 31},
-        HorizontalRoom{.minColumn = p.lastMinColumn,
+        HorizontalRoom{.minColumn = lastMinColumn,
                        .maxColumn = 80,
                        .maxRow = 60,
                        .minRow = 0,
                        .firstStretch = 4,
                        .endStretch = 5,
-                       .row = p.lastRow}};
-    const auto placed = PlaceVerticalLines(rooms, Window);
+                       .row = lastRow}};
+}
+
+TEST_P(PullTest, TallLinePullsItsNeighbour) {
+    const auto& p = GetParam();
+    const auto placed = PlaceVerticalLines(TallAndShortLines(101, p.shortHeight, p.lastMinColumn, p.lastRow), Window);
     EXPECT_EQ(ColumnOf(placed, 1), 23);
     EXPECT_EQ(ColumnOf(placed, 3), p.expectedColumn);
 }
@@ -162,33 +167,7 @@ class DwarfedShareTest : public ::testing::TestWithParam<ShareCase> {};
 // of 50 it does, at exactly a fifth it keeps its column.
 TEST_P(DwarfedShareTest, FollowsOnlyUnderAFifthOfTheTallLine) {
     const auto& p = GetParam();
-    const std::vector<WiggleRoom> rooms{
-        HorizontalRoom{
-            .minColumn = 0, .maxColumn = 19, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 4},
-        VerticalRoom{.minColumn = 20,
-                     .maxColumn = 27,
-                     .maxRow = 49,
-                     .minRow = 0,
-                     .firstStretch = 1,
-                     .endStretch = 2,
-                     .column = 23},
-        HorizontalRoom{.minColumn = 20,
-                       .maxColumn = 39,
-                       .maxRow = 50,
-                       .minRow = 40,
-                       .firstStretch = 2,
-                       .endStretch = 3,
-                       .row = 45},
-        VerticalRoom{.minColumn = 22,
-                     .maxColumn = 40,
-                     .maxRow = 5 + p.shortHeight - 1,
-                     .minRow = 5,
-                     .firstStretch = 3,
-                     .endStretch = 4,
-                     .column = 31},
-        HorizontalRoom{
-            .minColumn = 21, .maxColumn = 80, .maxRow = 60, .minRow = 0, .firstStretch = 4, .endStretch = 5, .row = 4}};
-    const auto placed = PlaceVerticalLines(rooms, Window);
+    const auto placed = PlaceVerticalLines(TallAndShortLines(50, p.shortHeight, 21, 4), Window);
     EXPECT_EQ(ColumnOf(placed, 1), 23);
     EXPECT_EQ(ColumnOf(placed, 3), p.expectedColumn);
 }
