@@ -101,7 +101,15 @@ void ExpandCheapestEntry(SearchState& state, OpenList& open, std::vector<Filing>
     if (batch.size() > 1)
         std::sort(batch.begin(), batch.end(), [](const Filing& a, const Filing& b) { return a.pixel < b.pixel; });
     // The open list recomputes f from g and the column, exactly as filed.
-    const auto file = [&open](const Filing& neighbour, double g, double) { open.File(neighbour, g); };
+    // A filing whose f already exceeds the bound is never expanded: the
+    // bound only falls, and when its key reached the top the search would
+    // stop there, as it does at the next key without it. Keeping it out of
+    // the list changes nothing a host can see, and once the bound is set it
+    // spares the list every filing that could only wait there to be
+    // discarded.
+    const auto file = [&open, &state](const Filing& neighbour, double g, double f) {
+        if (!(f > state.bound)) open.File(neighbour, g);
+    };
     for (const Filing& filing : batch) RelaxNeighbours(state, filing, key.g, file);
 }
 
