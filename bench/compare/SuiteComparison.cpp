@@ -44,9 +44,9 @@ struct FamilyRun {
     double boundedCost = 0.0;
 };
 
-// Replays the search's keys after the timed rounds, not among them: the
-// record is large, and holding it while the others run slowed the library's
-// own search by 5 to 10 %.
+// Replays the search's keys after the timed rounds, not among them, so that
+// the record, several times the size of the search's own table, is not held
+// while the library and the textbook are timed.
 void ReplayExpansions(const Zalvo::Terrain& terrain, const Zalvo::PixelCostFunction& penalty, int repetitions,
                       FamilyRun& run) {
     const std::optional<Zalvo::Detail::SearchGrid> grid = Zalvo::Detail::MakeSearchGrid(terrain);
