@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <numeric>
 
 namespace Zalvo::Detail {
 namespace {
@@ -19,6 +20,26 @@ constexpr double kColumnOrderedF = 0x1p52;
 // Bucket 0 is sorted by g, the largest last: among equal f, the chain that
 // got further comes first.
 constexpr auto SmallerG = [](const OpenEntry& a, const OpenEntry& b) { return a.g < b.g; };
+
+// Levels up to this size are sorted by insertion: a spread leaves most
+// levels this small, and a library sort's call costs more than the sorting.
+constexpr std::size_t kInsertionSortedLevel = 16;
+
+// A level is counted out column by column when its columns span at most this
+// many per filing (plus a fixed allowance): the counts then cost no more than
+// the moves. Wider levels, scattered over the plate, are sorted instead.
+constexpr std::size_t kCountedColumnsPerFiling = 4;
+constexpr std::size_t kCountedColumnsAllowance = 64;
+
+// Sorts [first, last) by g with insertion: for short ranges.
+void InsertionSortByG(OpenEntry* first, OpenEntry* last) {
+    for (OpenEntry* next = first + 1; next < last; ++next) {
+        const OpenEntry entry = *next;
+        OpenEntry* hole = next;
+        for (; hole > first && SmallerG(entry, hole[-1]); --hole) *hole = hole[-1];
+        *hole = entry;
+    }
+}
 
 }  // namespace
 
@@ -166,7 +187,56 @@ void OpenList::RefillBucketZero() {
         ReturnChunk(chunk);
         chunk = next;
     }
+    SortLevel();
+}
+
+// Orders bucket 0, a level of one f just spread, by g. Flat and evenly
+// priced ground leaves levels of hundreds of filings at one f, and sorting
+// them by comparisons cost as much as all the moves down the buckets. Within
+// one f below 2^52 a larger column means a larger g, so a level whose
+// columns lie close together is put in order by counting its filings per
+// column instead.
+void OpenList::SortLevel() {
+    const std::size_t size = bucketZero_.size();
+    if (size <= kInsertionSortedLevel) {
+        InsertionSortByG(bucketZero_.data(), bucketZero_.data() + size);
+        return;
+    }
+    const auto [lowest, highest] = std::minmax_element(
+        bucketZero_.begin(), bucketZero_.end(), [](const OpenEntry& a, const OpenEntry& b) { return a.cell < b.cell; });
+    const std::uint32_t lowestColumn = lowest->cell >> rowBits_;
+    const std::uint32_t highestColumn = highest->cell >> rowBits_;
+    const std::size_t span = std::size_t{highestColumn - lowestColumn} + 1;
+    if (std::bit_cast<double>(floorBits_) < kColumnOrderedF &&
+        span <= kCountedColumnsPerFiling * size + kCountedColumnsAllowance) {
+        SortLevelByColumn(lowestColumn, highestColumn);
+        return;
+    }
     std::sort(bucketZero_.begin(), bucketZero_.end(), SmallerG);
+}
+
+// Counts bucket 0's filings out by column, lowest first, then sorts each
+// column's own filings by g. A column's filings at one f nearly always share
+// one key (several rows of it); two g of one column round to one f only
+// when they differ by less than f's own rounding.
+void OpenList::SortLevelByColumn(std::uint32_t lowest, std::uint32_t highest) {
+    const std::size_t span = std::size_t{highest - lowest} + 1;
+    const auto slot = [this, lowest](const OpenEntry& entry) {
+        return static_cast<std::size_t>((entry.cell >> rowBits_) - lowest);
+    };
+    levelCounts_.assign(span + 1, 0);
+    for (const OpenEntry& entry : bucketZero_) ++levelCounts_[slot(entry) + 1];
+    std::partial_sum(levelCounts_.begin(), levelCounts_.end(), levelCounts_.begin());
+    levelScratch_.resize(bucketZero_.size());
+    for (const OpenEntry& entry : bucketZero_) levelScratch_[levelCounts_[slot(entry)]++] = entry;
+    bucketZero_.swap(levelScratch_);
+    // levelCounts_[c] now ends column c's filings, and column c + 1's begin there.
+    OpenEntry* columnBegin = bucketZero_.data();
+    for (std::size_t column = 0; column < span; ++column) {
+        OpenEntry* columnEnd = bucketZero_.data() + levelCounts_[column];
+        if (columnEnd - columnBegin > 1) InsertionSortByG(columnBegin, columnEnd);
+        columnBegin = columnEnd;
+    }
 }
 
 // Whether the level's highest column holds the top key: its filings have a

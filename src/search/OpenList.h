@@ -159,6 +159,8 @@ private:
     void MarkFilled(std::size_t bucket);
     void MarkEmptied(std::size_t bucket);
     void RefillBucketZero();
+    void SortLevel();
+    void SortLevelByColumn(std::uint32_t lowest, std::uint32_t highest);
 
     void PushBelowFloor(const OpenEntry& entry);
     void PopBelowFloor();
@@ -181,6 +183,10 @@ private:
     std::vector<ChunkedBucket> levelColumns_;
     std::int32_t levelTop_ = -1;
     std::size_t levelStored_ = 0;
+    // Scratch for ordering a level of bucket 0 by column: a count per
+    // column, then the level in its new order.
+    std::vector<std::uint32_t> levelCounts_;
+    std::vector<OpenEntry> levelScratch_;
     std::vector<ChunkedBucket> buckets_;
     std::array<std::uint64_t, kFilledWords> filled_{};
     std::uint64_t filledWords_ = 0;

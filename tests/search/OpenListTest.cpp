@@ -145,6 +145,88 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Combine(testing::Values(GridShape{7, 5}, GridShape{3, 1}, GridShape{1, 9}, GridShape{40'000, 53'687}),
                      testing::Values(std::size_t{1}, kLargeLevel), testing::Range<std::uint32_t>(1, 11)));
 
+// A level: many filings at one f, filed above the floor so that a spread
+// brings them into bucket 0 together, in shuffled order. Such a level is
+// ordered by counting its columns when they lie close together and by
+// sorting otherwise; either way keys must come out by g, the largest first,
+// including two g of one column whose sums round to the same f, and, from
+// 2^52 on, a lower column with a larger g.
+enum class LevelExtra {
+    None,
+    SecondGInOneColumn,    // a slightly larger g in column 0
+    LargerGInLowerColumn,  // at f = 2^54: g f - 2 two columns left of the last, g f three left
+};
+
+struct LevelCase {
+    const char* name;
+    GridShape shape;
+    double f;                 // the level's f
+    std::int32_t filings;     // one per column of the level, some with a second row
+    std::int32_t columnStep;  // the level's columns, this far apart
+    LevelExtra extra;
+};
+
+void PrintTo(const LevelCase& level, std::ostream* out) { *out << level.name; }
+
+class OpenListLevels : public testing::TestWithParam<LevelCase> {};
+
+TEST_P(OpenListLevels, TakesEveryKeyOfTheLevelByFallingG) {
+    const LevelCase& level = GetParam();
+    OpenList open(level.shape.columns, level.shape.rows);
+    Model model;
+    const auto file = [&](const Pixel& pixel, double g) {
+        const Filing filing{pixel, 1};
+        open.File(filing, g);
+        model.entries.push_back({OpenKey{static_cast<double>(level.shape.columns - 1 - pixel.x) + g, g}, filing});
+    };
+    // Taking a cheaper key first sets the floor below the level.
+    file(Pixel{level.shape.columns - 1, 0}, 1.0);
+    std::vector<Filing> batch;
+    open.TakeCheapestKey(batch);
+    model.Take(model.Cheapest());
+    // The extras go first, so that the level's own filings must pass them.
+    if (level.extra == LevelExtra::SecondGInOneColumn) {
+        const double columnsLeft = static_cast<double>(level.shape.columns - 1);
+        const double g = std::nextafter(level.f - columnsLeft, 1e300);
+        ASSERT_EQ(columnsLeft + g, level.f) << "the case must round both g of column 0 to one f";
+        file(Pixel{0, 1}, g);
+    }
+    if (level.extra == LevelExtra::LargerGInLowerColumn) {
+        ASSERT_EQ(1.0 + (level.f - 2.0), level.f);
+        ASSERT_EQ(2.0 + level.f, level.f);
+        file(Pixel{level.shape.columns - 2, 2}, level.f - 2.0);
+        file(Pixel{level.shape.columns - 3, 2}, level.f);
+    }
+    std::vector<std::int32_t> columns;
+    for (std::int32_t i = 0; i < level.filings; ++i) columns.push_back(i * level.columnStep);
+    std::shuffle(columns.begin(), columns.end(), std::mt19937(7));
+    for (const std::int32_t x : columns) {
+        const double columnsLeft = static_cast<double>(level.shape.columns - 1 - x);
+        file(Pixel{x, x % level.shape.rows}, level.f - columnsLeft);
+        // A second row of the same key, taken with it.
+        if (x % 3 == 0) file(Pixel{x, (x + 1) % level.shape.rows}, level.f - columnsLeft);
+    }
+    while (!model.entries.empty()) {
+        const OpenKey expected = model.Cheapest();
+        batch.clear();
+        const OpenKey key = open.TakeCheapestKey(batch);
+        ASSERT_TRUE(SameKey(key, expected)) << "took f " << key.f << " g " << key.g << ", expected g " << expected.g;
+        std::sort(batch.begin(), batch.end(), FilingBefore);
+        const std::vector<Filing> filings = model.Take(expected);
+        ASSERT_TRUE(std::equal(batch.begin(), batch.end(), filings.begin(), filings.end(), SameFiling));
+    }
+    EXPECT_TRUE(open.IsEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, OpenListLevels,
+    testing::Values(LevelCase{"ShortLevel", {40, 8}, 39.3, 9, 3, LevelExtra::SecondGInOneColumn},
+                    LevelCase{"AdjacentColumns", {400, 8}, 399.3, 300, 1, LevelExtra::SecondGInOneColumn},
+                    LevelCase{"SpacedColumns", {4000, 8}, 5000.5, 200, 4, LevelExtra::SecondGInOneColumn},
+                    LevelCase{"ScatteredColumns", {40'000, 8}, 50'000.5, 60, 600, LevelExtra::SecondGInOneColumn},
+                    LevelCase{"BeyondColumnOrder", {400, 8}, 0x1p54, 300, 1, LevelExtra::LargerGInLowerColumn}),
+    [](const testing::TestParamInfo<LevelCase>& level) { return std::string(level.param.name); });
+
 // A list refilled after Clear reuses its chunks and still orders keys.
 TEST(OpenList, ClearedListServesAFreshSearch) {
     OpenList open(4, 600);
