@@ -11,8 +11,6 @@ namespace {
 // binary one, and the four children of a node share a cache line or two.
 constexpr std::size_t kArity = 4;
 
-std::uint64_t Bits(double f) { return std::bit_cast<std::uint64_t>(f); }
-
 // Below this f the doubles are at most half a unit apart, so one f never
 // holds the same g in two columns.
 constexpr double kColumnOrderedF = 0x1p52;
@@ -50,27 +48,8 @@ OpenList::OpenList(std::int32_t columns, std::int32_t rows, std::size_t largeLev
       rowMask_((std::uint32_t{1} << rowBits_) - 1),
       buckets_(kBuckets) {}
 
-double OpenList::F(const OpenEntry& entry) const {
-    // The search files f as (columns - 1 - x) + g; the same sum gives the
-    // same bits.
-    return static_cast<double>(lastColumn_ - static_cast<std::int32_t>(entry.cell >> rowBits_)) + entry.g;
-}
-
 Pixel OpenList::PixelOf(std::uint32_t cell) const {
     return {static_cast<std::int32_t>(cell >> rowBits_), static_cast<std::int32_t>(cell & rowMask_)};
-}
-
-std::size_t OpenList::BucketOf(std::uint64_t bits) const {
-    const std::uint64_t differing = bits ^ floorBits_;
-    if (differing == 0) return 0;
-    const auto digit = static_cast<std::size_t>(std::bit_width(differing) - 1) / kDigitBits;
-    const std::uint64_t value = (bits >> (digit * kDigitBits)) & (kDigitValues - 1);
-    return 1 + digit * kDigitValues + static_cast<std::size_t>(value);
-}
-
-void OpenList::MarkFilled(std::size_t bucket) {
-    filled_[bucket / 64] |= std::uint64_t{1} << (bucket % 64);
-    filledWords_ |= std::uint64_t{1} << (bucket / 64);
 }
 
 void OpenList::MarkEmptied(std::size_t bucket) {
@@ -101,31 +80,6 @@ void OpenList::ReturnChunks(ChunkedBucket& bucket) {
         freeChunks_ = bucket.head;
     }
     bucket = ChunkedBucket{};
-}
-
-void OpenList::Append(ChunkedBucket& bucket, const OpenEntry& entry, std::uint64_t bits) {
-    const std::size_t filled = bucket.size % kChunkEntries;
-    if (filled == 0) {
-        OpenChunk* chunk = TakeChunk();
-        (bucket.tail ? bucket.tail->next : bucket.head) = chunk;
-        bucket.tail = chunk;
-    }
-    bucket.tail->entries[filled] = entry;
-    ++bucket.size;
-    if (bits < bucket.cheapestBits) {
-        bucket.cheapestBits = bits;
-        bucket.cheapestCell = entry.cell;
-    }
-}
-
-void OpenList::PushBucketed(const OpenEntry& entry, std::uint64_t bits) {
-    const std::size_t bucket = BucketOf(bits);
-    if (bucket == 0) {
-        PushBucketZero(entry);
-        return;
-    }
-    Append(buckets_[bucket], entry, bits);
-    MarkFilled(bucket);
 }
 
 // Flat ground makes wide fronts of one f, so bucket 0 can hold thousands of
@@ -307,21 +261,6 @@ void OpenList::PopBelowFloor() {
         hole = cheapest;
     }
     belowFloor_[hole] = last;
-}
-
-void OpenList::File(const Filing& filing, double g) {
-    const OpenEntry entry{
-        g, static_cast<std::uint32_t>(filing.pixel.x) << rowBits_ | static_cast<std::uint32_t>(filing.pixel.y),
-        static_cast<std::uint32_t>(filing.cells)};
-    const double f = F(entry);
-    // `f > 0` also sends NaN below the floor, where the plain comparisons
-    // order it as they always did.
-    if (f > 0.0 && Bits(f) >= floorBits_) {
-        PushBucketed(entry, Bits(f));
-        ++bucketed_;
-        return;
-    }
-    PushBelowFloor(entry);
 }
 
 void OpenList::Clear() {
