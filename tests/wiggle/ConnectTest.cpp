@@ -8,6 +8,9 @@
 namespace Zalvo::Detail {
 namespace {
 
+// Rooms are written in field order: min column, max column, max row, min row,
+// first stretch, end stretch, then the row (horizontal) or column (vertical).
+
 using ZalvoTest::Flat;
 using ZalvoTest::Settings;
 
@@ -53,49 +56,25 @@ INSTANTIATE_TEST_SUITE_P(Branches, ConnectHorizontalTest,
                                             {0, 29, 9, 0, 0, 1, 4},
                                             {30, 59, 19, 10, 1, 2, 14},
                                             2,
-                                            VerticalRoom{.minColumn = 21,
-                                                         .maxColumn = 29,
-                                                         .maxRow = 9,
-                                                         .minRow = 0,
-                                                         .firstStretch = 0,
-                                                         .endStretch = 1,
-                                                         .column = 25}},
+                                            VerticalRoom{21, 29, 9, 0, 0, 1, 25}},
                              HorizontalCase{"MeetingBandsCutFromTheBetterCoveredSecond",
                                             MeetingHigh,
                                             {0, 29, 9, 0, 0, 1, 4},
                                             {30, 59, 19, 10, 1, 2, 14},
                                             2,
-                                            VerticalRoom{.minColumn = 30,
-                                                         .maxColumn = 38,
-                                                         .maxRow = 19,
-                                                         .minRow = 10,
-                                                         .firstStretch = 1,
-                                                         .endStretch = 2,
-                                                         .column = 34}},
+                                            VerticalRoom{30, 38, 19, 10, 1, 2, 34}},
                              HorizontalCase{"NarrowSideSpansMinimumBandPlusOne",
                                             NarrowFirst,
                                             {0, 2, 9, 0, 0, 1, 4},
                                             {3, 32, 19, 10, 1, 2, 14},
                                             2,
-                                            VerticalRoom{.minColumn = 0,
-                                                         .maxColumn = 2,
-                                                         .maxRow = 9,
-                                                         .minRow = 0,
-                                                         .firstStretch = 0,
-                                                         .endStretch = 1,
-                                                         .column = 1}},
+                                            VerticalRoom{0, 2, 9, 0, 0, 1, 1}},
                              HorizontalCase{"NarrowSideMayReachOneColumnOffThePlate",
                                             NarrowFirst,
                                             {0, 2, 9, 0, 0, 1, 4},
                                             {3, 32, 19, 10, 1, 2, 14},
                                             5,
-                                            VerticalRoom{.minColumn = -1,
-                                                         .maxColumn = 2,
-                                                         .maxRow = 9,
-                                                         .minRow = 0,
-                                                         .firstStretch = 0,
-                                                         .endStretch = 1,
-                                                         .column = 0}},
+                                            VerticalRoom{-1, 2, 9, 0, 0, 1, 0}},
                              // Exactly the window (8 columns) wide: the cut spans the window, not
                              // the minimum band.
                              HorizontalCase{"WindowWideSideSpansTheWindow",
@@ -103,73 +82,37 @@ INSTANTIATE_TEST_SUITE_P(Branches, ConnectHorizontalTest,
                                             {0, 7, 9, 0, 0, 1, 4},
                                             {8, 37, 19, 10, 1, 2, 14},
                                             2,
-                                            VerticalRoom{.minColumn = -1,
-                                                         .maxColumn = 7,
-                                                         .maxRow = 9,
-                                                         .minRow = 0,
-                                                         .firstStretch = 0,
-                                                         .endStretch = 1,
-                                                         .column = 3}},
+                                            VerticalRoom{-1, 7, 9, 0, 0, 1, 3}},
                              HorizontalCase{"SharedStretchesBecomeTheConnection",
                                             Shared,
                                             {0, 19, 3, 0, 0, 2, 1},
                                             {10, 29, 13, 10, 1, 3, 11},
                                             2,
-                                            VerticalRoom{.minColumn = 10,
-                                                         .maxColumn = 19,
-                                                         .maxRow = 13,
-                                                         .minRow = 0,
-                                                         .firstStretch = 1,
-                                                         .endStretch = 2,
-                                                         .column = 14}},
+                                            VerticalRoom{10, 19, 13, 0, 1, 2, 14}},
                              HorizontalCase{"ForwardWalkIntoTheSecondRoom",
                                             IntoAfter,
                                             {0, 9, 3, 0, 0, 1, 1},
                                             {10, 29, 13, 10, 1, 3, 11},
                                             2,
-                                            VerticalRoom{.minColumn = 10,
-                                                         .maxColumn = 14,
-                                                         .maxRow = 13,
-                                                         .minRow = 0,
-                                                         .firstStretch = 0,
-                                                         .endStretch = 3,
-                                                         .column = 12}},
+                                            VerticalRoom{10, 14, 13, 0, 0, 3, 12}},
                              HorizontalCase{"WindowWideStepCoveringFewerRowsStops",
                                             WideButShallow,
                                             {0, 9, 3, 0, 0, 1, 1},
                                             {10, 29, 13, 10, 1, 3, 11},
                                             2,
-                                            VerticalRoom{.minColumn = 10,
-                                                         .maxColumn = 12,
-                                                         .maxRow = 13,
-                                                         .minRow = 0,
-                                                         .firstStretch = 0,
-                                                         .endStretch = 3,
-                                                         .column = 11}},
+                                            VerticalRoom{10, 12, 13, 0, 0, 3, 11}},
                              HorizontalCase{"WindowWideStepCoveringAsManyRowsGoesOn",
                                             WideAndDeep,
                                             {0, 9, 3, 0, 0, 1, 1},
                                             {10, 29, 13, 10, 1, 3, 11},
                                             2,
-                                            VerticalRoom{.minColumn = 10,
-                                                         .maxColumn = 29,
-                                                         .maxRow = 13,
-                                                         .minRow = 0,
-                                                         .firstStretch = 0,
-                                                         .endStretch = 3,
-                                                         .column = 19}},
+                                            VerticalRoom{10, 29, 13, 0, 0, 3, 19}},
                              HorizontalCase{"BackwardWalkIntoTheFirstRoom",
                                             IntoBefore,
                                             {0, 19, 3, 0, 0, 2, 1},
                                             {20, 29, 13, 10, 2, 3, 11},
                                             2,
-                                            VerticalRoom{.minColumn = 10,
-                                                         .maxColumn = 19,
-                                                         .maxRow = 13,
-                                                         .minRow = 0,
-                                                         .firstStretch = 0,
-                                                         .endStretch = 3,
-                                                         .column = 14}},
+                                            VerticalRoom{10, 19, 13, 0, 0, 3, 14}},
                              HorizontalCase{"NoWayAcrossKeepsThePixels",
                                             Apart,
                                             {0, 9, 3, 0, 0, 1, 1},
@@ -209,33 +152,15 @@ TEST(ConnectNoRoomTest, WindowAroundTheTouchingPixelNearestTheRoom) {
     const HorizontalRoom room{10, 49, 9, 0, 1, 2, 4};
     const NoRoom piece{{{5, 20}, {9, 10}, {30, 10}}, 0, 1};
     const Stretches stretches{Flat(0, 0, 0, 0, 0), Flat(10, 49, 4, 9, 0)};
-    EXPECT_EQ(ConnectFromNoRoom(piece, room, stretches, Default), WiggleRoom(VerticalRoom{.minColumn = 10,
-                                                                                          .maxColumn = 17,
-                                                                                          .maxRow = 9,
-                                                                                          .minRow = 0,
-                                                                                          .firstStretch = 1,
-                                                                                          .endStretch = 2,
-                                                                                          .column = 13}));
-    EXPECT_EQ(ConnectToNoRoom(room, piece, stretches, Default), WiggleRoom(VerticalRoom{.minColumn = 26,
-                                                                                        .maxColumn = 34,
-                                                                                        .maxRow = 9,
-                                                                                        .minRow = 0,
-                                                                                        .firstStretch = 1,
-                                                                                        .endStretch = 2,
-                                                                                        .column = 30}));
+    EXPECT_EQ(ConnectFromNoRoom(piece, room, stretches, Default), WiggleRoom(VerticalRoom{10, 17, 9, 0, 1, 2, 13}));
+    EXPECT_EQ(ConnectToNoRoom(room, piece, stretches, Default), WiggleRoom(VerticalRoom{26, 34, 9, 0, 1, 2, 30}));
 }
 
 TEST(ConnectNoRoomTest, ToAPieceFarAwayUsesTheRoomsLastStretches) {
     Stretches stretches{Flat(0, 9, 4, 9, 0), Flat(10, 19, 4, 15, 0), Flat(40, 49, 30, 35, 25)};
     const HorizontalRoom room{0, 19, 9, 0, 0, 2, 4};
     const NoRoom piece = PiecesOf(stretches, 2, 3);
-    EXPECT_EQ(ConnectToNoRoom(room, piece, stretches, Default), WiggleRoom(VerticalRoom{.minColumn = 10,
-                                                                                        .maxColumn = 19,
-                                                                                        .maxRow = 15,
-                                                                                        .minRow = 0,
-                                                                                        .firstStretch = 0,
-                                                                                        .endStretch = 2,
-                                                                                        .column = 14}));
+    EXPECT_EQ(ConnectToNoRoom(room, piece, stretches, Default), WiggleRoom(VerticalRoom{10, 19, 15, 0, 0, 2, 14}));
 
     // The last stretch's free rows no longer hold the room's lowest row.
     stretches[1].box.minRow = 3;
@@ -246,13 +171,7 @@ TEST(ConnectNoRoomTest, FromAPieceFarAwayUsesTheRoomsFirstStretches) {
     Stretches stretches{Flat(0, 9, 30, 35, 25), Flat(20, 29, 4, 15, 0), Flat(30, 39, 4, 9, 0)};
     const HorizontalRoom room{20, 39, 9, 0, 1, 3, 4};
     const NoRoom piece = PiecesOf(stretches, 0, 1);
-    EXPECT_EQ(ConnectFromNoRoom(piece, room, stretches, Default), WiggleRoom(VerticalRoom{.minColumn = 20,
-                                                                                          .maxColumn = 29,
-                                                                                          .maxRow = 15,
-                                                                                          .minRow = 0,
-                                                                                          .firstStretch = 1,
-                                                                                          .endStretch = 3,
-                                                                                          .column = 24}));
+    EXPECT_EQ(ConnectFromNoRoom(piece, room, stretches, Default), WiggleRoom(VerticalRoom{20, 29, 15, 0, 1, 3, 24}));
 
     stretches[1].box.minRow = 3;
     EXPECT_EQ(ConnectFromNoRoom(piece, room, stretches, Default), WiggleRoom(PiecesOf(stretches, 1, 3)));

@@ -8,6 +8,9 @@
 namespace Zalvo::Detail {
 namespace {
 
+// Rooms are written in field order: min column, max column, max row, min row,
+// first stretch, end stretch, then the row (horizontal) or column (vertical).
+
 using ZalvoTest::Flat;
 
 // Stretch j covers columns 10j .. 10j + 9 on row 0.
@@ -26,22 +29,9 @@ WiggleRoom PieceAt(std::vector<Pixel> pixels, std::int32_t stretch = 0) {
 }
 
 TEST(TurnNarrowMiddlesVerticalTest, NarrowRoomHoldingBothBandsTurnsVertical) {
-    const Rooms rooms{
-        HorizontalRoom{
-            .minColumn = 0, .maxColumn = 49, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 4},
-        HorizontalRoom{
-            .minColumn = 50, .maxColumn = 59, .maxRow = 20, .minRow = -5, .firstStretch = 1, .endStretch = 2, .row = 7},
-        HorizontalRoom{
-            .minColumn = 60, .maxColumn = 99, .maxRow = 8, .minRow = 2, .firstStretch = 2, .endStretch = 3, .row = 5}};
-    const Rooms expected{rooms[0],
-                         VerticalRoom{.minColumn = 50,
-                                      .maxColumn = 59,
-                                      .maxRow = 20,
-                                      .minRow = -5,
-                                      .firstStretch = 1,
-                                      .endStretch = 2,
-                                      .column = 54},
-                         rooms[2]};
+    const Rooms rooms{HorizontalRoom{0, 49, 9, 0, 0, 1, 4}, HorizontalRoom{50, 59, 20, -5, 1, 2, 7},
+                      HorizontalRoom{60, 99, 8, 2, 2, 3, 5}};
+    const Rooms expected{rooms[0], VerticalRoom{50, 59, 20, -5, 1, 2, 54}, rooms[2]};
     EXPECT_EQ(TurnNarrowMiddlesVertical(rooms), expected);
 
     Rooms lowBand = rooms;
@@ -52,34 +42,10 @@ TEST(TurnNarrowMiddlesVerticalTest, NarrowRoomHoldingBothBandsTurnsVertical) {
 TEST(InsertConnectingRoomsTest, ConnectsOnlyHorizontalAndPiecePairs) {
     const Stretches stretches{Flat(0, 29, 5, 9, 0), Flat(30, 59, 12, 19, 10), Flat(60, 69, 12, 19, 10),
                               Flat(70, 79, 40, 45, 35)};
-    const Rooms rooms{
-        HorizontalRoom{
-            .minColumn = 0, .maxColumn = 29, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 4},
-        HorizontalRoom{.minColumn = 30,
-                       .maxColumn = 59,
-                       .maxRow = 19,
-                       .minRow = 10,
-                       .firstStretch = 1,
-                       .endStretch = 2,
-                       .row = 14},
-        VerticalRoom{.minColumn = 60,
-                     .maxColumn = 69,
-                     .maxRow = 19,
-                     .minRow = 10,
-                     .firstStretch = 2,
-                     .endStretch = 3,
-                     .column = 64},
-        StretchNoRoom(stretches, 3, 4)};
+    const Rooms rooms{HorizontalRoom{0, 29, 9, 0, 0, 1, 4}, HorizontalRoom{30, 59, 19, 10, 1, 2, 14},
+                      VerticalRoom{60, 69, 19, 10, 2, 3, 64}, StretchNoRoom(stretches, 3, 4)};
     const Rooms connected = InsertConnectingRooms(rooms, stretches, ZalvoTest::Settings(2, 4, 8, 4));
-    const Rooms expected{rooms[0],
-                         VerticalRoom{.minColumn = 21,
-                                      .maxColumn = 29,
-                                      .maxRow = 9,
-                                      .minRow = 0,
-                                      .firstStretch = 0,
-                                      .endStretch = 1,
-                                      .column = 25},
-                         rooms[1], rooms[2], rooms[3]};
+    const Rooms expected{rooms[0], VerticalRoom{21, 29, 9, 0, 0, 1, 25}, rooms[1], rooms[2], rooms[3]};
     EXPECT_EQ(connected, expected);
 }
 
@@ -107,48 +73,16 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, FuseEqualBoxPairsTest,
     ::testing::Values(SequenceCase{"TallBoxBetweenPiecesTurnsVertical",
                                    {Piece(2), TallH, TallV, Piece(5)},
-                                   {Piece(2),
-                                    VerticalRoom{.minColumn = 10,
-                                                 .maxColumn = 19,
-                                                 .maxRow = 30,
-                                                 .minRow = 0,
-                                                 .firstStretch = 3,
-                                                 .endStretch = 4,
-                                                 .column = 14},
-                                    Piece(5)}},
+                                   {Piece(2), VerticalRoom{10, 19, 30, 0, 3, 4, 14}, Piece(5)}},
                       SequenceCase{"WideBoxBetweenPiecesTurnsHorizontal",
                                    {Piece(2), WideV, WideH, Piece(5)},
-                                   {Piece(2),
-                                    HorizontalRoom{.minColumn = 10,
-                                                   .maxColumn = 59,
-                                                   .maxRow = 5,
-                                                   .minRow = 0,
-                                                   .firstStretch = 4,
-                                                   .endStretch = 5,
-                                                   .row = 2},
-                                    Piece(5)}},
+                                   {Piece(2), HorizontalRoom{10, 59, 5, 0, 4, 5, 2}, Piece(5)}},
                       SequenceCase{"BetweenVerticalsTurnsHorizontal",
                                    {OtherV, TallH, TallV, OtherV},
-                                   {OtherV,
-                                    HorizontalRoom{.minColumn = 10,
-                                                   .maxColumn = 19,
-                                                   .maxRow = 30,
-                                                   .minRow = 0,
-                                                   .firstStretch = 3,
-                                                   .endStretch = 4,
-                                                   .row = 15},
-                                    OtherV}},
+                                   {OtherV, HorizontalRoom{10, 19, 30, 0, 3, 4, 15}, OtherV}},
                       SequenceCase{"BetweenHorizontalsTurnsVertical",
                                    {OtherH, TallV, TallH, OtherH},
-                                   {OtherH,
-                                    VerticalRoom{.minColumn = 10,
-                                                 .maxColumn = 19,
-                                                 .maxRow = 30,
-                                                 .minRow = 0,
-                                                 .firstStretch = 4,
-                                                 .endStretch = 5,
-                                                 .column = 14},
-                                    OtherH}},
+                                   {OtherH, VerticalRoom{10, 19, 30, 0, 4, 5, 14}, OtherH}},
                       SequenceCase{"HorizontalBeforeVerticalAfterStays",
                                    {OtherH, TallH, TallV, OtherV},
                                    {OtherH, TallH, TallV, OtherV}},
@@ -188,24 +122,16 @@ INSTANTIATE_TEST_SUITE_P(
 const Stretches Row2{Flat(0, 7, 2, 5, 0), Flat(8, 14, 2, 5, 0), Flat(15, 20, 2, 5, 0), Flat(21, 30, 2, 5, 0)};
 
 TEST(CleanNoRoomsTest, MergesPiecesAndCutsWhatLiesInTheNeighbourBoxes) {
-    const Rooms rooms{
-        HorizontalRoom{
-            .minColumn = 0, .maxColumn = 9, .maxRow = 5, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 2},
-        StretchNoRoom(Row2, 1, 2), StretchNoRoom(Row2, 2, 3),
-        HorizontalRoom{
-            .minColumn = 18, .maxColumn = 30, .maxRow = 5, .minRow = 0, .firstStretch = 3, .endStretch = 4, .row = 2}};
+    const Rooms rooms{HorizontalRoom{0, 9, 5, 0, 0, 1, 2}, StretchNoRoom(Row2, 1, 2), StretchNoRoom(Row2, 2, 3),
+                      HorizontalRoom{18, 30, 5, 0, 3, 4, 2}};
     NoRoom trimmed{{}, 1, 3};
     for (std::int32_t x = 10; x <= 17; ++x) trimmed.pixels.push_back({x, 2});
     EXPECT_EQ(CleanNoRooms(rooms, Row2), (Rooms{rooms[0], trimmed, rooms[3]}));
 }
 
 TEST(CleanNoRoomsTest, DropsAPieceInsideItsNeighbour) {
-    const Rooms rooms{
-        HorizontalRoom{
-            .minColumn = 0, .maxColumn = 16, .maxRow = 5, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 2},
-        StretchNoRoom(Row2, 1, 2),
-        HorizontalRoom{
-            .minColumn = 18, .maxColumn = 30, .maxRow = 5, .minRow = 0, .firstStretch = 2, .endStretch = 4, .row = 2}};
+    const Rooms rooms{HorizontalRoom{0, 16, 5, 0, 0, 1, 2}, StretchNoRoom(Row2, 1, 2),
+                      HorizontalRoom{18, 30, 5, 0, 2, 4, 2}};
     EXPECT_EQ(CleanNoRooms(rooms, Row2), (Rooms{rooms[0], rooms[2]}));
 }
 

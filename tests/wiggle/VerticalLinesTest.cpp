@@ -8,6 +8,9 @@
 namespace Zalvo::Detail {
 namespace {
 
+// Rooms are written in field order: min column, max column, max row, min row,
+// first stretch, end stretch, then the row (horizontal) or column (vertical).
+
 constexpr std::int32_t Window = 8;
 
 // 40 columns wide: with a window of 8 it may be fixed from column 14 to 45.
@@ -33,36 +36,20 @@ TEST_P(PreferredColumnTest, FollowsTheNearbyPieces) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PreferredColumnTest,
-    ::testing::Values(PreferredCase{"NarrowerThanTheWindow",
-                                    {Piece({{30, 5}}), VerticalRoom{.minColumn = 10,
-                                                                    .maxColumn = 16,
-                                                                    .maxRow = 9,
-                                                                    .minRow = 0,
-                                                                    .firstStretch = 1,
-                                                                    .endStretch = 2,
-                                                                    .column = 13}},
-                                    1,
-                                    std::nullopt},
-                      // Exactly a window wide: both bounds meet in the middle (13 and 14).
-                      PreferredCase{"ExactlyTheWindowWide",
-                                    {Piece({{30, 5}}), VerticalRoom{.minColumn = 10,
-                                                                    .maxColumn = 17,
-                                                                    .maxRow = 9,
-                                                                    .minRow = 0,
-                                                                    .firstStretch = 1,
-                                                                    .endStretch = 2,
-                                                                    .column = 13}},
-                                    1,
-                                    13},
-                      PreferredCase{"PieceBefore", {Piece({{0, 0}, {30, 5}}), Wide}, 1, 30},
-                      PreferredCase{"PieceBeforeClampedToTheLeftBound", {Piece({{5, 5}}), Wide}, 1, 14},
-                      PreferredCase{"PieceAfterClampedToTheRightBound", {Wide, Piece({{60, 5}, {0, 0}})}, 0, 45},
-                      PreferredCase{"BothSidesMeet", {Piece({{30, 5}}), Wide, Piece({{60, 5}})}, 1, 37},
-                      PreferredCase{"AcrossOneHorizontalRoom", {Piece({{20, 5}}), Middle, Wide, Middle}, 2, 20},
-                      PreferredCase{"NotAcrossAVerticalRoom", {Piece({{20, 5}}), Wide, Wide}, 2, std::nullopt},
-                      PreferredCase{"FirstRoomLooksOnlyRight", {Wide, Middle, Piece({{40, 5}})}, 0, 40},
-                      PreferredCase{"LastRoomLooksOnlyLeft", {Piece({{40, 5}}), Middle, Wide}, 2, 40},
-                      PreferredCase{"NoPieceNearby", {Middle, Wide, Middle}, 1, std::nullopt}),
+    ::testing::Values(
+        PreferredCase{
+            "NarrowerThanTheWindow", {Piece({{30, 5}}), VerticalRoom{10, 16, 9, 0, 1, 2, 13}}, 1, std::nullopt},
+        // Exactly a window wide: both bounds meet in the middle (13 and 14).
+        PreferredCase{"ExactlyTheWindowWide", {Piece({{30, 5}}), VerticalRoom{10, 17, 9, 0, 1, 2, 13}}, 1, 13},
+        PreferredCase{"PieceBefore", {Piece({{0, 0}, {30, 5}}), Wide}, 1, 30},
+        PreferredCase{"PieceBeforeClampedToTheLeftBound", {Piece({{5, 5}}), Wide}, 1, 14},
+        PreferredCase{"PieceAfterClampedToTheRightBound", {Wide, Piece({{60, 5}, {0, 0}})}, 0, 45},
+        PreferredCase{"BothSidesMeet", {Piece({{30, 5}}), Wide, Piece({{60, 5}})}, 1, 37},
+        PreferredCase{"AcrossOneHorizontalRoom", {Piece({{20, 5}}), Middle, Wide, Middle}, 2, 20},
+        PreferredCase{"NotAcrossAVerticalRoom", {Piece({{20, 5}}), Wide, Wide}, 2, std::nullopt},
+        PreferredCase{"FirstRoomLooksOnlyRight", {Wide, Middle, Piece({{40, 5}})}, 0, 40},
+        PreferredCase{"LastRoomLooksOnlyLeft", {Piece({{40, 5}}), Middle, Wide}, 2, 40},
+        PreferredCase{"NoPieceNearby", {Middle, Wide, Middle}, 1, std::nullopt}),
     ZalvoTest::CaseName());
 
 std::int32_t ColumnOf(const std::vector<WiggleRoom>& rooms, std::size_t index) {
@@ -75,16 +62,7 @@ TEST(PlaceVerticalLinesTest, PreferredColumnFixesTheLine) {
 }
 
 TEST(PlaceVerticalLinesTest, LineNarrowerThanTheWindowKeepsItsColumn) {
-    const auto placed = PlaceVerticalLines({Piece({{12, 5}}),
-                                            VerticalRoom{.minColumn = 10,
-                                                         .maxColumn = 16,
-                                                         .maxRow = 9,
-                                                         .minRow = 0,
-                                                         .firstStretch = 1,
-                                                         .endStretch = 2,
-                                                         .column = 13},
-                                            Middle},
-                                           Window);
+    const auto placed = PlaceVerticalLines({Piece({{12, 5}}), VerticalRoom{10, 16, 9, 0, 1, 2, 13}, Middle}, Window);
     EXPECT_EQ(ColumnOf(placed, 1), 13);
 }
 
@@ -103,37 +81,9 @@ class PullTest : public ::testing::TestWithParam<PullCase> {};
 // 45) between them and one from `lastMinColumn` at `lastRow` after them.
 std::vector<WiggleRoom> TallAndShortLines(std::int32_t tallRows, std::int32_t shortRows, std::int32_t lastMinColumn,
                                           std::int32_t lastRow) {
-    return {
-        HorizontalRoom{
-            .minColumn = 0, .maxColumn = 19, .maxRow = 9, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 4},
-        VerticalRoom{.minColumn = 20,
-                     .maxColumn = 27,
-                     .maxRow = tallRows - 1,
-                     .minRow = 0,
-                     .firstStretch = 1,
-                     .endStretch = 2,
-                     .column = 23},
-        HorizontalRoom{.minColumn = 20,
-                       .maxColumn = 39,
-                       .maxRow = 50,
-                       .minRow = 40,
-                       .firstStretch = 2,
-                       .endStretch = 3,
-                       .row = 45},
-        VerticalRoom{.minColumn = 22,
-                     .maxColumn = 40,
-                     .maxRow = 5 + shortRows - 1,
-                     .minRow = 5,
-                     .firstStretch = 3,
-                     .endStretch = 4,
-                     .column = 31},
-        HorizontalRoom{.minColumn = lastMinColumn,
-                       .maxColumn = 80,
-                       .maxRow = 60,
-                       .minRow = 0,
-                       .firstStretch = 4,
-                       .endStretch = 5,
-                       .row = lastRow}};
+    return {HorizontalRoom{0, 19, 9, 0, 0, 1, 4}, VerticalRoom{20, 27, tallRows - 1, 0, 1, 2, 23},
+            HorizontalRoom{20, 39, 50, 40, 2, 3, 45}, VerticalRoom{22, 40, 5 + shortRows - 1, 5, 3, 4, 31},
+            HorizontalRoom{lastMinColumn, 80, 60, 0, 4, 5, lastRow}};
 }
 
 TEST_P(PullTest, TallLinePullsItsNeighbour) {
@@ -180,14 +130,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, DwarfedShareTest,
 // first, and every other line follows it.
 TEST(PlaceVerticalLinesTest, EqualWidthsKeepRoomOrderBeyondThirtyTwoLines) {
     std::vector<WiggleRoom> rooms;
-    for (std::int32_t i = 0; i < 40; ++i)
-        rooms.emplace_back(VerticalRoom{.minColumn = 0,
-                                        .maxColumn = 99,
-                                        .maxRow = 9,
-                                        .minRow = 0,
-                                        .firstStretch = i,
-                                        .endStretch = i + 1,
-                                        .column = 10 + i});
+    for (std::int32_t i = 0; i < 40; ++i) rooms.emplace_back(VerticalRoom{0, 99, 9, 0, i, i + 1, 10 + i});
     const auto placed = PlaceVerticalLines(rooms, Window);
     for (std::size_t i = 0; i < placed.size(); ++i) EXPECT_EQ(ColumnOf(placed, i), 10) << "room " << i;
 }
