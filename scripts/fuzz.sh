@@ -23,7 +23,7 @@ for argument in "$@"; do
         *) seconds=$argument ;;
     esac
 done
-[ ${#targets[@]} -gt 0 ] || targets=(grid terrain optimize wiggle rooms)
+[ ${#targets[@]} -gt 0 ] || targets=(grid terrain optimize wiggle rooms image)
 
 cmake --preset fuzz >/dev/null
 cmake --build build/fuzz -j2 --target "${targets[@]/#/fuzz_}"

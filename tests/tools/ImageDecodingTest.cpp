@@ -1,10 +1,15 @@
 #include "ImageDecoding.h"
+#include "PngEncoding.h"
 #include "ToolTestSupport.h"
 #include "support/Printers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <png.h>
+
+#include <random>
+#include <sstream>
 #include <tuple>
 
 namespace ZalvoPlan {
@@ -98,6 +103,7 @@ TEST_P(BadNetpbmTest, NamesTheProblem) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, BadNetpbmTest,
                          ::testing::Values(std::pair{std::string("P5 4 4 255\n\x01\x02"), "truncated pixel data"},
+                                           std::pair{std::string("P6 10000 10000 65535\n\x01"), "truncated pixel data"},
                                            std::pair{std::string("P4 9 2\n\x01"), "truncated pixel data"},
                                            std::pair{std::string("P1 2 2 0 1 1"), "truncated pixel data"},
                                            std::pair{std::string("P2 2 1 10 3 11"), "exceeds the maximum value"},
@@ -170,7 +176,118 @@ TEST(PngTest, TruncatedAndCorruptFilesAreRejected) {
     }
 }
 
+// What libpng's own simplified reader makes of a PNG, laid over white and
+// classified: the reference the reader must match for every kind of file.
+std::vector<PixelClass> SimplifiedReaderClasses(const std::vector<std::uint8_t>& bytes) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) return {};
+    png.format = PNG_FORMAT_RGB;
+    std::vector<std::uint8_t> rgb(PNG_IMAGE_SIZE(png));
+    const png_color white{255, 255, 255};
+    if (!png_image_finish_read(&png, &white, rgb.data(), 0, nullptr)) return {};
+    std::vector<PixelClass> classes;
+    for (std::size_t i = 0; i < rgb.size(); i += 3) classes.push_back(ClassifyColour(rgb[i], rgb[i + 1], rgb[i + 2]));
+    return classes;
+}
+
+struct PngKind {
+    const char* name;
+    std::uint8_t colourType;
+    std::uint8_t bitDepth;
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> ancillary;
+};
+
+void PrintTo(const PngKind& kind, std::ostream* out) { *out << kind.name; }
+
+class PngKindTest : public ::testing::TestWithParam<PngKind> {};
+
+TEST_P(PngKindTest, ReadsEveryPixelAsLibpngsSimplifiedReaderDoes) {
+    const auto& kind = GetParam();
+    constexpr std::uint32_t kSide = 24;
+    const std::size_t channels = kind.colourType == 2 ? 3 : kind.colourType == 4 ? 2 : kind.colourType == 6 ? 4 : 1;
+    std::mt19937 random(kind.bitDepth * 7u + kind.colourType);
+    std::vector<std::uint8_t> samples((kSide * channels * kind.bitDepth + 7) / 8 * kSide);
+    for (auto& sample : samples) sample = static_cast<std::uint8_t>(random());
+    PngBuilder png(kSide, kSide, kind.colourType, samples);
+    png.bitDepth = kind.bitDepth;
+    png.ancillary = kind.ancillary;
+    for (int entry = 0; entry < 256; ++entry) {
+        png.palette.insert(png.palette.end(), {static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(entry),
+                                               static_cast<std::uint8_t>(255 - entry)});
+    }
+    const auto bytes = png.Build();
+    const auto expected = SimplifiedReaderClasses(bytes);
+    ASSERT_EQ(expected.size(), kSide * kSide) << "libpng refused the test image";
+    EXPECT_EQ(DecodePng(bytes, kind.name).classes, expected);
+}
+
+std::vector<std::uint8_t> Ramp(int count) {
+    std::vector<std::uint8_t> values;
+    for (int i = 0; i < count; ++i) values.push_back(static_cast<std::uint8_t>(i * 37));
+    return values;
+}
+
+const std::vector<std::uint8_t> kLinearGamma{0, 1, 0x86, 0xa0};  // gAMA 100000: samples are linear
+const std::vector<std::uint8_t> kDarkGamma{0, 0, 0x9c, 0x40};    // gAMA 40000
+
+INSTANTIATE_TEST_SUITE_P(Kinds, PngKindTest,
+                         ::testing::Values(PngKind{"grey1", 0, 1, {}}, PngKind{"grey4", 0, 4, {}},
+                                           PngKind{"grey8", 0, 8, {}}, PngKind{"grey16", 0, 16, {}},
+                                           PngKind{"greyAlpha8", 4, 8, {}}, PngKind{"greyAlpha16", 4, 16, {}},
+                                           PngKind{"rgb8", 2, 8, {}}, PngKind{"rgb16", 2, 16, {}},
+                                           PngKind{"rgba8", 6, 8, {}}, PngKind{"rgba16", 6, 16, {}},
+                                           PngKind{"palette2", 3, 2, {}}, PngKind{"palette8", 3, 8, {}},
+                                           PngKind{"paletteAlpha8", 3, 8, {{"tRNS", Ramp(200)}}},
+                                           PngKind{"greyKey8", 0, 8, {{"tRNS", {0, 37}}}},
+                                           PngKind{"rgbKey16", 2, 16, {{"tRNS", {0, 1, 0, 2, 0, 3}}}},
+                                           PngKind{"rgbLinear8", 2, 8, {{"gAMA", kLinearGamma}}},
+                                           PngKind{"rgbaDark8", 6, 8, {{"gAMA", kDarkGamma}}},
+                                           PngKind{"greyLinear16", 0, 16, {{"gAMA", kLinearGamma}}}),
+                         [](const auto& kind) { return std::string(kind.param.name); });
+
+// libpng refuses a side above 1,000,000 pixels unless told otherwise; the
+// planner's own limit on the pixel count is the only one.
+TEST(PngTest, AnImageWiderThanAMillionPixelsReadsAndWrites) {
+    constexpr std::uint32_t kWidth = 1'000'001;
+    std::vector<std::uint8_t> samples(std::size_t{kWidth} * 2, 255);
+    samples[kWidth + 5] = 0;
+    const auto image = DecodePng(PngBuilder(kWidth, 2, 0, samples).Build(), "wide.png");
+    EXPECT_EQ(image.columns, static_cast<std::int32_t>(kWidth));
+    EXPECT_EQ(image.At(5, 1), I);
+    EXPECT_EQ(DecodePng(EncodeGreyPng(kWidth, 2, samples), "again.png").classes, image.classes);
+}
+
+// A header may declare far more pixels than its data could ever hold; the
+// reader says so before it allocates them.
+TEST(PngTest, AHeaderThatItsDataCannotFillIsRefusedAsTruncated) {
+    PngBuilder bomb(1, 1, 0, {255});
+    bomb.declaredWidth = bomb.declaredHeight = 10'000;
+    EXPECT_THAT([&] { DecodePng(bomb.Build(), "bomb.png"); },
+                ::testing::ThrowsMessage<InputError>(
+                    HasSubstr("bomb.png: truncated PNG image: it declares 10000x10000 pixels but holds only")));
+}
+
+TEST(RgbaPixelsTest, AreLaidOverWhiteAsThePngReaderLaysThem) {
+    std::mt19937 random(7);
+    std::vector<std::uint8_t> pixels(4 * 16 * 8);
+    for (auto& value : pixels) value = static_cast<std::uint8_t>(random());
+    const auto image = DecodeRgbaPixels(pixels.data(), 8, 16, "image");
+    EXPECT_EQ(image.classes, DecodePng(PngBuilder(16, 8, 6, pixels).Build(), "image").classes);
+    EXPECT_FALSE(image.resolution.has_value());
+    EXPECT_THAT([&] { DecodeRgbaPixels(pixels.data(), 0, 16, "image"); },
+                ::testing::ThrowsMessage<InputError>(HasSubstr("has no pixels")));
+}
+
 // ----- files -----
+
+TEST(BoundedStreamTest, ReadsUpToTheLimitAndRefusesAByteMore) {
+    std::istringstream exact(std::string(3000, 'x'));
+    EXPECT_EQ(ReadBoundedStream(exact, "in", 3000).size(), 3000u);
+    std::istringstream over(std::string(3001, 'x'));
+    EXPECT_THAT([&] { ReadBoundedStream(over, "standard input", 3000); },
+                ::testing::ThrowsMessage<InputError>(HasSubstr("standard input: more than 3000 bytes")));
+}
 
 TEST(ImageFileTest, UnsupportedEmptyAndMissingFiles) {
     ZalvoPlanTest::ScratchDirectory scratch;

@@ -87,8 +87,8 @@ std::vector<std::uint8_t> PngBuilder::Build() const {
 
     std::vector<std::uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     std::vector<std::uint8_t> header;
-    AppendBigEndian(header, width);
-    AppendBigEndian(header, height);
+    AppendBigEndian(header, declaredWidth != 0 ? declaredWidth : width);
+    AppendBigEndian(header, declaredHeight != 0 ? declaredHeight : height);
     header.insert(header.end(), {bitDepth, colourType, 0, 0, 0});
     AppendChunk(png, "IHDR", header);
     if (pixelsPerMetre >= 0) {
@@ -99,6 +99,7 @@ std::vector<std::uint8_t> PngBuilder::Build() const {
         AppendChunk(png, "pHYs", physical);
     }
     if (colourType == 3) AppendChunk(png, "PLTE", palette);
+    for (const auto& [type, data] : ancillary) AppendChunk(png, type, data);
     AppendChunk(png, "IDAT", compressed);
     AppendChunk(png, "IEND", {});
     return png;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ZalvoPlanTest {
@@ -52,6 +53,11 @@ struct PngBuilder {
     std::vector<std::uint8_t> palette;  // RGB triples, for colour type 3
     std::vector<std::uint8_t> samples;  // the raw rows, without filter bytes
     std::int64_t pixelsPerMetre = -1;   // a pHYs chunk in metres when >= 0
+    // Chunks put before the image data (e.g. gAMA, tRNS), as type and data.
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> ancillary;
+    // The size the header declares, where it should lie about the samples.
+    std::uint32_t declaredWidth = 0;
+    std::uint32_t declaredHeight = 0;
 
     std::vector<std::uint8_t> Build() const;
 };

@@ -1,7 +1,12 @@
 #include "ImageDecoding.h"
 
-#include <png.h>
+#include "LibPng.h"
+#include "PngEncoding.h"
 
+#include <csetjmp>
+#include <new>
+
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
@@ -9,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <istream>
 #include <iterator>
 
 namespace ZalvoPlan {
@@ -97,85 +103,212 @@ int ToEightBits(std::int64_t sample, std::int64_t maxValue) {
     return static_cast<int>((sample * 255 + maxValue / 2) / maxValue);
 }
 
-PlateImage DecodePbm(NetpbmReader& reader, bool plain, PlateImage image) {
-    if (!plain) reader.SkipHeaderEnd();
+// What a netpbm header declares, known before any pixel memory is allocated.
+struct NetpbmLayout {
+    bool plain = false;
+    int channels = 0;  // 0: PBM bits; 1: PGM; 3: PPM
+    std::int64_t columns = 0;
+    std::int64_t rows = 0;
+    std::int64_t maxValue = 1;
+};
+
+// The fewest bytes the pixel data can take. A plain file separates its
+// samples by at least one byte; a plain PBM's bits need no separator.
+std::uint64_t MinimumPixelBytes(const NetpbmLayout& layout) {
+    const auto columns = static_cast<std::uint64_t>(layout.columns);
+    const auto rows = static_cast<std::uint64_t>(layout.rows);
+    if (layout.channels == 0) return layout.plain ? columns * rows : (columns + 7) / 8 * rows;
+    const std::uint64_t samples = columns * rows * static_cast<std::uint64_t>(layout.channels);
+    if (layout.plain) return 2 * samples - 1;
+    return samples * (layout.maxValue > 255 ? 2 : 1);
+}
+
+PlateImage DecodePbm(NetpbmReader& reader, const NetpbmLayout& layout, PlateImage image) {
     const auto columns = static_cast<std::size_t>(image.columns);
     const std::size_t bytesPerRow = (columns + 7) / 8;
-    if (!plain && reader.Remaining() < bytesPerRow * static_cast<std::size_t>(image.rows)) {
-        reader.Fail("truncated pixel data");
-    }
     for (std::int32_t y = 0; y < image.rows; ++y) {
         for (std::size_t x = 0; x < columns; ++x) {
-            const int bit = plain ? reader.ReadBit() : (reader.ByteAt(x / 8) >> (7 - x % 8)) & 1;
+            const int bit = layout.plain ? reader.ReadBit() : (reader.ByteAt(x / 8) >> (7 - x % 8)) & 1;
             image.classes[static_cast<std::size_t>(y) * columns + x] = bit ? PixelClass::Impassable : PixelClass::Free;
         }
-        if (!plain) reader.Skip(bytesPerRow);
+        if (!layout.plain) reader.Skip(bytesPerRow);
     }
     return image;
 }
 
 // PGM (channels 1) and PPM (channels 3).
-PlateImage DecodeGreyOrColour(NetpbmReader& reader, bool plain, int channels, PlateImage image) {
-    const std::int64_t maxValue = reader.ReadNumber("maximum value");
-    if (maxValue < 1 || maxValue > 65535) reader.Fail("the maximum value must lie in 1..65535");
-    const std::size_t sampleBytes = maxValue > 255 ? 2 : 1;
-    const std::size_t pixelCount = image.classes.size();
-    if (!plain) {
-        reader.SkipHeaderEnd();
-        if (reader.Remaining() < pixelCount * static_cast<std::size_t>(channels) * sampleBytes) {
-            reader.Fail("truncated pixel data");
-        }
-    }
+PlateImage DecodeGreyOrColour(NetpbmReader& reader, const NetpbmLayout& layout, PlateImage image) {
+    const std::size_t sampleBytes = layout.maxValue > 255 ? 2 : 1;
     std::size_t offset = 0;
     auto readSample = [&]() -> int {
         std::int64_t sample = 0;
-        if (plain) {
+        if (layout.plain) {
             sample = reader.ReadNumber("pixel sample");
         } else {
             sample =
                 sampleBytes == 2 ? (reader.ByteAt(offset) << 8) | reader.ByteAt(offset + 1) : reader.ByteAt(offset);
             offset += sampleBytes;
         }
-        if (sample > maxValue) reader.Fail("a sample exceeds the maximum value");
-        return ToEightBits(sample, maxValue);
+        if (sample > layout.maxValue) reader.Fail("a sample exceeds the maximum value");
+        return ToEightBits(sample, layout.maxValue);
     };
-    for (std::size_t i = 0; i < pixelCount; ++i) {
-        if (channels == 1) {
-            image.classes[i] = ClassifyGrey(readSample());
+    for (auto& pixelClass : image.classes) {
+        if (layout.channels == 1) {
+            pixelClass = ClassifyGrey(readSample());
         } else {
             const int red = readSample();
             const int green = readSample();
             const int blue = readSample();
-            image.classes[i] = ClassifyColour(red, green, blue);
+            pixelClass = ClassifyColour(red, green, blue);
         }
     }
     return image;
 }
 
-// Laid over white: a transparent pixel is free paper.
-constexpr png_color kWhiteBackground{255, 255, 255};
+NetpbmLayout ReadNetpbmHeader(NetpbmReader& reader, char kind, const std::string& name) {
+    NetpbmLayout layout;
+    layout.plain = kind <= '3';
+    layout.channels = kind == '1' || kind == '4' ? 0 : kind == '2' || kind == '5' ? 1 : 3;
+    layout.columns = reader.ReadNumber("width");
+    layout.rows = reader.ReadNumber("height");
+    if (layout.channels != 0) {
+        layout.maxValue = reader.ReadNumber("maximum value");
+        if (layout.maxValue < 1 || layout.maxValue > 65535) reader.Fail("the maximum value must lie in 1..65535");
+    }
+    try {
+        CheckImageSize(layout.columns, layout.rows);
+    } catch (const InputError& error) {
+        throw InputError(name + ": " + error.what());
+    }
+    if (!layout.plain) reader.SkipHeaderEnd();
+    if (reader.Remaining() < MinimumPixelBytes(layout)) reader.Fail("truncated pixel data");
+    return layout;
+}
+
+// Deflate turns one byte into at most about 1032 (a 258-byte match coded in
+// two bits), so a PNG's compressed data bounds the pixels it can really hold.
+constexpr std::uint64_t kDeflateMaximumRatio = 1032;
+
+// Reads a PNG held in memory for libpng; running out is a libpng error.
+struct PngInput {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t at;
+};
+
+void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
+    auto* input = static_cast<PngInput*>(png_get_io_ptr(png));
+    if (count > input->size - input->at) png_error(png, "truncated image data");
+    std::memcpy(out, input->data + input->at, count);
+    input->at += count;
+}
+
+// What the header declares, read before any pixel memory is allocated.
+struct PngHeader {
+    png_uint_32 width;
+    png_uint_32 height;
+    int bitsPerPixel;  // as stored, before any transformation
+};
+
+// Reads the header and asks libpng for 8-bit RGB with transparency laid over
+// white, gamma-corrected to sRGB: the transformations libpng's simplified
+// reader makes for that output, so a file reads the same either way. Plain
+// data only: libpng's errors jump back over this frame.
+bool ReadPngHeader(png_structp png, png_infop info, PngHeader& header) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_benign_errors(png, 1);
+    png_read_info(png, info);
+    header.width = png_get_image_width(png, info);
+    header.height = png_get_image_height(png, info);
+    const int depth = png_get_bit_depth(png, info);
+    header.bitsPerPixel = png_get_channels(png, info) * depth;
+    const png_byte colourType = png_get_color_type(png, info);
+    const bool transparent = (colourType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+
+    png_set_expand(png);
+    if ((colourType & PNG_COLOR_MASK_COLOR) == 0) png_set_gray_to_rgb(png);
+    // Without a gAMA chunk, 16-bit samples are taken as linear and 8-bit ones as sRGB.
+    png_set_alpha_mode_fixed(png, PNG_ALPHA_PNG, depth == 16 ? PNG_GAMMA_LINEAR : PNG_DEFAULT_sRGB);
+    if (depth == 16) png_set_scale_16(png);
+    if (transparent) {
+        png_color_16 white{0, 255, 255, 255, 255};
+        png_set_background_fixed(png, &white, PNG_BACKGROUND_GAMMA_SCREEN, 0, 0);
+    }
+    png_set_alpha_mode_fixed(png, PNG_ALPHA_PNG, PNG_DEFAULT_sRGB);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    return true;
+}
+
+bool ReadPngRows(png_structp png, png_bytep* rows) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_read_image(png, rows);
+    return true;
+}
+
+// The bytes of every IDAT chunk together.
+std::uint64_t CompressedPixelBytes(const std::vector<std::uint8_t>& bytes) {
+    std::uint64_t total = 0;
+    for (std::size_t at = kPngSignature.size(); at + 8 <= bytes.size();) {
+        const std::uint32_t length = ReadBigEndian32(bytes, at);
+        if (std::equal(bytes.begin() + static_cast<std::ptrdiff_t>(at + 4),
+                       bytes.begin() + static_cast<std::ptrdiff_t>(at + 8), "IDAT")) {
+            total += length;
+        }
+        at += std::size_t{12} + length;
+    }
+    return total;
+}
+
+// Refuses a header whose pixels its compressed data could never fill, before
+// they are allocated: a 69-byte file may declare 10000 x 10000 pixels.
+void CheckPngHoldsItsPixels(const PngHeader& header, const std::vector<std::uint8_t>& bytes, const std::string& name) {
+    const std::uint64_t rawBytes =
+        std::uint64_t{header.width} * header.height * static_cast<std::uint64_t>(header.bitsPerPixel) / 8;
+    const std::uint64_t compressed = CompressedPixelBytes(bytes);
+    if (rawBytes > (compressed + 1) * kDeflateMaximumRatio) {
+        throw InputError(name + ": truncated PNG image: it declares " + std::to_string(header.width) + "x" +
+                         std::to_string(header.height) + " pixels but holds only " + std::to_string(compressed) +
+                         " bytes of image data");
+    }
+}
+
+// A libpng read of one image, freed however it ends.
+class PngReading {
+public:
+    explicit PngReading(const std::vector<std::uint8_t>& bytes) : input_{bytes.data(), bytes.size(), 0} {
+        png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, &error_, RecordPngErrorAndJump, IgnorePngWarning);
+        info_ = png_ == nullptr ? nullptr : png_create_info_struct(png_);
+        if (info_ == nullptr) {
+            png_destroy_read_struct(&png_, nullptr, nullptr);
+            throw std::bad_alloc();
+        }
+        RaisePngSizeLimits(png_);
+        png_set_read_fn(png_, &input_, ReadFromMemory);
+    }
+    ~PngReading() { png_destroy_read_struct(&png_, &info_, nullptr); }
+    PngReading(const PngReading&) = delete;
+    PngReading& operator=(const PngReading&) = delete;
+
+    png_structp png() const { return png_; }
+    png_infop info() const { return info_; }
+    const char* message() const { return error_.text; }
+
+private:
+    PngInput input_;
+    PngErrorMessage error_;
+    png_structp png_ = nullptr;
+    png_infop info_ = nullptr;
+};
 
 }  // namespace
 
 PlateImage DecodeNetpbm(const std::vector<std::uint8_t>& bytes, const std::string& name) {
     NetpbmReader reader(bytes, name);
-    const char kind = static_cast<char>(bytes.at(1));
-    const bool plain = kind <= '3';
-    const std::int64_t columns = reader.ReadNumber("width");
-    const std::int64_t rows = reader.ReadNumber("height");
-    PlateImage image;
-    try {
-        image = MakeBlankImage(columns, rows);
-    } catch (const InputError& error) {
-        throw InputError(name + ": " + error.what());
-    }
-    switch (kind) {
-        case '1':
-        case '4': return DecodePbm(reader, plain, std::move(image));
-        case '2':
-        case '5': return DecodeGreyOrColour(reader, plain, 1, std::move(image));
-        default: return DecodeGreyOrColour(reader, plain, 3, std::move(image));
-    }
+    const NetpbmLayout layout = ReadNetpbmHeader(reader, static_cast<char>(bytes.at(1)), name);
+    PlateImage image = MakeBlankImage(layout.columns, layout.rows);
+    if (layout.channels == 0) return DecodePbm(reader, layout, std::move(image));
+    return DecodeGreyOrColour(reader, layout, std::move(image));
 }
 
 std::optional<double> PngResolution(const std::vector<std::uint8_t>& bytes) {
@@ -205,34 +338,39 @@ std::optional<std::uint32_t> PngPixelsPerMetre(const std::vector<std::uint8_t>& 
 }
 
 PlateImage DecodePng(const std::vector<std::uint8_t>& bytes, const std::string& name) {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
-    auto fail = [&](const std::string& problem) -> InputError {
-        png_image_free(&png);
-        return InputError(name + ": corrupt PNG image: " + problem);
-    };
-    if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) {
-        throw fail(png.message);
-    }
-    PlateImage image;
+    PngReading reading(bytes);
+    const auto fail = [&] { return InputError(name + ": corrupt PNG image: " + reading.message()); };
+    PngHeader header{};
+    if (!ReadPngHeader(reading.png(), reading.info(), header)) throw fail();
     try {
-        image = MakeBlankImage(png.width, png.height);
+        CheckImageSize(header.width, header.height);
     } catch (const InputError& error) {
-        png_image_free(&png);
         throw InputError(name + ": " + error.what());
     }
-    png.format = PNG_FORMAT_RGB;
-    std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(png));
-    if (!png_image_finish_read(&png, &kWhiteBackground, pixels.data(), 0, nullptr)) {
-        throw fail(png.message);
-    }
-    png_image_free(&png);
+    CheckPngHoldsItsPixels(header, bytes, name);
+
+    const std::size_t rowBytes = png_get_rowbytes(reading.png(), reading.info());
+    std::vector<std::uint8_t> pixels(rowBytes * header.height);
+    std::vector<png_bytep> rows(header.height);
+    for (std::size_t y = 0; y < rows.size(); ++y) rows[y] = pixels.data() + y * rowBytes;
+    if (!ReadPngRows(reading.png(), rows.data())) throw fail();
+
+    PlateImage image = MakeBlankImage(header.width, header.height);
     for (std::size_t i = 0; i < image.classes.size(); ++i) {
         image.classes[i] = ClassifyColour(pixels[3 * i], pixels[3 * i + 1], pixels[3 * i + 2]);
     }
     image.resolution = PngResolution(bytes);
     image.declaredPixelsPerMetre = PngPixelsPerMetre(bytes);
+    return image;
+}
+
+PlateImage DecodeRgbaPixels(const std::uint8_t* pixels, std::int32_t rows, std::int32_t columns,
+                            const std::string& name) {
+    CheckImageSize(columns, rows);
+    const auto png = EncodeRgbaPng(static_cast<std::uint32_t>(columns), static_cast<std::uint32_t>(rows), pixels);
+    PlateImage image = DecodePng(png, name);
+    image.resolution.reset();
+    image.declaredPixelsPerMetre.reset();
     return image;
 }
 
@@ -243,14 +381,31 @@ PlateImage DecodePlateImage(const std::vector<std::uint8_t>& bytes, const std::s
     throw InputError(name + ": unsupported image format (use PNG, PBM, PGM or PPM)");
 }
 
+std::vector<std::uint8_t> ReadBoundedStream(std::istream& in, const std::string& name, std::size_t limit) {
+    constexpr std::size_t kChunk = 1 << 20;
+    std::vector<std::uint8_t> bytes;
+    while (in) {
+        // One byte past the limit is enough to know it is exceeded.
+        const std::size_t wanted = std::min(kChunk, limit + 1 - bytes.size());
+        if (wanted == 0) {
+            throw InputError(name + ": more than " + std::to_string(limit) +
+                             " bytes, larger than any image the planner reads");
+        }
+        const std::size_t at = bytes.size();
+        bytes.resize(at + wanted);
+        in.read(reinterpret_cast<char*>(bytes.data() + at), static_cast<std::streamsize>(wanted));
+        bytes.resize(at + static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad()) throw InputError(name + ": cannot read it");
+    return bytes;
+}
+
 PlateImage ReadPlateImage(const std::string& path) {
     std::error_code ignored;
     if (std::filesystem::is_directory(path, ignored)) throw InputError(path + ": is a directory, not an image");
     std::ifstream file(path, std::ios::binary);
     if (!file) throw InputError(path + ": cannot open the file: " + std::strerror(errno));
-    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (file.bad()) throw InputError(path + ": cannot read the file");
-    return DecodePlateImage(bytes, path);
+    return DecodePlateImage(ReadBoundedStream(file, path), path);
 }
 
 }  // namespace ZalvoPlan

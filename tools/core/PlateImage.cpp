@@ -13,7 +13,7 @@ PixelClass ClassifyColour(int red, int green, int blue) {
     return PixelClass::Crossable;
 }
 
-PlateImage MakeBlankImage(std::int64_t columns, std::int64_t rows) {
+void CheckImageSize(std::int64_t columns, std::int64_t rows) {
     if (columns < 1 || rows < 1) {
         throw InputError("image size " + std::to_string(columns) + "x" + std::to_string(rows) + " has no pixels");
     }
@@ -21,6 +21,10 @@ PlateImage MakeBlankImage(std::int64_t columns, std::int64_t rows) {
         throw InputError("image size " + std::to_string(columns) + "x" + std::to_string(rows) +
                          " exceeds the limit of " + std::to_string(kMaximumPixelCount) + " pixels");
     }
+}
+
+PlateImage MakeBlankImage(std::int64_t columns, std::int64_t rows) {
+    CheckImageSize(columns, rows);
     PlateImage image;
     image.columns = static_cast<std::int32_t>(columns);
     image.rows = static_cast<std::int32_t>(rows);

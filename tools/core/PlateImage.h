@@ -57,8 +57,10 @@ struct PlateImage {
     }
 };
 
-// A blank (all free) image; throws InputError for a size below 1 x 1 or above
-// kMaximumPixelCount.
+// Throws InputError for a size below 1 x 1 or above kMaximumPixelCount; a
+// decoder calls it before it allocates anything for the pixels.
+void CheckImageSize(std::int64_t columns, std::int64_t rows);
+// A blank (all free) image of a size CheckImageSize accepts.
 PlateImage MakeBlankImage(std::int64_t columns, std::int64_t rows);
 
 // Bad input named for the user: a file that cannot be read or decoded, or a

@@ -1,34 +1,86 @@
 #include "PngEncoding.h"
 
-#include <png.h>
+#include "LibPng.h"
 
 #include <algorithm>
-#include <cstring>
+#include <csetjmp>
 #include <stdexcept>
 
 namespace ZalvoPlan {
 namespace {
 
-std::vector<std::uint8_t> Encode(png_image& png, const std::vector<std::uint8_t>& pixels, const void* colourMap) {
-    png_alloc_size_t size = 0;
-    const auto write = [&](void* memory) {
-        return png_image_write_to_memory(&png, memory, &size, 0, pixels.data(), 0, colourMap);
-    };
-    if (!write(nullptr)) throw std::runtime_error(std::string("cannot encode a PNG picture: ") + png.message);
-    std::vector<std::uint8_t> bytes(size);
-    if (!write(bytes.data())) throw std::runtime_error(std::string("cannot encode a PNG picture: ") + png.message);
-    bytes.resize(size);
+// What one encoding needs, in plain data: the setjmp frame below must hold
+// nothing with a destructor, since libpng's errors jump over it.
+struct PngLayout {
+    png_uint_32 width;
+    png_uint_32 height;
+    int colourType;
+    const png_color* palette;
+    int paletteSize;
+    const png_byte* alphas;  // the palette's transparency, or null
+    int alphaCount;
+    png_bytep* rows;
+    int compressionLevel;  // zlib's 0..9
+};
+
+// zlib's own default: the pictures are kept, so size matters.
+constexpr int kPictureCompression = 6;
+// Pixels only on their way to the reader: stored, not compressed.
+constexpr int kHandOverCompression = 0;
+
+// Appends libpng's output to a vector. An allocation failure becomes a
+// libpng error, raised outside the catch block so no exception is left open.
+void AppendToVector(png_structp png, png_bytep data, png_size_t length) {
+    auto* bytes = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+    bool appended = true;
+    try {
+        bytes->insert(bytes->end(), data, data + length);
+    } catch (...) {
+        appended = false;
+    }
+    if (!appended) png_error(png, "out of memory");
+}
+
+void FlushNothing(png_structp) {}
+
+bool WriteLayout(png_structp png, png_infop info, const PngLayout& layout) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_IHDR(png, info, layout.width, layout.height, 8, layout.colourType, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (layout.palette != nullptr) png_set_PLTE(png, info, layout.palette, layout.paletteSize);
+    if (layout.alphas != nullptr) png_set_tRNS(png, info, layout.alphas, layout.alphaCount, nullptr);
+    png_set_compression_level(png, layout.compressionLevel);
+    png_write_info(png, info);
+    png_write_image(png, layout.rows);
+    png_write_end(png, nullptr);
+    return true;
+}
+
+std::vector<std::uint8_t> Encode(PngLayout layout, const std::uint8_t* samples, std::size_t rowBytes) {
+    std::vector<png_bytep> rows(layout.height);
+    for (std::size_t y = 0; y < rows.size(); ++y) rows[y] = const_cast<png_bytep>(samples + y * rowBytes);
+    layout.rows = rows.data();
+
+    PngErrorMessage error;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, RecordPngErrorAndJump, IgnorePngWarning);
+    png_infop info = png == nullptr ? nullptr : png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_write_struct(&png, nullptr);
+        throw std::runtime_error("cannot encode a PNG picture: out of memory");
+    }
+    std::vector<std::uint8_t> bytes;
+    RaisePngSizeLimits(png);
+    png_set_write_fn(png, &bytes, AppendToVector, FlushNothing);
+    const bool written = WriteLayout(png, info, layout);
+    png_destroy_write_struct(&png, &info);
+    if (!written) throw std::runtime_error(std::string("cannot encode a PNG picture: ") + error.text);
     return bytes;
 }
 
-png_image BlankImage(std::uint32_t width, std::uint32_t height, png_uint_32 format) {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
-    png.width = width;
-    png.height = height;
-    png.format = format;
-    return png;
+void CheckSampleCount(std::uint32_t width, std::uint32_t height, std::size_t count) {
+    if (std::size_t{width} * height != count) {
+        throw std::invalid_argument("cannot encode a PNG picture: the pixels do not fill its width and height");
+    }
 }
 
 }  // namespace
@@ -36,23 +88,36 @@ png_image BlankImage(std::uint32_t width, std::uint32_t height, png_uint_32 form
 std::vector<std::uint8_t> EncodeIndexedPng(std::uint32_t width, std::uint32_t height,
                                            const std::vector<std::uint8_t>& indices,
                                            const std::vector<PaletteEntry>& palette) {
-    const bool transparent =
-        std::any_of(palette.begin(), palette.end(), [](const PaletteEntry& entry) { return entry.alpha != 255; });
-    png_image png =
-        BlankImage(width, height, (transparent ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB) | PNG_FORMAT_FLAG_COLORMAP);
-    std::vector<std::uint8_t> colourMap;
+    CheckSampleCount(width, height, indices.size());
+    std::vector<png_color> colours;
+    std::vector<png_byte> alphas;
     for (const auto& entry : palette) {
-        colourMap.insert(colourMap.end(), {entry.red, entry.green, entry.blue});
-        if (transparent) colourMap.push_back(entry.alpha);
+        colours.push_back({entry.red, entry.green, entry.blue});
+        alphas.push_back(entry.alpha);
     }
-    png.colormap_entries = static_cast<png_uint_32>(palette.size());
-    return Encode(png, indices, colourMap.data());
+    const bool transparent = std::any_of(alphas.begin(), alphas.end(), [](png_byte alpha) { return alpha != 255; });
+    const PngLayout layout{width,
+                           height,
+                           PNG_COLOR_TYPE_PALETTE,
+                           colours.data(),
+                           static_cast<int>(colours.size()),
+                           transparent ? alphas.data() : nullptr,
+                           static_cast<int>(alphas.size()),
+                           nullptr,
+                           kPictureCompression};
+    return Encode(layout, indices.data(), width);
 }
 
 std::vector<std::uint8_t> EncodeGreyPng(std::uint32_t width, std::uint32_t height,
                                         const std::vector<std::uint8_t>& samples) {
-    png_image png = BlankImage(width, height, PNG_FORMAT_GRAY);
-    return Encode(png, samples, nullptr);
+    CheckSampleCount(width, height, samples.size());
+    return Encode({width, height, PNG_COLOR_TYPE_GRAY, nullptr, 0, nullptr, 0, nullptr, kPictureCompression},
+                  samples.data(), width);
+}
+
+std::vector<std::uint8_t> EncodeRgbaPng(std::uint32_t width, std::uint32_t height, const std::uint8_t* pixels) {
+    return Encode({width, height, PNG_COLOR_TYPE_RGB_ALPHA, nullptr, 0, nullptr, 0, nullptr, kHandOverCompression},
+                  pixels, std::size_t{width} * 4);
 }
 
 std::string Base64(const std::vector<std::uint8_t>& bytes) {

@@ -24,6 +24,10 @@ std::vector<std::uint8_t> EncodeIndexedPng(std::uint32_t width, std::uint32_t he
 std::vector<std::uint8_t> EncodeGreyPng(std::uint32_t width, std::uint32_t height,
                                         const std::vector<std::uint8_t>& samples);
 
+// Row-major 8-bit RGBA pixels as a PNG compressed for speed, not size: for
+// handing pixels to the PNG reader, not for keeping.
+std::vector<std::uint8_t> EncodeRgbaPng(std::uint32_t width, std::uint32_t height, const std::uint8_t* pixels);
+
 // Standard base64 with padding, for data: addresses.
 std::string Base64(const std::vector<std::uint8_t>& bytes);
 
