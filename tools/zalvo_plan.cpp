@@ -1,5 +1,6 @@
 // zalvo-plan: plate image in, cut line out as JSON and a picture.
 #include "CommandLine.h"
+#include "Interruption.h"
 
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+    ZalvoPlan::InstallStopSignalHandlers();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     return ZalvoPlan::RunCommandLine(arguments, std::cin, std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0);
 }

@@ -21,6 +21,7 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 using ::testing::UnorderedElementsAre;
 using Json = nlohmann::json;
 
@@ -238,14 +239,26 @@ TEST(SampleRunTest, APreferredDistanceBelowTheMinimumWarnsOnStderrAndInTheReport
     EXPECT_THAT(report.at("warnings").at(0).get<std::string>(), HasSubstr("no cost ramp"));
 }
 
-TEST(SampleRunTest, NoPixelsOfDistanceIsWrittenAsZero) {
+TEST(SampleRunTest, NoDistanceIsWrittenAsZeroWhateverItsSign) {
     ScratchDirectory scratch;
-    const auto run = RunPlanner({"--min-distance", "0px", "--preferred-distance", "0px", "--sample-size", "128x64",
+    const auto run = RunPlanner({"--min-distance", "0px", "--preferred-distance", "-0mm", "--sample-size", "128x64",
                                  "--out", scratch.Path().string()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    const Json report = Json::parse(ReadText(scratch.Path() / "plan.json"));
+    const std::string text = ReadText(scratch.Path() / "plan.json");
+    EXPECT_THAT(text, Not(HasSubstr("-0.0")));
+    const Json report = Json::parse(text);
     EXPECT_EQ(report.at("parameters").at("minimumDistance").at("milliPoints"), 0.0);
     EXPECT_EQ(report.at("parameters").at("preferredDistance").at("milliPoints"), 0.0);
+}
+
+// A whole number may be written as a float with an exponent; it counts as
+// the same number.
+TEST(SampleRunTest, AWholeNumberInExponentFormIsThatNumber) {
+    ScratchDirectory scratch;
+    const auto run = RunPlanner({"--clearance", "1e1", "-j", "1e3", "--picture-max-size", "2.56e2", "--sample-size",
+                                 "128x64", "--out", scratch.Path().string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Json::parse(ReadText(scratch.Path() / "plan.json")).at("parameters").at("clearance"), 10);
 }
 
 TEST(SampleRunTest, AOneColumnPlateIsNoPathWithAReason) {
@@ -333,10 +346,16 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{{"--preferred-distance=1.5", "mm"}, "--preferred-distance '1.5' lacks its unit"},
         BadInput{{"--resolution", "abc"}, "--resolution: 'abc' is not a number"},
         BadInput{{"--clearance", "2.5"}, "--clearance: '2.5' is not a whole number"},
-        BadInput{{"--clearance", "2000000"}, "'2000000' must be from 0 to 1000000"},
+        BadInput{{"--clearance", "2000000"}, "'2000000' is out of range: it must be from 0 to 1000000"},
+        BadInput{{"-j", "1.5"}, "--jobs: '1.5' is not a whole number"},
+        BadInput{{"--clearance", "1e999"}, "--clearance: '1e999' is out of range"},
+        BadInput{{"--min-distance", "1e300mm"}, "'1e300mm' is 1.18110236220472e+301 pixels, more than"},
+        BadInput{{"--min-distance", "1e-400mm"}, "'1e-400mm' is too small to tell from 0"},
+        BadInput{{"--preferred-distance", "1e400mm"}, "'1e400mm' is too large"},
         BadInput{{"--penalty-weight", "heavy"}, "'heavy' is not a number"},
-        BadInput{{"-o", "sub/plan"}, "must be a plain file name"}, BadInput{{"-j", "0"}, "--jobs: '0' must be from 1"},
-        BadInput{{"--picture-max-size", "4"}, "--picture-max-size: '4' must be from 16"},
+        BadInput{{"-o", "sub/plan"}, "must be a plain file name"},
+        BadInput{{"-j", "0"}, "--jobs: '0' is out of range: it must be from 1"},
+        BadInput{{"--picture-max-size", "4"}, "--picture-max-size: '4' is out of range: it must be from 16"},
         BadInput{{"-", "@picture.gif"}, "'-' (standard input) can only be planned alone"},
         BadInput{{"--min-distance", "2"}, "has no unit"},
         BadInput{{"--preferred-distance", "3furlongs"}, "unknown unit 'furlongs'"},

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "Batch.h"
+#include "ImageDecoding.h"
 #include "PlanSetup.h"
 #include "PlateImage.h"
 #include "PlateJob.h"
@@ -16,8 +17,8 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <iterator>
 #include <limits>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <thread>
@@ -61,21 +62,25 @@ struct Options {
 };
 
 // Checks a number's text before CLI11 converts it, so the message says what
-// is wrong with it in plain words.
+// is wrong with it in plain words. A whole number is handed on in plain
+// digits, so that "1e3" means 1000 and not a conversion error.
 CLI::Validator NumberFrom(double minimum, double maximum, bool whole) {
     return CLI::Validator(
         [=](std::string& text) -> std::string {
             double value = 0.0;
             const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+            if (error == std::errc::result_out_of_range) return "'" + text + "' is out of range";
             if (error != std::errc() || end != text.data() + text.size() || std::isnan(value)) {
                 return "'" + text + "' is not a number";
             }
             if (whole && value != std::floor(value)) return "'" + text + "' is not a whole number";
             if (!(value >= minimum && value <= maximum)) {
                 char range[96];
-                std::snprintf(range, sizeof range, "must be from %g to %.0f", minimum, maximum);
-                return "'" + text + "' " + range;
+                std::snprintf(range, sizeof range, " is out of range: it must be from %g to %.0f", minimum, maximum);
+                return "'" + text + "'" + range;
             }
+            // In range, so the conversion is exact and defined; +0.0 drops the sign of -0.
+            if (whole) text = std::to_string(static_cast<std::int64_t>(value + 0.0));
             return {};
         },
         "");
@@ -96,7 +101,7 @@ void DefineInputOptions(CLI::App& app, Options& o) {
         ->group("Input");
     app.add_option("--resolution", o.job.resolution,
                    "Pixels per inch; default: the PNG's physical size chunk, else 300 (the sample: 300)")
-        ->check(NumberFrom(kMinimumResolution, kMaximumResolution, false))
+        ->transform(NumberFrom(kMinimumResolution, kMaximumResolution, false))
         ->option_text("PPI")
         ->group("Input");
 }
@@ -105,7 +110,7 @@ void DefinePlanOptions(CLI::App& app, Options& o) {
     const auto whole = [&](const std::string& name, std::int32_t& value, const std::string& description,
                            const std::string& group) {
         app.add_option(name, value, description + " (pixels, default " + std::to_string(value) + ")")
-            ->check(WholeNumber(0, kMaximumIntegerParameter))
+            ->transform(WholeNumber(0, kMaximumIntegerParameter))
             ->option_text("N")
             ->group(group);
     };
@@ -113,7 +118,7 @@ void DefinePlanOptions(CLI::App& app, Options& o) {
         char text[32];
         std::snprintf(text, sizeof text, "%g", value);
         app.add_option(name, value, description + " (default " + text + ")")
-            ->check(NumberFrom(0.0, kMaximumWeight, false))
+            ->transform(NumberFrom(0.0, kMaximumWeight, false))
             ->option_text("NUMBER")
             ->group("Costs");
     };
@@ -150,7 +155,7 @@ void DefinePlanOptions(CLI::App& app, Options& o) {
           "Wiggle rooms");
     app.add_option("--split-column", o.job.plan.splitColumns,
                    "Column at which horizontal pieces are always broken; repeat for more (default: none)")
-        ->check(WholeNumber(0, std::numeric_limits<std::int32_t>::max()))
+        ->transform(WholeNumber(0, std::numeric_limits<std::int32_t>::max()))
         ->allow_extra_args(false)
         ->option_text("X")
         ->group("Wiggle rooms");
@@ -192,11 +197,11 @@ void DefineOutputOptions(CLI::App& app, Options& o) {
         ->group("Output");
     app.add_option("--picture-max-size", o.job.pictureMaxSize,
                    "Scale the pictures down so that neither side is longer than this many pixels")
-        ->check(WholeNumber(kSmallestPictureSize, kLargestPictureSize))
+        ->transform(WholeNumber(kSmallestPictureSize, kLargestPictureSize))
         ->option_text("PIXELS")
         ->group("Output");
     app.add_option("-j,--jobs", o.jobs, "Plates planned at once in a batch (default: the number of cores)")
-        ->check(WholeNumber(1, kMaximumJobs))
+        ->transform(WholeNumber(1, kMaximumJobs))
         ->option_text("N")
         ->group("Output");
     app.add_flag("-q,--quiet", o.quiet, "No progress display and no summary on standard output")->group("Output");
@@ -292,16 +297,16 @@ bool IsBatch(const std::vector<std::string>& inputs) {
 PlateSource SingleSource(const Options& o, std::istream& in) {
     if (o.inputs.empty()) return {};
     if (o.inputs.front() != kStandardInput) return {PlateSource::Kind::File, o.inputs.front(), {}};
-    PlateSource source{PlateSource::Kind::StandardInput, kStandardInput, {}};
-    source.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return source;
+    return {PlateSource::Kind::StandardInput, kStandardInput, ReadBoundedStream(in, "standard input")};
 }
 
 int RunSingle(const Options& o, std::istream& in, std::ostream& out, std::ostream& err, bool errIsTerminal) {
     const ProgressSettings progress{&err, o.progress, o.quiet, errIsTerminal};
     const PlateOutcome outcome = PlanPlate(o.job, SingleSource(o, in), o.out, progress);
     for (const auto& warning : outcome.warnings) err << "zalvo-plan: warning: " << warning << '\n';
-    if (outcome.failure != Failure::None) {
+    if (outcome.failure == Failure::Interrupted) {
+        err << "zalvo-plan: stopped by a signal; the earlier outputs in " << o.out << " are as they were\n";
+    } else if (outcome.failure != Failure::None) {
         err << "zalvo-plan: error: " << outcome.error << '\n';
     } else if (!o.quiet) {
         out << "zalvo-plan: " << OutcomeLine(outcome) << '\n';
@@ -318,9 +323,9 @@ int Run(const Options& o, std::istream& in, std::ostream& out, std::ostream& err
         if (input == kStandardInput) throw InputError("'-' (standard input) can only be planned alone");
     }
     if (!o.job.sampleSize.empty()) throw InputError("--sample-size applies only to the built-in sample, not to images");
-    const auto plates = ExpandInputs(o.inputs);
-    if (plates.empty()) throw InputError("no PNG, PBM, PGM or PPM images in the folders given");
-    return RunBatch(o.job, plates, BatchSettings{o.out, o.jobs, o.quiet}, out, err);
+    const auto inputs = ExpandInputs(o.inputs);
+    if (inputs.plates.empty()) throw InputError("no PNG, PBM, PGM or PPM images in the folders given");
+    return RunBatch(o.job, inputs, BatchSettings{o.out, o.jobs, o.quiet}, out, err);
 }
 
 }  // namespace
@@ -358,6 +363,9 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::istream& in, 
     } catch (const InputError& error) {
         err << "zalvo-plan: error: " << error.what() << '\n';
         return kExitBadInput;
+    } catch (const std::bad_alloc&) {
+        err << "zalvo-plan: error: out of memory\n";
+        return kExitPlanFailed;
     }
 }
 

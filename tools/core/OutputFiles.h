@@ -1,7 +1,13 @@
-// Writing the outputs all or nothing: a failed run leaves the earlier outputs
-// as they were, never a mix of old and new files. Everything is written into a
-// staging folder beside the outputs first and moved into place only once every
-// file is complete; a failed move puts the replaced files back.
+// Writing the outputs all or nothing: a failed or killed run leaves the
+// earlier outputs as they were, never a mix of old and new files.
+//
+// A folder that holds nothing but the planner's outputs (a batch plate's
+// folder, or --out of a single run) is replaced as a whole: the new set is
+// written into a staging folder beside it, which then trades places with it
+// in one rename, so at every instant the old set or the new set is in place.
+// A folder the user shares with other files cannot be traded: its outputs are
+// staged in a folder inside it and moved into place one by one, and a failed
+// move puts the replaced files back.
 #pragma once
 
 #include <filesystem>
@@ -21,12 +27,20 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Creates `directory` if needed, writes every file into a staging folder in it,
-// then moves them all into place. Refuses, before writing anything, to
-// replace anything but a regular file. On failure restores what was there,
-// removes the staging folder and throws OutputError naming the file. Returns
-// the final paths.
+// Staging folders begin with this; no output folder ever does.
+inline constexpr const char* kStagingPrefix = ".zalvo-plan-staging-";
+
+// Creates `directory` if needed and puts `files` in it as described above.
+// Refuses, before writing anything, to replace anything but a regular file.
+// On failure restores what was there, removes the staging folder and throws
+// OutputError naming the file. Returns the final paths.
 std::vector<std::filesystem::path> WriteOutputFiles(const std::filesystem::path& directory,
                                                     const std::vector<OutputFile>& files);
+
+// Called after each change WriteOutputFiles makes to the file system, with a
+// word for it; a test ends the process there to see what a kill at that
+// instant leaves behind. Null (the default) calls nothing.
+using FileSystemStepHook = void (*)(const char* step);
+void SetFileSystemStepHook(FileSystemStepHook hook);
 
 }  // namespace ZalvoPlan

@@ -59,7 +59,9 @@ PlanResult RunPlan(const PlateImage& image, const PlanParameters& parameters, co
     }
     const Zalvo::Terrain& terrain = result.terrain;
     // Counting the calls only watches the library work; the penalty is the same.
+    // The search runs for seconds on a large plate: a stop signal ends it at the next penalty call.
     const Zalvo::PixelCostFunction pixelCost = [&](const Zalvo::Pixel& pixel) {
+        ThrowIfStopRequested();
         if (observer.counted) observer.counted();
         return PixelPenalty(parameters.penalty, parameters.penaltyWeight, terrain, pixel);
     };

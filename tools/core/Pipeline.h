@@ -2,6 +2,7 @@
 // wiggle rooms, row adjustment and the sparse corner line, timed per stage.
 #pragma once
 
+#include "Interruption.h"
 #include "PlateImage.h"
 
 #include <zalvo/zalvo.h>
@@ -90,8 +91,11 @@ public:
     StageClock(StageObserver observer, std::vector<StageTiming>& timings)
         : observer_(std::move(observer)), timings_(timings) {}
 
+    // Every stage begins by checking for a stop signal: a plate is abandoned
+    // between stages, never halfway through writing.
     template <class Work>
     auto Run(const std::string& stage, Work&& work, std::int64_t units = 0) {
+        ThrowIfStopRequested();
         if (observer_.started) observer_.started(stage, units);
         const auto start = std::chrono::steady_clock::now();
         auto finish = [&] {

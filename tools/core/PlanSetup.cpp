@@ -42,7 +42,10 @@ void CheckDistance(double milliPoints, const std::string& text, const std::strin
     const double pixels = ToPixels(milliPoints, resolution);
     const std::int64_t limit = std::int64_t{image.columns} + image.rows;
     if (!(pixels <= static_cast<double>(limit))) {
-        throw InputError(option + " '" + text + "' is " + std::to_string(static_cast<long long>(std::ceil(pixels))) +
+        // Printed as a double: a distance may be far beyond any integer type.
+        char count[32];
+        std::snprintf(count, sizeof count, "%.15g", std::ceil(pixels));
+        throw InputError(option + " '" + text + "' is " + count +
                          " pixels, more than the plate's width and height together (" + std::to_string(limit) + ")");
     }
 }

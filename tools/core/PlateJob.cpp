@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "HtmlView.h"
 #include "ImageDecoding.h"
+#include "Interruption.h"
 #include "OutputFiles.h"
 #include "Picture.h"
 #include "PlanSetup.h"
@@ -12,6 +13,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -152,6 +154,9 @@ PlateOutcome PlanPlate(const JobOptions& options, const PlateSource& source, con
     };
     try {
         PlanAndWrite(options, source, directory, progress, outcome);
+    } catch (const Interrupted&) {
+        fail(Failure::Interrupted, "stopped by a signal before its outputs were written");
+        outcome.status = "interrupted";
     } catch (const InputError& error) {
         fail(Failure::BadInput, error.what());
     } catch (const OutputError& error) {
@@ -174,7 +179,7 @@ std::string OutcomeLine(const PlateOutcome& outcome) {
         return "ok: a cut line of " + CountOf(outcome.corners, "corner") + " through " + CountOf(outcome.rooms, "room");
     }
     if (outcome.status == "no-path") return "no-path: " + outcome.reason;
-    return "error: " + outcome.error;
+    return outcome.status + ": " + outcome.error;
 }
 
 int ExitCodeFor(const std::vector<PlateOutcome>& outcomes) {
@@ -184,6 +189,7 @@ int ExitCodeFor(const std::vector<PlateOutcome>& outcomes) {
         }
         return false;
     };
+    if (any(Failure::Interrupted)) return ExitCodeForSignal(StopSignal() != 0 ? StopSignal() : SIGINT);
     if (any(Failure::BadInput)) return kExitBadInput;
     if (any(Failure::OutputFailed)) return kExitOutputFailed;
     if (any(Failure::PlanFailed)) return kExitPlanFailed;

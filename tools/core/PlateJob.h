@@ -46,10 +46,10 @@ struct ProgressSettings {
     bool errIsTerminal = false;
 };
 
-enum class Failure { None, BadInput, PlanFailed, OutputFailed };
+enum class Failure { None, BadInput, PlanFailed, OutputFailed, Interrupted };
 
 struct PlateOutcome {
-    std::string status;  // "ok", "no-path" or "error"
+    std::string status;  // "ok", "no-path", "error" or "interrupted"
     std::size_t corners = 0;
     std::size_t rooms = 0;
     std::string reason;  // why there is no path
@@ -72,8 +72,10 @@ std::string CountOf(std::size_t count, const std::string& singular);
 // 1 room", "no-path: <reason>" or "error: <message>".
 std::string OutcomeLine(const PlateOutcome& outcome);
 
-// The exit code for a set of outcomes: 2 when any input was bad, else 3 when
-// any output could not be written, else 1 when any planning failed, else 0.
+// The exit code for a set of outcomes: 128 + the signal when a stop signal
+// cut any plate short (130 for SIGINT, 143 for SIGTERM), else 2 when any
+// input was bad, else 3 when any output could not be written, else 1 when any
+// planning failed, else 0.
 int ExitCodeFor(const std::vector<PlateOutcome>& outcomes);
 
 }  // namespace ZalvoPlan

@@ -3,8 +3,10 @@
 #include "PlateImage.h"
 
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <string_view>
 #include <utility>
 
@@ -26,6 +28,15 @@ std::string_view TrimSpaces(std::string_view text) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return text;
+}
+
+// Whether a number from_chars found out of range is too close to 0 rather
+// than too far from it: strtod tells the two apart by what it returns.
+bool Underflows(std::string_view number) {
+    const std::string text(number);
+    errno = 0;
+    const double value = std::strtod(text.c_str(), nullptr);
+    return errno == ERANGE && std::fabs(value) < 1.0;
 }
 
 // The largest millipoint value near `milliPoints` that the library's
@@ -52,10 +63,14 @@ Length ParseLength(const std::string& text, const std::string& what) {
     const auto describe = [&] { return what + " '" + text + "'"; };
     double value = 0.0;
     const auto [end, error] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
-    if (error == std::errc::result_out_of_range) throw InputError(describe() + " is too large");
+    if (error == std::errc::result_out_of_range) {
+        throw InputError(describe() + (Underflows(trimmed) ? " is too small to tell from 0; write 0 for no distance"
+                                                           : " is too large"));
+    }
     if (error != std::errc() || end == trimmed.data()) {
         throw InputError(describe() + " does not start with a number");
     }
+    value += 0.0;  // -0 is 0: written back, it would read "-0.0"
     const std::string_view unit = TrimSpaces(trimmed.substr(static_cast<std::size_t>(end - trimmed.data())));
     if (unit.empty()) {
         throw InputError(describe() + " has no unit (use one of " + LengthUnitList() + ")");
