@@ -16,7 +16,7 @@ packages=(
     # build for it, and Wine to run its tests.
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine64
     # The Python package.
-    pybind11-dev python3-dev python3-numpy python3-matplotlib python3-pytest python3-distributed
+    pybind11-dev python3-dev python3-numpy python3-matplotlib python3-pytest python3-distributed python3-hypothesis
 )
 
 missing=()

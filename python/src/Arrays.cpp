@@ -1,13 +1,12 @@
 #include "Arrays.h"
 
+#include <initializer_list>
 #include <limits>
 
 namespace ZalvoPython {
 namespace {
 
 constexpr auto kInt32Max = std::numeric_limits<std::int32_t>::max();
-
-std::string TypeName(const py::handle& object) { return py::str(py::type::handle_of(object).attr("__name__")); }
 
 std::string ShapeText(const py::array& array) {
     std::string text = "(";
@@ -17,18 +16,17 @@ std::string ShapeText(const py::array& array) {
     return text + (array.ndim() == 1 ? ",)" : ")");
 }
 
-// `object` as a C-contiguous array of T, or TypeError naming the argument.
+// `object` itself when it is a numpy array of T, or TypeError naming the
+// argument. Nothing is copied yet: the shape is checked first.
 template <class T>
-py::array_t<T, py::array::c_style> TypedArray(const py::handle& object, const std::string& name,
-                                              const std::string& dtypeName) {
+py::array ArrayOfType(const py::handle& object, const std::string& name, const std::string& dtypeName) {
     if (!py::isinstance<py::array>(object)) {
         ThrowTypeError(name + " must be a numpy array of " + dtypeName + ", not " + TypeName(object));
     }
     if (!py::isinstance<py::array_t<T>>(object)) {
         ThrowTypeError(name + " must have dtype " + dtypeName + ", not " + std::string(py::str(object.attr("dtype"))));
     }
-    // No forcecast: the dtype already matches, so this copies only to make the array contiguous.
-    return py::array_t<T, py::array::c_style>::ensure(object);
+    return py::reinterpret_borrow<py::array>(object);
 }
 
 template <class T>
@@ -42,23 +40,32 @@ const char* DtypeName<double>() {
     return "float64";
 }
 
-void CheckGridShape(const py::array& array, const std::string& name) {
+void CheckGridShape(const py::array& array, const std::string& name, const std::optional<GridShape>& expected) {
     if (array.ndim() != 2) {
         ThrowValueError(name + " must have 2 dimensions (rows, columns), not " + std::to_string(array.ndim()) +
                         " (shape " + ShapeText(array) + ")");
     }
-    if (array.shape(0) == 0 || array.shape(1) == 0) {
-        ThrowValueError(name + " has no cells (shape " + ShapeText(array) + ")");
+    const std::int64_t rows = array.shape(0);
+    const std::int64_t columns = array.shape(1);
+    if (rows == 0 || columns == 0) ThrowValueError(name + " has no cells (shape " + ShapeText(array) + ")");
+    // Each side alone first, so that the product cannot overflow.
+    if (rows > kMostGridCells || columns > kMostGridCells || rows * columns > kMostGridCells) {
+        ThrowValueError(name + " has more cells than the " + std::to_string(kMostGridCells) +
+                        " the library accepts (shape " + ShapeText(array) + ")");
     }
-    if (array.shape(0) > kInt32Max || array.shape(1) > kInt32Max) {
+    if (rows > kInt32Max || columns > kInt32Max) {
         ThrowValueError(name + " has more rows or columns than 32-bit coordinates reach (shape " + ShapeText(array) +
                         ")");
+    }
+    if (expected && (rows != expected->rows || columns != expected->columns)) {
+        ThrowValueError(name + " must have the shape (" + std::to_string(expected->rows) + ", " +
+                        std::to_string(expected->columns) + "), not " + ShapeText(array));
     }
 }
 
 template <class T>
-Grid<T> MakeGrid(py::array_t<T, py::array::c_style> array, const std::string& name) {
-    CheckGridShape(array, name);
+Grid<T> MakeGrid(const py::array& checked) {
+    auto array = ContiguousArray<T>(checked);
     Grid<T> grid;
     grid.cells = array.data();
     grid.rows = static_cast<std::int32_t>(array.shape(0));
@@ -67,25 +74,44 @@ Grid<T> MakeGrid(py::array_t<T, py::array::c_style> array, const std::string& na
     return grid;
 }
 
+// Renames a failed conversion of what a callable returned, keeping the
+// conversion's own error as the cause; other errors pass unchanged.
+[[noreturn]] void ThrowResultError(const std::string& name, const std::string& wanted, const py::handle& result,
+                                   std::initializer_list<PyObject*> renamed) {
+    for (PyObject* type : renamed) {
+        if (PyErr_ExceptionMatches(type)) {
+            py::raise_from(PyExc_TypeError, (name + " must return " + wanted + ", not " + TypeName(result)).c_str());
+            break;
+        }
+    }
+    throw py::error_already_set();
+}
+
 }  // namespace
 
 void ThrowTypeError(const std::string& message) { throw py::type_error(message); }
 void ThrowValueError(const std::string& message) { throw py::value_error(message); }
 
+std::string TypeName(const py::handle& object) { return py::str(py::type::handle_of(object).attr("__name__")); }
+
 template <class T>
-Grid<T> GridArgument(const py::handle& object, const std::string& name) {
-    return MakeGrid<T>(TypedArray<T>(object, name, DtypeName<T>()), name);
+Grid<T> GridArgument(const py::handle& object, const std::string& name, std::optional<GridShape> expected) {
+    const py::array array = ArrayOfType<T>(object, name, DtypeName<T>());
+    CheckGridShape(array, name, expected);
+    return MakeGrid<T>(array);
 }
 
-template Grid<std::uint8_t> GridArgument<std::uint8_t>(const py::handle&, const std::string&);
-template Grid<double> GridArgument<double>(const py::handle&, const std::string&);
+template Grid<std::uint8_t> GridArgument<std::uint8_t>(const py::handle&, const std::string&, std::optional<GridShape>);
+template Grid<double> GridArgument<double>(const py::handle&, const std::string&, std::optional<GridShape>);
 
-Grid<std::uint8_t> MaskArgument(const py::handle& object, const std::string& name) {
+Grid<std::uint8_t> MaskArgument(const py::handle& object, const std::string& name, std::optional<GridShape> expected) {
     if (py::isinstance<py::array_t<bool>>(object)) {
-        // numpy stores a bool as one byte, 0 or 1: read it as uint8.
-        return MaskArgument(object.attr("view")("uint8"), name);
+        // numpy stores a bool as one byte, 0 or 1: read it as uint8 (a view, nothing copied).
+        return MaskArgument(object.attr("view")("uint8"), name, expected);
     }
-    return MakeGrid<std::uint8_t>(TypedArray<std::uint8_t>(object, name, "bool or uint8"), name);
+    const py::array array = ArrayOfType<std::uint8_t>(object, name, "bool or uint8");
+    CheckGridShape(array, name, expected);
+    return MakeGrid<std::uint8_t>(array);
 }
 
 Zalvo::Terrain ToTerrain(const Grid<std::uint8_t>& grid) {
@@ -112,10 +138,11 @@ py::array_t<std::uint8_t> TerrainToArray(const Zalvo::Terrain& terrain) {
 }
 
 std::vector<Zalvo::Pixel> PathArgument(const py::handle& object, const std::string& name) {
-    const auto array = TypedArray<std::int32_t>(object, name, "int32");
-    if (array.ndim() != 2 || array.shape(1) != 2) {
-        ThrowValueError(name + " must have shape (N, 2), one (x, y) per row, not " + ShapeText(array));
+    const py::array given = ArrayOfType<std::int32_t>(object, name, "int32");
+    if (given.ndim() != 2 || given.shape(1) != 2) {
+        ThrowValueError(name + " must have shape (N, 2), one (x, y) per row, not " + ShapeText(given));
     }
+    const auto array = ContiguousArray<std::int32_t>(given);
     const auto cells = array.unchecked<2>();
     std::vector<Zalvo::Pixel> path(static_cast<std::size_t>(array.shape(0)));
     for (py::ssize_t i = 0; i < array.shape(0); ++i) path[static_cast<std::size_t>(i)] = {cells(i, 0), cells(i, 1)};
@@ -155,10 +182,39 @@ std::int32_t Int32Argument(const py::handle& object, const std::string& name) {
 double FloatArgument(const py::handle& object, const std::string& name) {
     const double value = PyFloat_AsDouble(object.ptr());
     if (value == -1.0 && PyErr_Occurred()) {
+        if (PyErr_ExceptionMatches(PyExc_OverflowError)) {
+            PyErr_Clear();
+            ThrowValueError(name + " = " + std::string(py::str(object)) + " is too large for a float");
+        }
+        if (!PyErr_ExceptionMatches(PyExc_TypeError)) throw py::error_already_set();
         PyErr_Clear();
         ThrowTypeError(name + " must be a number, not " + TypeName(object));
     }
     return value;
+}
+
+double NumberResult(const py::handle& result, const std::string& name) {
+    const double value = PyFloat_AsDouble(result.ptr());
+    if (value == -1.0 && PyErr_Occurred()) ThrowResultError(name, "a number", result, {PyExc_TypeError});
+    return value;
+}
+
+bool TruthResult(const py::handle& result, const std::string& name) {
+    const int truth = PyObject_IsTrue(result.ptr());
+    // numpy raises ValueError for the truth of an array of many values.
+    if (truth < 0) ThrowResultError(name, "a truth value", result, {PyExc_TypeError, PyExc_ValueError});
+    return truth != 0;
+}
+
+std::vector<std::int32_t> ColumnsArgument(const py::handle& object, const std::string& name) {
+    if (!py::isinstance<py::iterable>(object) || py::isinstance<py::str>(object) || py::isinstance<py::bytes>(object)) {
+        ThrowTypeError(name + " must be a sequence of ints, not " + TypeName(object));
+    }
+    std::vector<std::int32_t> columns;
+    for (const auto item : py::reinterpret_borrow<py::iterable>(object)) {
+        columns.push_back(Int32Argument(item, name + " item"));
+    }
+    return columns;
 }
 
 Zalvo::Pixel PixelArgument(const py::handle& object, const std::string& name) {

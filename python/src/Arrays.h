@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -41,14 +42,34 @@ struct Grid : CellView<T> {
     py::array owner;
 };
 
+// The most cells a grid may have: the library refuses more (its search packs
+// a pixel's address into 32 bits).
+inline constexpr std::int64_t kMostGridCells = std::int64_t{1} << 31;
+
+struct GridShape {
+    std::int32_t rows = 0;
+    std::int32_t columns = 0;
+};
+
 // The 2-D array `object` of dtype T, copied when not C-contiguous. Throws
 // TypeError when it is not a numpy array of that dtype, ValueError when it
-// has not 2 dimensions or has no cells; both name `name`.
+// has not 2 dimensions, has no cells, more than kMostGridCells or another
+// shape than `expected`; all name `name`, and all are checked before
+// anything is copied.
 template <class T>
-Grid<T> GridArgument(const py::handle& object, const std::string& name);
+Grid<T> GridArgument(const py::handle& object, const std::string& name,
+                     std::optional<GridShape> expected = std::nullopt);
 
 // A mask of occupied or impassable pixels: bool or uint8 (nonzero is true).
-Grid<std::uint8_t> MaskArgument(const py::handle& object, const std::string& name);
+Grid<std::uint8_t> MaskArgument(const py::handle& object, const std::string& name,
+                                std::optional<GridShape> expected = std::nullopt);
+
+// The C-contiguous array of T that `array` (of dtype T) holds: `array`
+// itself, or a copy. MemoryError when the copy cannot be made.
+template <class T>
+py::array_t<T, py::array::c_style> ContiguousArray(const py::handle& array) {
+    return py::array_t<T, py::array::c_style>(py::reinterpret_borrow<py::object>(array));
+}
 
 // The library's terrain from a (rows, columns) uint8 grid, and back.
 Zalvo::Terrain ToTerrain(const Grid<std::uint8_t>& grid);
@@ -64,11 +85,24 @@ std::set<Zalvo::Pixel> SeedsArgument(const py::handle& object, const std::string
 Zalvo::Pixel PixelArgument(const py::handle& object, const std::string& name);
 py::tuple PixelToTuple(const Zalvo::Pixel& pixel);
 
+// Column numbers: any iterable of ints but a str or bytes; TypeError naming
+// `name` for anything else.
+std::vector<std::int32_t> ColumnsArgument(const py::handle& object, const std::string& name);
+
 // A Python int as a 32-bit integer; ValueError naming `name` outside that range.
 std::int32_t Int32Argument(const py::handle& object, const std::string& name);
 
 // A Python number as a double; TypeError naming `name` for anything else.
 double FloatArgument(const py::handle& object, const std::string& name);
+
+// What a Python callable (or a plate's method) `name` returned, as a number
+// or a truth value. A result that is neither raises TypeError naming `name`,
+// chained to the conversion's own error.
+double NumberResult(const py::handle& result, const std::string& name);
+bool TruthResult(const py::handle& result, const std::string& name);
+
+// The name of `object`'s type, for messages.
+std::string TypeName(const py::handle& object);
 
 [[noreturn]] void ThrowTypeError(const std::string& message);
 [[noreturn]] void ThrowValueError(const std::string& message);

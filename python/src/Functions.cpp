@@ -6,6 +6,7 @@
 #include "Rooms.h"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace ZalvoPython {
@@ -32,17 +33,6 @@ std::uint8_t HeightArgument(const py::handle& object) {
     return static_cast<std::uint8_t>(height);
 }
 
-std::vector<std::int32_t> ColumnsArgument(const py::handle& object, const std::string& name) {
-    if (!py::isinstance<py::iterable>(object) || py::isinstance<py::str>(object)) {
-        ThrowTypeError(name + " must be a sequence of ints");
-    }
-    std::vector<std::int32_t> columns;
-    for (const auto item : py::reinterpret_borrow<py::iterable>(object)) {
-        columns.push_back(Int32Argument(item, name + " item"));
-    }
-    return columns;
-}
-
 // The largest step between neighbouring points, in pixels along either axis:
 // what makes a dense line too long.
 std::int64_t LargestGap(const std::vector<Zalvo::Pixel>& path) {
@@ -63,6 +53,26 @@ py::object FindShortestPixelPath(const py::object& terrainArray, const py::objec
     return found ? py::object(PathToArray(*found)) : py::none();
 }
 
+// create_terrain's distances and resolution, refused here when negative or
+// not finite: the library would report them only as a size too large.
+Distance TerrainDistance(const py::handle& given, const std::string& name, std::optional<double> resolution) {
+    Distance distance = DistanceArgument(given, name, resolution, true);
+    if (!(std::isfinite(distance.milliPoints) && distance.milliPoints >= 0.0)) {
+        ThrowValueError(name + " must be a finite length of 0 or more, not " + distance.text);
+    }
+    return distance;
+}
+
+std::optional<double> TerrainResolution(const py::object& given) {
+    if (given.is_none()) return std::nullopt;
+    const double resolution = FloatArgument(given, "resolution");
+    if (!(std::isfinite(resolution) && resolution >= 0.0)) {
+        ThrowValueError("resolution must be a finite number of pixels per inch, 0 or more, not " +
+                        std::string(py::str(given)));
+    }
+    return resolution;
+}
+
 struct TerrainRequest {
     Distance minimum;
     Distance preferred;
@@ -70,9 +80,9 @@ struct TerrainRequest {
 };
 
 py::array_t<std::uint8_t> CreateFromMasks(const py::object& occupiedArray, const py::object& impassableGiven,
-                                          const py::object& resolutionGiven, TerrainRequest request) {
-    if (resolutionGiven.is_none()) ThrowTypeError("create_terrain needs the resolution (pixels per inch) with arrays");
-    const double resolution = FloatArgument(resolutionGiven, "resolution");
+                                          std::optional<double> pixelsPerInch, TerrainRequest request) {
+    if (!pixelsPerInch) ThrowTypeError("create_terrain needs the resolution (pixels per inch) with arrays");
+    const double resolution = *pixelsPerInch;
     const auto occupied = MaskArgument(occupiedArray, "occupied");
     const Impassable impassable = ImpassableArgument(impassableGiven, "impassable", occupied.rows, occupied.columns);
     const MaskPlate plate(occupied, resolution);
@@ -111,12 +121,11 @@ py::array_t<std::uint8_t> CreateFromPlate(const py::object& plateObject, const p
 py::array_t<std::uint8_t> CreateTerrain(const py::object& plate, const py::object& impassable,
                                         const py::object& corridorSeeds, const py::object& minimumDistance,
                                         const py::object& preferredDistance, const py::object& resolution) {
-    const std::optional<double> pixelsPerInch =
-        resolution.is_none() ? std::nullopt : std::optional<double>(FloatArgument(resolution, "resolution"));
-    TerrainRequest request{DistanceArgument(minimumDistance, "minimum_distance", pixelsPerInch, true),
-                           DistanceArgument(preferredDistance, "preferred_distance", pixelsPerInch, true),
+    const std::optional<double> pixelsPerInch = TerrainResolution(resolution);
+    TerrainRequest request{TerrainDistance(minimumDistance, "minimum_distance", pixelsPerInch),
+                           TerrainDistance(preferredDistance, "preferred_distance", pixelsPerInch),
                            SeedsArgument(corridorSeeds, "corridor_seeds")};
-    if (py::isinstance<py::array>(plate)) return CreateFromMasks(plate, impassable, resolution, std::move(request));
+    if (py::isinstance<py::array>(plate)) return CreateFromMasks(plate, impassable, pixelsPerInch, std::move(request));
     if (!resolution.is_none()) {
         ThrowTypeError("resolution applies to arrays only: a plate object gives its own by get_resolution()");
     }

@@ -11,10 +11,9 @@
 #include <Report.h>
 #include <SamplePlate.h>
 
-#include <png.h>
-
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -35,32 +34,10 @@ struct LoadedImage {
     std::string source;
 };
 
-// An RGBA image goes through the planner's own PNG reader, so transparency is
-// laid over white exactly as for a file.
-ZalvoPlan::PlateImage DecodeRgba(const std::uint8_t* pixels, std::int32_t rows, std::int32_t columns) {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
-    png.width = static_cast<png_uint_32>(columns);
-    png.height = static_cast<png_uint_32>(rows);
-    png.format = PNG_FORMAT_RGBA;
-    png_alloc_size_t size = 0;
-    if (!png_image_write_to_memory(&png, nullptr, &size, 0, pixels, 0, nullptr)) {
-        throw ZalvoPlan::InputError(std::string("image: cannot hand the RGBA array to the PNG reader: ") + png.message);
-    }
-    std::vector<std::uint8_t> bytes(size);
-    if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, pixels, 0, nullptr)) {
-        throw ZalvoPlan::InputError(std::string("image: cannot hand the RGBA array to the PNG reader: ") + png.message);
-    }
-    bytes.resize(size);
-    ZalvoPlan::PlateImage image = ZalvoPlan::DecodePng(bytes, "image");
-    image.resolution.reset();  // an array declares no resolution
-    return image;
-}
-
 ZalvoPlan::PlateImage ClassifyArray(const std::uint8_t* pixels, std::int32_t rows, std::int32_t columns,
                                     std::int64_t channels) {
-    if (channels == 4) return DecodeRgba(pixels, rows, columns);
+    // Transparency is laid over white exactly as for a PNG file.
+    if (channels == 4) return ZalvoPlan::DecodeRgbaPixels(pixels, rows, columns, "image");
     ZalvoPlan::PlateImage image = ZalvoPlan::MakeBlankImage(columns, rows);
     for (std::size_t i = 0; i < image.classes.size(); ++i) {
         const std::uint8_t* pixel = pixels + i * static_cast<std::size_t>(channels);
@@ -70,6 +47,8 @@ ZalvoPlan::PlateImage ClassifyArray(const std::uint8_t* pixels, std::int32_t row
     return image;
 }
 
+// Every check before the array is copied (to make it contiguous) or read: a
+// view of a huge shape costs no memory until then.
 LoadedImage ImageFromArray(const py::handle& object) {
     if (!py::isinstance<py::array_t<std::uint8_t>>(object)) {
         ThrowTypeError(
@@ -77,26 +56,39 @@ LoadedImage ImageFromArray(const py::handle& object) {
             std::string(py::str(py::isinstance<py::array>(object) ? object.attr("dtype")
                                                                   : py::type::handle_of(object).attr("__name__"))));
     }
-    const auto array = py::array_t<std::uint8_t, py::array::c_style>::ensure(object);
-    const bool colour = array.ndim() == 3 && (array.shape(2) == 3 || array.shape(2) == 4);
-    if (array.ndim() != 2 && !colour) {
+    const auto given = py::reinterpret_borrow<py::array>(object);
+    const bool colour = given.ndim() == 3 && (given.shape(2) == 3 || given.shape(2) == 4);
+    if (given.ndim() != 2 && !colour) {
         ThrowValueError("image must have shape (rows, columns) or (rows, columns, 3 or 4)");
     }
-    if (array.shape(0) == 0 || array.shape(1) == 0) ThrowValueError("image has no pixels");
-    if (array.shape(0) > ZalvoPlan::kMaximumPixelCount || array.shape(1) > ZalvoPlan::kMaximumPixelCount) {
-        ThrowValueError("image exceeds the limit of " + std::to_string(ZalvoPlan::kMaximumPixelCount) + " pixels");
+    const std::int64_t rows = given.shape(0);
+    const std::int64_t columns = given.shape(1);
+    if (rows == 0 || columns == 0) ThrowValueError("image has no pixels");
+    constexpr std::int64_t kLimit = ZalvoPlan::kMaximumPixelCount;
+    // Each side alone first, so that the product cannot overflow.
+    if (rows > kLimit || columns > kLimit || rows * columns > kLimit) {
+        ThrowValueError("image of " + std::to_string(columns) + "x" + std::to_string(rows) +
+                        " pixels exceeds the planner's limit of " + std::to_string(kLimit) + " pixels");
     }
-    const auto rows = static_cast<std::int32_t>(array.shape(0));
-    const auto columns = static_cast<std::int32_t>(array.shape(1));
-    const std::int64_t channels = colour ? array.shape(2) : 1;
+    const auto array = ContiguousArray<std::uint8_t>(given);
+    const std::int64_t channels = colour ? given.shape(2) : 1;
     const std::uint8_t* pixels = array.data();
     py::gil_scoped_release release;
-    return {ClassifyArray(pixels, rows, columns, channels), kArraySource};
+    return {ClassifyArray(pixels, static_cast<std::int32_t>(rows), static_cast<std::int32_t>(columns), channels),
+            kArraySource};
 }
 
 LoadedImage LoadImage(const py::handle& object) {
     if (py::isinstance<py::str>(object)) {
         const auto path = object.cast<std::string>();
+        std::error_code unknown;
+        if (!std::filesystem::exists(path, unknown) && !unknown) {
+            // As open() reports a missing file, with the path as its filename.
+            const py::object missing =
+                py::reinterpret_borrow<py::object>(PyExc_FileNotFoundError)(ENOENT, "No such file or directory", path);
+            PyErr_SetObject(PyExc_FileNotFoundError, missing.ptr());
+            throw py::error_already_set();
+        }
         py::gil_scoped_release release;
         return {ZalvoPlan::ReadPlateImage(path), std::filesystem::path(path).filename().string()};
     }
@@ -175,11 +167,9 @@ double PlanDistance(const py::handle& given, const std::string& name, double res
 }
 
 std::vector<std::int32_t> SplitColumns(const py::handle& given, const ZalvoPlan::PlateImage& image) {
-    std::vector<std::int32_t> columns;
-    for (const auto item : py::reinterpret_borrow<py::iterable>(given)) {
-        const std::int32_t column = Int32Argument(item, "split_columns");
+    const std::vector<std::int32_t> columns = ColumnsArgument(given, "split_columns");
+    for (const std::int32_t column : columns) {
         if (column < 0) ThrowValueError("split_columns must not hold a column below 0, not " + std::to_string(column));
-        columns.push_back(column);
     }
     ZalvoPlan::ValidateSplitColumns(columns, image, "split_columns");
     return columns;
@@ -223,9 +213,12 @@ py::array_t<std::uint8_t> ClassesToArray(const ZalvoPlan::PlateImage& image) {
     return array;
 }
 
-py::dict ResultToDict(const ZalvoPlan::PlateImage& image, const ZalvoPlan::PlanResult& result, std::string json) {
+py::dict ResultToDict(const LoadedImage& loaded, const ZalvoPlan::PlanResult& result, std::string json) {
+    const ZalvoPlan::PlateImage& image = loaded.image;
     py::dict out;
+    out["source"] = loaded.source;
     out["status"] = result.HasPath() ? "ok" : "no-path";
+    out["reason"] = result.HasPath() ? py::none() : py::object(py::str(result.noPathReason));
     out["terrain"] = TerrainToArray(result.terrain);
     out["pixel_classes"] = ClassesToArray(image);
     out["found_path"] = result.HasPath() ? py::object(PathToArray(*result.foundPath)) : py::none();
@@ -259,17 +252,14 @@ py::dict Plan(const py::object& imageGiven, const PlanOptions& options) {
         result.timings.insert(result.timings.begin(), readTiming.front());
         json = ZalvoPlan::FormatJson(ZalvoPlan::BuildReport(loaded.image, parameters, result, context));
     }
-    return ResultToDict(loaded.image, result, std::move(json));
+    return ResultToDict(loaded, result, std::move(json));
 }
 
 // The planner's picture underneath its overlays: one colour per cell from the
 // pixel's class and its terrain height.
 py::array_t<std::uint8_t> PictureUnderlay(const py::object& classesArray, const py::object& terrainArray) {
     const auto classes = GridArgument<std::uint8_t>(classesArray, "pixel_classes");
-    const auto terrain = GridArgument<std::uint8_t>(terrainArray, "terrain");
-    if (classes.rows != terrain.rows || classes.columns != terrain.columns) {
-        ThrowValueError("pixel_classes and terrain must have the same shape");
-    }
+    const auto terrain = GridArgument<std::uint8_t>(terrainArray, "terrain", GridShape{classes.rows, classes.columns});
     py::array_t<std::uint8_t> rgb(
         {static_cast<py::ssize_t>(terrain.rows), static_cast<py::ssize_t>(terrain.columns), py::ssize_t{3}});
     auto out = rgb.mutable_unchecked<3>();

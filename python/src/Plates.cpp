@@ -8,12 +8,6 @@
 namespace ZalvoPython {
 namespace {
 
-bool Truth(const py::object& value) {
-    const int truth = PyObject_IsTrue(value.ptr());
-    if (truth < 0) throw py::error_already_set();
-    return truth != 0;
-}
-
 std::string Number(double value) { return std::string(py::str(py::float_(value))); }
 
 }  // namespace
@@ -57,9 +51,7 @@ py::object PythonPlate::Call(const char* method, const Zalvo::Pixel& pixel) cons
 
 double PythonPlate::GetResolution() const {
     py::gil_scoped_acquire gil;
-    const py::object result = Call("get_resolution");
-    const double value = PyFloat_AsDouble(result.ptr());
-    if (value == -1.0 && PyErr_Occurred()) throw py::error_already_set();
+    const double value = NumberResult(Call("get_resolution"), "plate.get_resolution()");
     record_.resolution = value;
     return value;
 }
@@ -83,12 +75,12 @@ std::int32_t PythonPlate::GetContentCount() const {
 
 bool PythonPlate::IsPixelOnContentEdge(const Zalvo::Pixel& pixel) const {
     py::gil_scoped_acquire gil;
-    return Truth(Call("is_pixel_on_content_edge", pixel));
+    return TruthResult(Call("is_pixel_on_content_edge", pixel), "plate.is_pixel_on_content_edge()");
 }
 
 bool PythonPlate::IsPixelOccupied(const Zalvo::Pixel& pixel) const {
     py::gil_scoped_acquire gil;
-    return Truth(Call("is_pixel_occupied", pixel));
+    return TruthResult(Call("is_pixel_occupied", pixel), "plate.is_pixel_occupied()");
 }
 
 }  // namespace ZalvoPython

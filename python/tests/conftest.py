@@ -3,19 +3,29 @@ and the build tree the package under test comes from."""
 
 import json
 import os
+import tempfile
 from pathlib import Path
 
 import matplotlib
 import numpy as np
 import pytest
+from hypothesis import settings
+from hypothesis.configuration import set_hypothesis_home_dir
 
 matplotlib.use("Agg")
+# Nothing of hypothesis's in the source tree (no example database, its caches
+# in the temporary directory), and no deadlines: speed is never what a test checks.
+set_hypothesis_home_dir(os.path.join(tempfile.gettempdir(), "zalvo-hypothesis"))
+settings.register_profile("zalvo", database=None, deadline=None)
+settings.load_profile("zalvo")
 
 import zalvo  # noqa: E402  (after choosing the backend)
 
 REPOSITORY = Path(__file__).resolve().parents[2]
 EXAMPLES = REPOSITORY / "examples"
 EXAMPLE_NAMES = ["blobs", "text", "closed"]
+# A LocalCluster that has not started in this time is broken, not slow.
+CLUSTER_TIMEOUT_SECONDS = 120
 # Options of zalvo-plan that take a whole number; the others keep their text.
 _INTEGER_OPTIONS = {"clearance", "transition_half_width", "minimum_band", "sufficient_band", "existing_clearance",
                     "wanted_clearance", "corner_radius", "minimum_width", "line_width"}
@@ -65,6 +75,16 @@ def blobs():
 @pytest.fixture(scope="session")
 def blobs_plan(blobs):
     return zalvo.plan(str(blobs.image), **blobs.options)
+
+
+@pytest.fixture(scope="session")
+def dask_client():
+    """A client of a two-worker Dask cluster in this process, shared by the tests that need one."""
+    distributed = pytest.importorskip("distributed")
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=False, dashboard_address=None,
+                                  timeout=CLUSTER_TIMEOUT_SECONDS) as cluster, \
+            distributed.Client(cluster, timeout=CLUSTER_TIMEOUT_SECONDS) as client:
+        yield client
 
 
 def without_timings(report):

@@ -38,11 +38,11 @@ from ._zalvo import (
     sample_plate,
 )
 from ._plan import OptimizedPaths, PixelClass, PlanResult, ShiftedPath, plan
-from ._many import plan_many
+from ._many import PlanManyError, plan_many
 
 __all__ = [
-    "Distance", "HorizontalRoom", "NoRoom", "OptimizedPaths", "PixelClass", "PlanResult", "ShiftedPath",
-    "VerticalRoom", "__version__", "adjust_horizontal_room_rows_for_optimal_plate_usage",
+    "Distance", "HorizontalRoom", "NoRoom", "OptimizedPaths", "PixelClass", "PlanManyError", "PlanResult",
+    "ShiftedPath", "VerticalRoom", "__version__", "adjust_horizontal_room_rows_for_optimal_plate_usage",
     "adjust_horizontal_room_rows_for_preferring_stagger", "calculate_sparse_pixel_path_through_wiggle_rooms",
     "calculate_wiggle_room_around_pixel_path", "cm", "create_terrain", "find_shortest_pixel_path",
     "get_column_count", "get_height", "get_row_count", "get_slope", "inch", "is_corridor", "is_horizontal",

@@ -1,34 +1,102 @@
 """Many plates at once: on threads of this process, or on a Dask cluster."""
 
+import numbers
 import os
 from concurrent.futures import ThreadPoolExecutor
 
-from ._plan import plan
+import numpy as np
+
+from . import _zalvo
+from ._plan import PlanResult, _describe, _source_of, plan
+
+_ERROR_CHOICES = ("raise", "return")
 
 
-def plan_many(items, workers=None, client=None, **options):
+class PlanManyError(ValueError):
+    """Some plates of ``plan_many`` failed.
+
+    ``results`` holds every plate's result in input order, None where it
+    failed; ``errors`` lists ``(index, source, exception)`` for every failed
+    plate, in input order.
+    """
+
+    def __init__(self, results, errors):
+        self.results = results
+        self.errors = errors
+        index, source, exception = errors[0]
+        super().__init__(f"{len(errors)} of {len(results)} plates failed; the first is items[{index}] "
+                         f"({source}): {_describe(exception)}")
+
+    def __reduce__(self):
+        return type(self), (self.results, self.errors)
+
+
+def plan_many(items, workers=None, client=None, errors="raise", **options):
     """Plans every image of ``items`` with the same options; returns the results in input order.
 
     Without a ``client`` the plates are planned on ``workers`` threads (all
     cores by default): the library releases the GIL while it plans, so the
     threads run in parallel. With a ``distributed.Client`` every plate is a
     task on its cluster; image paths must then be readable by the workers.
-    The first failure is raised, as ``plan`` would raise it.
+
+    A plate that fails never stops the others. With ``errors="raise"`` (the
+    default), once all are done, a failure raises ``PlanManyError`` (a
+    ValueError) holding the results and the errors; with ``errors="return"``
+    a failed plate's result has the status "error" and says why in its message.
     """
-    items = list(items)
-    if client is not None:
-        if workers is not None:
+    if not isinstance(errors, str) or errors not in _ERROR_CHOICES:
+        raise ValueError(f"errors must be 'raise' or 'return', not {errors!r}")
+    if workers is not None:
+        if isinstance(workers, bool) or not isinstance(workers, numbers.Integral):
+            raise TypeError(f"workers must be a positive int, not {type(workers).__name__}")
+        if workers < 1:
+            raise ValueError(f"workers must be at least 1, not {workers}")
+        if client is not None:
             raise ValueError("plan_many takes workers or a client, not both: the cluster has its own workers")
-        futures = client.map(_plan_one, items, [options] * len(items), pure=False)
-        return client.gather(futures)
-    if workers is None:
-        workers = os.cpu_count() or 1
-    if workers < 1:
-        raise ValueError(f"workers must be at least 1, not {workers}")
-    with ThreadPoolExecutor(max_workers=workers) as pool:
-        return list(pool.map(lambda image: plan(image, **options), items))
+    unknown = sorted(set(options) - set(_zalvo.PLAN_DEFAULTS))
+    if unknown:
+        raise TypeError(f"plan_many() got an unknown option {unknown[0]!r}")
+    items = _list_of_images(items)
+
+    if client is not None:
+        futures = client.map(_plan_caught, items, [options] * len(items), pure=False)
+        outcomes = [_outcome_of(future) for future in futures]
+    else:
+        with ThreadPoolExecutor(max_workers=workers or os.cpu_count() or 1) as pool:
+            futures = [pool.submit(_plan_caught, image, options) for image in items]
+            outcomes = [_outcome_of(future) for future in futures]
+
+    failures = [(index, _source_of(image), outcome)
+                for index, (image, outcome) in enumerate(zip(items, outcomes)) if isinstance(outcome, Exception)]
+    if failures and errors == "raise":
+        raise PlanManyError([None if isinstance(outcome, Exception) else outcome for outcome in outcomes], failures)
+    return [PlanResult._failed(_source_of(image), outcome) if isinstance(outcome, Exception) else outcome
+            for image, outcome in zip(items, outcomes)]
 
 
-def _plan_one(image, options):
-    # A module-level function, so that Dask can send it to its workers by reference.
-    return plan(image, **options)
+def _list_of_images(items):
+    """``items`` as a list, refusing one image where many are meant: a path or an array would be iterated."""
+    if isinstance(items, (str, bytes, os.PathLike, np.ndarray)):
+        raise TypeError(f"items must be a list of images (paths or arrays), not a single {type(items).__name__}: "
+                        f"put the one image in a list")
+    try:
+        iterator = iter(items)
+    except TypeError:
+        raise TypeError(f"items must be a list of images (paths or arrays), not {type(items).__name__}") from None
+    return list(iterator)
+
+
+def _plan_caught(image, options):
+    """plan, with its exception as the result. Module-level, so that Dask can send it to its workers by reference."""
+    try:
+        return plan(image, **options)
+    except Exception as exception:  # noqa: BLE001 - every failure is reported with its plate
+        return exception
+
+
+def _outcome_of(future):
+    """A future's result, or the exception that ended it (a lost worker, a cancelled task)."""
+    try:
+        return future.result()
+    except Exception as exception:  # noqa: BLE001
+        return exception

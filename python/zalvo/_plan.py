@@ -2,6 +2,7 @@
 
 import enum
 import inspect
+import json
 import os
 from dataclasses import dataclass, field
 from typing import Dict, List, Optional
@@ -49,9 +50,17 @@ class OptimizedPaths:
 
 @_result_class
 class PlanResult:
-    """The plan of one plate. Paths are (N, 2) int32 arrays of (x, y), rows not wrapped."""
+    """The plan of one plate. Paths are (N, 2) int32 arrays of (x, y), rows not wrapped.
 
+    ``status`` is "ok", "no-path" or, for a plate that ``plan_many`` could not
+    plan, "error"; ``message`` says why for the last two (None when "ok"), and
+    ``source`` is the plate as the report names it: its file name, or "array".
+    A failed plate has empty arrays, no rooms and no timings.
+    """
+
+    source: str
     status: str
+    message: Optional[str]
     terrain: np.ndarray
     pixel_classes: np.ndarray
     found_path: Optional[np.ndarray]
@@ -68,7 +77,9 @@ class PlanResult:
         if raw["found_path"] is not None:
             optimized = OptimizedPaths(ShiftedPath(**raw["up"]), ShiftedPath(**raw["down"]), raw["taken"])
         return cls(
+            source=raw["source"],
             status=raw["status"],
+            message=raw["reason"],
             terrain=raw["terrain"],
             pixel_classes=raw["pixel_classes"],
             found_path=raw["found_path"],
@@ -80,33 +91,73 @@ class PlanResult:
             _json=raw["json"],
         )
 
+    @classmethod
+    def _failed(cls, source: str, exception: BaseException) -> "PlanResult":
+        """The result of a plate that raised ``exception``: status "error", with the exception as its message."""
+        message = _describe(exception)
+        no_path = np.zeros((0, 2), np.int32)
+        return cls(
+            source=source,
+            status="error",
+            message=message,
+            terrain=np.zeros((0, 0), np.uint8),
+            pixel_classes=np.zeros((0, 0), np.uint8),
+            found_path=None,
+            optimized_paths=None,
+            rooms=[],
+            sparse_path=no_path,
+            cut_line=no_path.copy(),
+            timings={},
+            _json=json.dumps({"source": source, "status": "error", "error": message}, indent=2),
+        )
+
     def to_json(self) -> str:
-        """The planner's JSON document (plan.json) for this plate and these options."""
+        """The planner's JSON document (plan.json) for this plate and these options.
+
+        For a failed plate, a document of its source, its status "error" and the error, as the
+        planner's batch summary lists a failed plate.
+        """
         return self._json
 
     def plot(self, ax=None):
         """Draws what the planner's picture shows on a matplotlib Axes (a new figure when none); returns the Axes."""
+        if self.status == "error":
+            raise ValueError(f"{self.source} failed, there is no plan to plot: {self.message}")
         from ._plot import plot_plan
 
         return plot_plan(self, ax)
 
 
+def _describe(exception: BaseException) -> str:
+    """One line that says what went wrong: the exception's type and its message."""
+    text = " ".join(str(exception).split())
+    return f"{type(exception).__name__}: {text}" if text else type(exception).__name__
+
+
+def _source_of(image) -> str:
+    """The plate as the report names it: a path's file name, "array" for an array, else the type's name."""
+    if isinstance(image, (str, bytes, os.PathLike)):
+        return os.path.basename(os.fsdecode(image))
+    return "array" if isinstance(image, np.ndarray) else type(image).__name__
+
+
 def plan(image, resolution=None, **options) -> PlanResult:
     """Plans the cut line of one plate image, as zalvo-plan does.
 
-    ``image`` is a file path (PNG, PBM, PGM or PPM) or a uint8 numpy image of
-    shape (rows, columns), (rows, columns, 3) or (rows, columns, 4); the
-    planner's colour rules apply. ``resolution`` is in pixels per inch (by
-    default the file's own, else 300). The other options are zalvo-plan's, in
-    snake_case, with its defaults (``zalvo.PLAN_DEFAULTS``): min_distance and
-    preferred_distance (text with a unit such as "0.5mm", or zalvo.mm(0.5)),
-    penalty, penalty_weight, shift_penalty, clearance, transition_half_width,
+    ``image`` is a file path (PNG, PBM, PGM or PPM; a missing file is a
+    FileNotFoundError) or a uint8 numpy image of shape (rows, columns),
+    (rows, columns, 3) or (rows, columns, 4); the planner's colour rules
+    apply. ``resolution`` is in pixels per inch (by default the file's own,
+    else 300). The other options are zalvo-plan's, in snake_case, with its
+    defaults (``zalvo.PLAN_DEFAULTS``): min_distance and preferred_distance
+    (text with a unit such as "0.5mm", or zalvo.mm(0.5)), penalty,
+    penalty_weight, shift_penalty, clearance, transition_half_width,
     minimum_band, sufficient_band, split_columns, row_policy,
     existing_clearance, wanted_clearance, corner_radius, minimum_width and
     line_width. An unknown option is a TypeError, a bad value a ValueError.
     """
-    if isinstance(image, os.PathLike):
-        image = os.fspath(image)
+    if isinstance(image, (bytes, os.PathLike)):
+        image = os.fsdecode(image)
     return PlanResult._from_raw(_zalvo._plan(image, resolution=resolution, **options))
 
 
