@@ -17,6 +17,10 @@ packages=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine64
     # The Python package.
     pybind11-dev python3-dev python3-numpy python3-matplotlib python3-pytest python3-distributed python3-hypothesis
+    # Its wheel (setuptools driving CMake, installed into a fresh venv), plan_many's progress bar, and the
+    # example notebook run headless by the tests.
+    python3-pip python3-setuptools python3-wheel python3-venv python3-tqdm python3-nbclient python3-nbformat
+    python3-ipykernel
 )
 
 missing=()

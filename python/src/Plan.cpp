@@ -335,11 +335,20 @@ py::dict PictureColours() {
     return colours;
 }
 
+// The planner's picture legend, in its order: (hex colour, meaning).
+py::list PictureLegend() {
+    py::list legend;
+    for (const auto& entry : ZalvoPlan::Legend())
+        legend.append(py::make_tuple(ZalvoPlan::HexColour(entry.colour), entry.meaning));
+    return legend;
+}
+
 }  // namespace
 
 void BindPlan(py::module_& m) {
     m.attr("PLAN_DEFAULTS") = PlanDefaults();
     m.attr("PICTURE_COLOURS") = PictureColours();
+    m.attr("PICTURE_LEGEND") = PictureLegend();
     m.def(
         "_plan",
         [](const py::object& image, const py::kwargs& given) {

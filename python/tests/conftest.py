@@ -32,6 +32,10 @@ _INTEGER_OPTIONS = {"clearance", "transition_half_width", "minimum_band", "suffi
 _NUMBER_OPTIONS = {"resolution", "penalty_weight", "shift_penalty"}
 
 
+def pytest_configure(config):
+    config.addinivalue_line("markers", "wheel: builds the wheel with pip and setuptools (deselect with -m 'not wheel')")
+
+
 def build_directory():
     """The build tree that holds the package under test (and zalvo-plan beside it)."""
     return Path(os.environ.get("ZALVO_BUILD_DIR", REPOSITORY / "build" / "python"))

@@ -1,6 +1,7 @@
 """plan_many: results in input order, on threads and on a Dask cluster."""
 
 import json
+import sys
 
 import numpy as np
 import pytest
@@ -40,6 +41,29 @@ def test_dask_cluster_returns_the_results_in_input_order(one_by_one, blobs, dask
     assert without_timings(json.loads(from_file[0].to_json())) == blobs.expected
     with pytest.raises(ValueError, match="not both"):
         zalvo.plan_many(plates(), workers=2, client=dask_client)
+
+
+@pytest.mark.parametrize("runner", ["threads", "dask"])
+@pytest.mark.parametrize("with_tqdm", [True, False], ids=["tqdm", "text"])
+def test_progress_counts_every_plate_and_the_failed_ones(one_by_one, request, runner, with_tqdm, monkeypatch,
+                                                         capsys, tmp_path):
+    if with_tqdm:
+        pytest.importorskip("tqdm")
+    else:
+        monkeypatch.setitem(sys.modules, "tqdm", None)  # import tqdm raises ImportError
+    where = {"client": request.getfixturevalue("dask_client")} if runner == "dask" else {"workers": 2}
+    results = zalvo.plan_many(plates() + [tmp_path / "missing.png"], progress=True, errors="return",
+                              min_distance="1px", preferred_distance="3px", **where)
+    assert reports(results[:4]) == one_by_one and results[4].status == "error"
+    shown = capsys.readouterr().err
+    if with_tqdm:
+        assert "plan_many" in shown and "5/5" in shown and "failed=1" in shown
+    else:
+        lines = [line for line in shown.splitlines() if line.startswith("plan_many")]  # not Dask's own logs
+        # The missing file may fail first or last: plates finish in any order.
+        assert [line.removesuffix(", 1 failed") for line in lines] == \
+            [f"plan_many: {done} of 5 plates done" for done in range(6)]
+        assert lines[-1].endswith(", 1 failed")
 
 
 def test_results_survive_pickling_as_they_travel_between_processes(blobs_plan):

@@ -122,7 +122,10 @@ class TestPlanMany:
          ({"workers": 0}, ValueError, "workers must be at least 1, not 0"), ({"workers": -3}, ValueError, "-3"),
          ({"errors": "ignore"}, ValueError, "errors must be 'raise' or 'return', not 'ignore'"),
          ({"errors": None}, ValueError, "errors must be"),
-         ({"colour": "red"}, TypeError, "plan_many\\(\\) got an unknown option 'colour'")],
+         ({"colour": "red"}, TypeError, "plan_many\\(\\) got an unknown option 'colour'"),
+         ({"progress": "yes"}, TypeError, "progress must be True or False, not str"),
+         ({"install": "sometimes"}, ValueError, "install must be 'auto', 'never' or the path of a wheel"),
+         ({"install": Path("missing.whl")}, ValueError, "missing.whl"), ({"install": None}, TypeError, "NoneType")],
     )
     def test_bad_arguments_are_refused_before_any_plate(self, arguments, error, message):
         with pytest.raises(error, match=message):
@@ -164,6 +167,7 @@ class TestPlanMany:
         assert results[0].message is None and results[3].message == json.loads(results[3].to_json())["reason"]
         assert empty.terrain.size == 0 and empty.cut_line.shape == (0, 2) and empty.found_path is None
         assert json.loads(empty.to_json()) == {"source": "array", "status": "error", "error": empty.message}
+        assert repr(empty) == "<PlanResult array: error: ValueError: image has no pixels>"
         with pytest.raises(ValueError, match="array failed, there is no plan to plot"):
             empty.plot()
 

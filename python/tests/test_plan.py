@@ -1,7 +1,9 @@
 """zalvo.plan against the planner: the golden reports of the example plates,
 the planner binary itself, and the image and option rules they share."""
 
+import dataclasses
 import json
+import re
 import subprocess
 
 import matplotlib.image
@@ -39,6 +41,19 @@ class TestExamplePlates:
                 assert pixels(shifted.pixels) == expected[direction]["pixels"]
                 assert (shifted.shift, shifted.cost) == (expected[direction]["shift"], expected[direction]["cost"])
 
+    def test_repr_is_one_short_line_of_facts_never_the_arrays(self, example):
+        result = zalvo.plan(example.image, **example.options)
+        plate, text = example.expected["plate"], repr(result)
+        assert "\n" not in text and len(text) <= 200
+        size = f"{plate['columns']} x {plate['rows']} px"
+        assert text.startswith(f"<PlanResult {plate['source']}: {result.status}, {size}")
+        if result.status == "ok":
+            assert f", {len(result.cut_line)} corners, {len(result.rooms)} rooms, " in text
+            assert "\n" not in repr(result.optimized_paths) and len(repr(result.optimized_paths)) <= 200
+        else:
+            assert f" ms: {result.message[:40]}" in text
+        assert re.search(r", \d+\.\d ms", text)
+
     def test_rooms_carry_the_reported_fields(self, example):
         result = zalvo.plan(example.image, **example.options)
         kinds = {zalvo.HorizontalRoom: "horizontal", zalvo.VerticalRoom: "vertical", zalvo.NoRoom: "none"}
@@ -55,6 +70,11 @@ class TestExamplePlates:
             stages |= {"optimizePixelPath", "calculateWiggleRooms", "adjustRows", "sparsePath"}
         assert set(result.timings) == stages
         assert all(ms >= 0 for ms in result.timings.values())
+
+
+def test_repr_shows_a_long_reason_on_the_same_line_shortened(blobs_plan):
+    text = repr(dataclasses.replace(blobs_plan, status="no-path", message="blocked\nat row 3; " * 30))
+    assert "\n" not in text and len(text) <= 200 and text.endswith("...>") and "blocked at row 3; blocked" in text
 
 
 def test_the_cut_line_drops_exactly_the_points_between_their_neighbours(blobs_plan):

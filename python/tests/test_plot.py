@@ -1,6 +1,7 @@
 """result.plot draws the planner's picture with matplotlib (Agg backend)."""
 
 import matplotlib.colors
+import matplotlib.lines
 import matplotlib.pyplot as plt
 import numpy as np
 import pytest
@@ -29,6 +30,38 @@ def test_plot_draws_terrain_lines_and_room_boxes(blobs_plan, figure, tmp_path):
     assert len(ax.patches) % len(boxed) == 0 and ax.patches
     figure.savefig(tmp_path / "plan.png")
     assert (tmp_path / "plan.png").stat().st_size > 0
+
+
+def test_the_legend_is_the_planners_with_lines_drawn_as_lines(blobs_plan, figure):
+    ax = blobs_plan.plot(figure.add_subplot())
+    legend = ax.get_legend()
+    assert [text.get_text() for text in legend.get_texts()] == [meaning for _, meaning in zalvo.PICTURE_LEGEND]
+    handles = getattr(legend, "legend_handles", None) or legend.legendHandles  # renamed in matplotlib 3.7
+    lines = {matplotlib.colors.to_hex(handle.get_color()) for handle in handles
+             if isinstance(handle, matplotlib.lines.Line2D)}
+    assert lines == set(line_colours(ax))
+    assert blobs_plan.plot(figure.add_subplot(), legend=False).get_legend() is None
+
+
+@pytest.mark.parametrize(
+    "window, limits",
+    [((10, 49, -5, 20), ((9.5, 49.5), (20.5, -5.5))), ((3, 3, 7, 7), ((2.5, 3.5), (7.5, 6.5))),
+     ([0.0, 100.0, 0.0, 50.0], ((-0.5, 100.5), (50.5, -0.5)))],
+)
+def test_a_window_shows_those_columns_and_rows(blobs_plan, figure, window, limits):
+    ax = blobs_plan.plot(figure.add_subplot(), window=window)
+    assert (ax.get_xlim(), ax.get_ylim()) == limits
+
+
+@pytest.mark.parametrize(
+    "window, error",
+    [((0, 10, 5), TypeError), (("a", 1, 2, 3), TypeError), (5, TypeError), ((10, 0, 0, 5), ValueError),
+     ((0, 10, 5, 4), ValueError), ((0, float("nan"), 0, 5), ValueError), ((0, 10, 0, float("inf")), ValueError)],
+)
+def test_bad_windows_are_refused_before_drawing(blobs_plan, window, error):
+    with pytest.raises(error, match="window must be"):
+        blobs_plan.plot(window=window)
+    assert not plt.get_fignums(), "no figure is left behind"
 
 
 def test_underlay_shows_content_margins_ramp_and_corridor(blobs_plan):

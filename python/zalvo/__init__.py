@@ -9,6 +9,7 @@ runs it on many plates, on threads or on a Dask cluster.
 
 from ._zalvo import (
     PICTURE_COLOURS,
+    PICTURE_LEGEND,
     PLAN_DEFAULTS,
     Distance,
     HorizontalRoom,
@@ -47,5 +48,5 @@ __all__ = [
     "calculate_wiggle_room_around_pixel_path", "cm", "create_terrain", "find_shortest_pixel_path",
     "get_column_count", "get_height", "get_row_count", "get_slope", "inch", "is_corridor", "is_horizontal",
     "is_passable", "mm", "mpt", "optimize_pixel_path", "plan", "plan_many", "pt", "px", "sample_plate",
-    "PLAN_DEFAULTS", "PICTURE_COLOURS",
+    "PLAN_DEFAULTS", "PICTURE_COLOURS", "PICTURE_LEGEND",
 ]

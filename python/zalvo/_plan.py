@@ -15,6 +15,8 @@ from . import _zalvo
 # The results hold numpy arrays, which have no single truth value for == to
 # return, so they compare by identity.
 _result_class = dataclass(eq=False)
+# A result's repr shows this much of its message at most.
+_MESSAGE_SHOWN = 100
 
 
 class PixelClass(enum.IntEnum):
@@ -33,6 +35,9 @@ class ShiftedPath:
     shift: int
     cost: float
     pixels: np.ndarray
+
+    def __repr__(self) -> str:
+        return f"ShiftedPath(shift={self.shift}, cost={self.cost:g}, pixels=<{len(self.pixels)} points>)"
 
 
 @_result_class
@@ -111,6 +116,22 @@ class PlanResult:
             _json=json.dumps({"source": source, "status": "error", "error": message}, indent=2),
         )
 
+    def __repr__(self) -> str:
+        """One line: source, status, plate size, corners, rooms and time; never the arrays."""
+        parts = [self.status]
+        if self.terrain.size:
+            rows, columns = self.terrain.shape
+            parts.append(f"{columns} x {rows} px")
+        if self.status == "ok":
+            parts += [f"{len(self.cut_line)} corners", f"{len(self.rooms)} rooms"]
+        if self.timings:
+            parts.append(f"{sum(self.timings.values()):.1f} ms")
+        text = f"<PlanResult {self.source}: {', '.join(parts)}"
+        if self.message:
+            message = " ".join(self.message.split())
+            text += ": " + (message if len(message) <= _MESSAGE_SHOWN else message[:_MESSAGE_SHOWN - 3] + "...")
+        return text + ">"
+
     def to_json(self) -> str:
         """The planner's JSON document (plan.json) for this plate and these options.
 
@@ -119,13 +140,19 @@ class PlanResult:
         """
         return self._json
 
-    def plot(self, ax=None):
-        """Draws what the planner's picture shows on a matplotlib Axes (a new figure when none); returns the Axes."""
+    def plot(self, ax=None, window=None, legend=True):
+        """Draws what the planner's picture shows on a matplotlib Axes (a new figure when none); returns the Axes.
+
+        ``window=(x0, x1, y0, y1)`` shows only columns x0 to x1 and rows y0 to
+        y1 (pixel coordinates, rows downwards; rows beyond the plate show the
+        line where it crosses the row seam). ``legend`` adds the planner's
+        legend below the plate.
+        """
         if self.status == "error":
             raise ValueError(f"{self.source} failed, there is no plan to plot: {self.message}")
         from ._plot import plot_plan
 
-        return plot_plan(self, ax)
+        return plot_plan(self, ax, window, legend)
 
 
 def _describe(exception: BaseException) -> str:

@@ -42,10 +42,11 @@ def _copy_offsets(rows, lines, boxes):
     return range(low, high + 1)
 
 
-def plot_plan(result, ax=None):
+def plot_plan(result, ax=None, window=None, legend=True):
     import matplotlib.pyplot as plt
     from matplotlib.patches import Rectangle
 
+    limits = _window_limits(window)
     if ax is None:
         _, ax = plt.subplots()
     rows, columns = result.terrain.shape
@@ -66,7 +67,44 @@ def plot_plan(result, ax=None):
         if len(result.sparse_path):
             ax.plot(result.sparse_path[:, 0], result.sparse_path[:, 1] + shift, color=colours["sparse_path"],
                     linewidth=_SPARSE_WIDTH, solid_joinstyle="round")
-    ax.set_xlim(-0.5, columns - 0.5)
-    ax.set_ylim(rows - 0.5, -0.5)
+    x0, x1, y0, y1 = limits or (-0.5, columns - 0.5, -0.5, rows - 0.5)
+    ax.set_xlim(x0, x1)
+    ax.set_ylim(y1, y0)
     ax.set_title("cut line" if result.status == "ok" else "no line crosses this plate")
+    if legend:
+        handles = _legend_handles()
+        ax.legend(handles=handles, loc="upper center", bbox_to_anchor=(0.5, -0.04), ncol=3, fontsize="small",
+                  frameon=False)
     return ax
+
+
+def _window_limits(window):
+    """(x0, x1, y0, y1) of a window as axis limits around those pixels' centres, None for the whole plate."""
+    if window is None:
+        return None
+    try:
+        x0, x1, y0, y1 = (float(value) for value in window)
+    except (TypeError, ValueError):
+        raise TypeError(f"window must be four numbers (x0, x1, y0, y1), not {window!r}") from None
+    if not all(math.isfinite(value) for value in (x0, x1, y0, y1)) or x0 > x1 or y0 > y1:
+        raise ValueError(f"window must be finite (x0, x1, y0, y1) with x0 <= x1 and y0 <= y1, not {window!r}")
+    return x0 - 0.5, x1 + 0.5, y0 - 0.5, y1 + 0.5
+
+
+def _legend_handles():
+    """The planner's legend as matplotlib handles: lines for the lines, outlines for the rooms, swatches else."""
+    from matplotlib.lines import Line2D
+    from matplotlib.patches import Patch
+
+    colours = _zalvo.PICTURE_COLOURS
+    widths = {colours["path"]: _PATH_WIDTH, colours["sparse_path"]: _SPARSE_WIDTH}
+    rooms = {colours["horizontal_room"], colours["vertical_room"]}
+    handles = []
+    for colour, meaning in _zalvo.PICTURE_LEGEND:
+        if colour in widths:
+            handles.append(Line2D([], [], color=colour, linewidth=widths[colour], label=meaning))
+        elif colour in rooms:
+            handles.append(Patch(fill=False, edgecolor=colour, linewidth=_ROOM_EDGE_WIDTH, label=meaning))
+        else:
+            handles.append(Patch(facecolor=colour, edgecolor="#808080", linewidth=0.5, label=meaning))
+    return handles
