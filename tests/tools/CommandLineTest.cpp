@@ -214,7 +214,7 @@ TEST(SampleRunTest, ProgressCanBeForcedOnAndOffAndTheLastWordWins) {
     };
     EXPECT_THAT(with({"--progress"}).err, HasSubstr("\rzalvo-plan: findShortestPixelPath ["));
     EXPECT_EQ(with({"--progress", "--no-progress"}).err, "");
-    EXPECT_THAT(with({"--no-progress", "--progress"}).err, HasSubstr("zalvo-plan: renderPng done"));
+    EXPECT_THAT(with({"--no-progress", "--progress"}).err, HasSubstr("zalvo-plan: drawPictures done"));
     EXPECT_EQ(with({}).err, "");  // standard error is no terminal here
 }
 
@@ -355,7 +355,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{{"--penalty-weight", "heavy"}, "'heavy' is not a number"},
         BadInput{{"-o", "sub/plan"}, "must be a plain file name"},
         BadInput{{"-j", "0"}, "--jobs: '0' is out of range: it must be from 1"},
-        BadInput{{"--picture-max-size", "4"}, "--picture-max-size: '4' is out of range: it must be from 16"},
+        BadInput{{"--picture-max-size", "4"},
+                 "--picture-max-size: '4' is out of range: it must be 0 (full size) or from 16"},
         BadInput{{"-", "@picture.gif"}, "'-' (standard input) can only be planned alone"},
         BadInput{{"--min-distance", "2"}, "has no unit"},
         BadInput{{"--preferred-distance", "3furlongs"}, "unknown unit 'furlongs'"},

@@ -21,6 +21,23 @@ namespace fs = std::filesystem;
 
 const fs::path kChromium = "/usr/bin/chromium";
 
+std::vector<std::uint8_t> FromBase64(const std::string& text) {
+    static const std::string kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::vector<std::uint8_t> bytes;
+    std::uint32_t group = 0;
+    int bits = 0;
+    for (char c : text) {
+        if (c == '=') break;
+        group = group << 6 | static_cast<std::uint32_t>(kAlphabet.find(c));
+        bits += 6;
+        if (bits >= 8) {
+            bits -= 8;
+            bytes.push_back(static_cast<std::uint8_t>(group >> bits));
+        }
+    }
+    return bytes;
+}
+
 std::size_t Occurrences(const std::string& text, const std::string& part) {
     std::size_t count = 0;
     for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
@@ -42,9 +59,37 @@ TEST(HtmlViewTest, IsOneFileThatLoadsNothingFromTheNetwork) {
     EXPECT_THAT(html, Not(HasSubstr("<link")));
     EXPECT_THAT(html, Not(HasSubstr("src=\"/")));
     EXPECT_THAT(html, Not(HasSubstr("<script src")));
-    // The three plate layers and the heights travel inside it.
-    EXPECT_EQ(Occurrences(html, "src=\"data:image/png;base64,"), 4u);
-    EXPECT_EQ(Occurrences(html, "<img "), 4u);
+    // The plate travels inside it as one image.
+    EXPECT_EQ(Occurrences(html, "src=\"data:image/png;base64,"), 1u);
+    EXPECT_EQ(Occurrences(html, "<img "), 1u);
+}
+
+// The page reads the height under the cursor and the shade to draw from the
+// one plate image: red is the terrain height, green the shade, pixel by pixel.
+TEST(HtmlViewTest, ThePlateImageCarriesEveryHeightAndShade) {
+    const auto image = ZalvoPlan::MakeSamplePlate(128, 64);
+    const auto result = PlanSample(image);
+    const std::string html = ZalvoPlan::RenderHtml(image, result);
+    const std::string marker = "id=\"plate-codes\" hidden alt=\"\" src=\"data:image/png;base64,";
+    const auto start = html.find(marker) + marker.size();
+    const auto png = FromBase64(html.substr(start, html.find('"', start) - start));
+    png_image decoded{};
+    decoded.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_memory(&decoded, png.data(), png.size()));
+    decoded.format = PNG_FORMAT_RGB;
+    std::vector<std::uint8_t> rgb(PNG_IMAGE_SIZE(decoded));
+    ASSERT_TRUE(png_image_finish_read(&decoded, nullptr, rgb.data(), 0, nullptr));
+    ASSERT_EQ(decoded.width, 128u);
+    int mismatches = 0;
+    for (std::int32_t y = 0; y < image.rows; ++y) {
+        for (std::int32_t x = 0; x < image.columns; ++x) {
+            const auto at = 3 * (static_cast<std::size_t>(y) * 128 + static_cast<std::size_t>(x));
+            const std::uint8_t height = result.terrain[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)];
+            mismatches += rgb[at] != height ||
+                          rgb[at + 1] != static_cast<std::uint8_t>(ZalvoPlan::ShadeOf(image.At(x, y), height));
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(HtmlViewTest, EveryLayerHasItsSwitchAndTheLinesTheirData) {

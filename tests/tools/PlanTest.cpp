@@ -150,7 +150,9 @@ TEST_F(SamplePlanTest, TheCorridorIsDrawnAboveTheLine) {
     }
     EXPECT_GT(corridorCellsOnTheLine, 0);
     const std::string svg = RenderSvg(*image_, *result_);
-    EXPECT_GT(svg.find("<g id=\"corridor\""), svg.rfind("<use "));
+    const auto corridor = svg.find("<image id=\"corridor\"");
+    ASSERT_NE(corridor, std::string::npos);
+    EXPECT_GT(corridor, svg.rfind("<use "));
 }
 
 // rsvg ignores non-scaling strokes, so the SVG's widths are in plate units
@@ -240,7 +242,8 @@ TEST(PictureScaleTest, EnlargesSmallPlatesAndHonoursTheMaximum) {
     EXPECT_EQ(PictureScale(12000, 6000, 1200), 0.1);
     EXPECT_EQ(PictureScale(100, 4000, 400), 0.1);  // the longer side decides
     EXPECT_EQ(PictureScale(600, 300, 5000), 2.0);  // never enlarged beyond the usual
-    EXPECT_EQ(LineWidthsAt(0.1).dense, 1);         // never thinner than a pixel
+    EXPECT_EQ(LineWidthsAt(0.1).dense, 3);         // a shrunk plate's line stays visible
+    EXPECT_EQ(LineWidthsAt(1.0).dense, 1);
     EXPECT_EQ(LineWidthsAt(8.0).dense, 3);
     EXPECT_EQ(LineWidthsAt(8.0).cut, 4);
 }

@@ -2,6 +2,7 @@
 
 #include "Batch.h"
 #include "ImageDecoding.h"
+#include "Picture.h"
 #include "PlanSetup.h"
 #include "PlateImage.h"
 #include "PlateJob.h"
@@ -88,6 +89,22 @@ CLI::Validator NumberFrom(double minimum, double maximum, bool whole) {
 
 CLI::Validator WholeNumber(std::int64_t minimum, std::int64_t maximum) {
     return NumberFrom(static_cast<double>(minimum), static_cast<double>(maximum), true);
+}
+
+// 0 for the plate's full size, or a size with room for a few pixels per side.
+CLI::Validator PictureSize() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            std::string whole = text;
+            if (const auto problem = WholeNumber(0, kLargestPictureSize)(whole); !problem.empty()) return problem;
+            if (whole != "0" && std::stoll(whole) < kSmallestPictureSize) {
+                return "'" + text + "' is out of range: it must be 0 (full size) or from " +
+                       std::to_string(kSmallestPictureSize) + " to " + std::to_string(kLargestPictureSize);
+            }
+            text = whole;
+            return {};
+        },
+        "");
 }
 
 void DefineInputOptions(CLI::App& app, Options& o) {
@@ -196,8 +213,10 @@ void DefineOutputOptions(CLI::App& app, Options& o) {
            "--no-png", [&o] { o.job.png = false; }, "Leave out the PNG picture")
         ->group("Output");
     app.add_option("--picture-max-size", o.job.pictureMaxSize,
-                   "Scale the pictures down so that neither side is longer than this many pixels")
-        ->transform(WholeNumber(kSmallestPictureSize, kLargestPictureSize))
+                   "Scale the pictures down so that neither side is longer than this many pixels; 0: the plate's "
+                   "full size (default " +
+                       std::to_string(kDefaultPictureMaxSize) + ")")
+        ->transform(PictureSize())
         ->option_text("PIXELS")
         ->group("Output");
     app.add_option("-j,--jobs", o.jobs, "Plates planned at once in a batch (default: the number of cores)")

@@ -1,8 +1,8 @@
 #include "Picture.h"
 
-#include "BitmapFont.h"
 #include "PlateImage.h"
 #include "PngEncoding.h"
+#include "Raster.h"
 
 #include <algorithm>
 #include <array>
@@ -19,56 +19,9 @@ constexpr Colour kFoundColour{0x8a, 0x8a, 0xd0};
 // Small plates are enlarged to about this many picture pixels across.
 constexpr std::int32_t kEnlargedWidth = 1200;
 constexpr std::int32_t kLargestEnlargement = 8;
-
-// The legend below the SVG's plate: one row of entries per this many pixels
-// of width, each entry a swatch and its words.
-constexpr std::int64_t kLegendEntryWidth = 230;
-constexpr std::int64_t kLegendRowHeight = 22;
-constexpr std::int64_t kLegendMargin = 8;
-constexpr std::int64_t kSwatchSize = 14;
-constexpr std::int64_t kWordsIndent = kSwatchSize + 6;
-// The PNG's words: the font's glyphs one pixel apart, set on the swatch's middle.
-constexpr std::int64_t kGlyphAdvance = kGlyphWidth + 1;
-constexpr std::int64_t kGlyphTop = (kSwatchSize - kGlyphHeight) / 2;
-
-// The raster is an indexed image: the cell shades first, then the overlays.
-enum class Ink : std::uint8_t {
-    Path = static_cast<std::uint8_t>(CellShade::Count),
-    HorizontalRoom,
-    VerticalRoom,
-    Sparse,
-    Count,
-};
-
-Colour InkColour(std::size_t ink) {
-    switch (static_cast<Ink>(ink)) {
-        case Ink::Path: return kPathColour;
-        case Ink::HorizontalRoom: return kHorizontalRoomColour;
-        case Ink::VerticalRoom: return kVerticalRoomColour;
-        case Ink::Sparse: return kSparseColour;
-        default: return ShadeColour(static_cast<CellShade>(ink));
-    }
-}
-
-struct RoomOutline {
-    std::int32_t minColumn, maxColumn, minRow, maxRow;
-    Ink ink;
-};
-
-// Boxes of the horizontal and vertical rooms; a NoRoom has none, and an
-// inverted box (possible for a band narrower than nothing) draws nothing.
-std::vector<RoomOutline> RoomOutlines(const std::vector<Zalvo::WiggleRoom>& rooms) {
-    std::vector<RoomOutline> outlines;
-    for (const auto& room : rooms) {
-        if (const auto* h = std::get_if<Zalvo::HorizontalRoom>(&room)) {
-            outlines.push_back({h->minColumn, h->maxColumn, h->minRow, h->maxRow, Ink::HorizontalRoom});
-        } else if (const auto* v = std::get_if<Zalvo::VerticalRoom>(&room)) {
-            outlines.push_back({v->minColumn, v->maxColumn, v->minRow, v->maxRow, Ink::VerticalRoom});
-        }
-    }
-    std::erase_if(outlines, [](const RoomOutline& o) { return o.maxColumn < o.minColumn || o.maxRow < o.minRow; });
-    return outlines;
-}
+// Lines on a shrunk plate: wide enough to see when the picture is shown
+// smaller still, on a screen.
+constexpr LineWidths kShrunkLineWidths{3, 5};
 
 const std::vector<Zalvo::Pixel>& DensePath(const PlanResult& result) {
     static const std::vector<Zalvo::Pixel> none;
@@ -78,14 +31,6 @@ const std::vector<Zalvo::Pixel>& DensePath(const PlanResult& result) {
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
     const std::int64_t q = a / b;
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
-}
-
-CellShade ShadeAt(const PlateImage& image, const Zalvo::Terrain& terrain, std::int32_t x, std::int32_t y) {
-    return ShadeOf(image.At(x, y), terrain[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)]);
-}
-
-std::int64_t PictureLength(std::int32_t cells, double scale) {
-    return std::max<std::int64_t>(1, std::llround(cells * scale));
 }
 
 // ----- SVG -----
@@ -102,38 +47,14 @@ void AppendDecimal(std::string& out, double value) {
     out.append(buffer.data(), static_cast<std::size_t>(length));
 }
 
-// Per shade, one path of one-row rectangles over runs of equal shade.
-using ShadeRuns = std::array<std::string, static_cast<std::size_t>(CellShade::Count)>;
-
-ShadeRuns TerrainRuns(const PlateImage& image, const Zalvo::Terrain& terrain) {
-    ShadeRuns runs;
-    for (std::int32_t y = 0; y < image.rows; ++y) {
-        std::int32_t x = 0;
-        while (x < image.columns) {
-            const CellShade shade = ShadeAt(image, terrain, x, y);
-            std::int32_t end = x + 1;
-            while (end < image.columns && ShadeAt(image, terrain, end, y) == shade) ++end;
-            if (shade != CellShade::Free) {
-                std::string& d = runs[static_cast<std::size_t>(shade)];
-                d += 'M';
-                AppendNumber(d, x);
-                d += ' ';
-                AppendNumber(d, y);
-                d += 'h';
-                AppendNumber(d, end - x);
-                d += "v1h";
-                AppendNumber(d, x - end);
-                d += 'z';
-            }
-            x = end;
-        }
-    }
-    return runs;
-}
-
-std::string ShadePath(const ShadeRuns& runs, CellShade shade) {
-    const std::string& d = runs[static_cast<std::size_t>(shade)];
-    return d.empty() ? std::string() : "<path fill=\"" + HexColour(ShadeColour(shade)) + "\" d=\"" + d + "\"/>\n";
+// A raster laid over the whole plate, in plate units.
+std::string PlateImageElement(const char* id, const Raster& raster, const PlateImage& image) {
+    std::string out = std::string("<image id=\"") + id + "\" x=\"0\" y=\"0\" width=\"";
+    AppendNumber(out, image.columns);
+    out += "\" height=\"";
+    AppendNumber(out, image.rows);
+    out += "\" preserveAspectRatio=\"none\" style=\"image-rendering:pixelated\" xlink:href=\"data:image/png;base64,";
+    return out + Base64(raster.EncodePng()) + "\"/>\n";
 }
 
 std::string Points(const std::vector<Zalvo::Pixel>& pixels) {
@@ -171,7 +92,7 @@ std::string Rectangles(const std::vector<RoomOutline>& outlines, double scale) {
         AppendNumber(out, std::int64_t{o.maxColumn} - o.minColumn + 1);
         out += "\" height=\"";
         AppendNumber(out, std::int64_t{o.maxRow} - o.minRow + 1);
-        out += "\" stroke=\"" + HexColour(InkColour(static_cast<std::size_t>(o.ink))) + "\"/>\n";
+        out += "\" stroke=\"" + HexColour(o.horizontal ? kHorizontalRoomColour : kVerticalRoomColour) + "\"/>\n";
     }
     return out + "</g>\n";
 }
@@ -192,20 +113,6 @@ std::pair<std::int64_t, std::int64_t> CopyRange(const PlanResult& result, const 
         include(o.maxRow);
     }
     return {low, high};
-}
-
-std::int64_t LegendHeight(std::int64_t width) {
-    const auto perRow = std::max<std::int64_t>(1, width / kLegendEntryWidth);
-    const auto count = static_cast<std::int64_t>(Legend().size());
-    return (count + perRow - 1) / perRow * kLegendRowHeight + 2 * kLegendMargin;
-}
-
-// Where the legend's entry `index` starts, its swatch's top left corner,
-// measured from the legend's own top left corner.
-std::pair<std::int64_t, std::int64_t> LegendEntryAt(std::size_t index, std::int64_t width) {
-    const auto perRow = std::max<std::int64_t>(1, width / kLegendEntryWidth);
-    const auto i = static_cast<std::int64_t>(index);
-    return {kLegendMargin + i % perRow * kLegendEntryWidth, kLegendMargin + i / perRow * kLegendRowHeight};
 }
 
 std::string LegendSvg(std::int64_t width, std::int64_t top) {
@@ -231,168 +138,20 @@ std::string LegendSvg(std::int64_t width, std::int64_t top) {
     return out + "</g>\n";
 }
 
-// ----- PNG -----
-
-// A picture of `scale` pixels per plate pixel, any positive scale: cells
-// smaller than a picture pixel still cover one, the last drawn wins.
-class Raster {
-public:
-    Raster(std::int32_t columns, std::int32_t rows, double scale)
-        : width_(PictureLength(columns, scale)),
-          height_(PictureLength(rows, scale)),
-          scale_(scale),
-          legendHeight_(LegendHeight(width_)),
-          pixels_(static_cast<std::size_t>(width_ * (height_ + legendHeight_)),
-                  static_cast<std::uint8_t>(CellShade::Free)) {}
-
-    void FillCell(std::int32_t x, std::int32_t y, CellShade shade) {
-        for (std::int64_t py = CellStart(y); py < CellEnd(y); ++py) {
-            for (std::int64_t px = CellStart(x); px < CellEnd(x); ++px) Put(px, py, static_cast<std::uint8_t>(shade));
-        }
-    }
-
-    // A straight line between the centres of two plate pixels with a square
-    // brush; rows wrap around the plate, columns are clipped.
-    void Line(const Zalvo::Pixel& a, const Zalvo::Pixel& b, std::int64_t brush, Ink ink) {
-        Segment(Centre(a.x), Centre(a.y), Centre(b.x), Centre(b.y), brush, static_cast<std::uint8_t>(ink));
-    }
-
-    // The outline of a box of plate pixels, one picture pixel wide.
-    void Outline(const RoomOutline& o) {
-        const std::int64_t x0 = CellStart(o.minColumn), x1 = CellEnd(o.maxColumn) - 1;
-        const std::int64_t y0 = CellStart(o.minRow), y1 = CellEnd(o.maxRow) - 1;
-        const auto ink = static_cast<std::uint8_t>(o.ink);
-        Segment(x0, y0, x1, y0, 1, ink);
-        Segment(x1, y0, x1, y1, 1, ink);
-        Segment(x1, y1, x0, y1, 1, ink);
-        Segment(x0, y1, x0, y0, 1, ink);
-    }
-
-    // The legend in the band below the plate: the same entries, at the same
-    // places, as the SVG's.
-    void DrawLegend() {
-        for (std::size_t i = 0; i < Legend().size(); ++i) {
-            const auto [x, y] = LegendEntryAt(i, width_);
-            FillLegend(x, y, kSwatchSize, kSwatchSize, InkOf(ShadeColour(CellShade::CrossableContent)));
-            FillLegend(x + 1, y + 1, kSwatchSize - 2, kSwatchSize - 2, InkOf(Legend()[i].colour));
-            Words(Legend()[i].meaning, x + kWordsIndent, y + kGlyphTop);
-        }
-    }
-
-    std::vector<std::uint8_t> EncodePng() const {
-        std::vector<PaletteEntry> palette;
-        for (std::size_t ink = 0; ink < static_cast<std::size_t>(Ink::Count); ++ink) {
-            const Colour colour = InkColour(ink);
-            palette.push_back({colour.red, colour.green, colour.blue, 255});
-        }
-        return EncodeIndexedPng(static_cast<std::uint32_t>(width_), static_cast<std::uint32_t>(height_ + legendHeight_),
-                                pixels_, palette);
-    }
-
-private:
-    std::int64_t CellStart(std::int64_t cell) const {
-        return static_cast<std::int64_t>(std::floor(static_cast<double>(cell) * scale_));
-    }
-    std::int64_t CellEnd(std::int64_t cell) const { return std::max(CellStart(cell) + 1, CellStart(cell + 1)); }
-    std::int64_t Centre(std::int64_t cell) const {
-        return static_cast<std::int64_t>(std::floor((static_cast<double>(cell) + 0.5) * scale_));
-    }
-
-    // The palette index of a colour the picture already uses.
-    static std::uint8_t InkOf(Colour colour) {
-        for (std::size_t ink = 0; ink < static_cast<std::size_t>(Ink::Count); ++ink) {
-            if (InkColour(ink) == colour) return static_cast<std::uint8_t>(ink);
-        }
-        return static_cast<std::uint8_t>(CellShade::ImpassableContent);
-    }
-
-    // Legend pixels lie below the plate and never wrap.
-    void PutLegend(std::int64_t x, std::int64_t y, std::uint8_t ink) {
-        if (x < 0 || x >= width_ || y < 0 || y >= legendHeight_) return;
-        pixels_[static_cast<std::size_t>((height_ + y) * width_ + x)] = ink;
-    }
-
-    void FillLegend(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height, std::uint8_t ink) {
-        for (std::int64_t dy = 0; dy < height; ++dy) {
-            for (std::int64_t dx = 0; dx < width; ++dx) PutLegend(x + dx, y + dy, ink);
-        }
-    }
-
-    void Words(const char* text, std::int64_t x, std::int64_t y) {
-        const auto ink = InkOf(ShadeColour(CellShade::ImpassableContent));
-        for (; *text != '\0'; ++text, x += kGlyphAdvance) {
-            const GlyphRows* glyph = FindGlyph(*text);
-            if (glyph == nullptr) continue;
-            for (int row = 0; row < kGlyphHeight; ++row) {
-                for (int column = 0; column < kGlyphWidth; ++column) {
-                    if (((*glyph)[static_cast<std::size_t>(row)] >> (kGlyphWidth - 1 - column)) & 1)
-                        PutLegend(x + column, y + row, ink);
-                }
-            }
-        }
-    }
-
-    void Put(std::int64_t x, std::int64_t y, std::uint8_t ink) {
-        if (x < 0 || x >= width_) return;
-        y %= height_;
-        if (y < 0) y += height_;
-        pixels_[static_cast<std::size_t>(y * width_ + x)] = ink;
-    }
-
-    void Dab(std::int64_t x, std::int64_t y, std::int64_t brush, std::uint8_t ink) {
-        const std::int64_t from = -(brush - 1) / 2;
-        for (std::int64_t dy = from; dy < from + brush; ++dy) {
-            for (std::int64_t dx = from; dx < from + brush; ++dx) Put(x + dx, y + dy, ink);
-        }
-    }
-
-    // Bresenham's line.
-    void Segment(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, std::int64_t brush,
-                 std::uint8_t ink) {
-        const std::int64_t dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
-        const std::int64_t sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-        std::int64_t error = dx + dy;
-        while (true) {
-            Dab(x0, y0, brush, ink);
-            if (x0 == x1 && y0 == y1) return;
-            const std::int64_t twice = 2 * error;
-            if (twice >= dy) {
-                error += dy;
-                x0 += sx;
-            }
-            if (twice <= dx) {
-                error += dx;
-                y0 += sy;
-            }
-        }
-    }
-
-    std::int64_t width_, height_;
-    double scale_;
-    std::int64_t legendHeight_;
-    std::vector<std::uint8_t> pixels_;  // the plate's rows, then the legend's
-};
-
-void DrawPolyline(Raster& raster, const std::vector<Zalvo::Pixel>& pixels, std::int64_t brush, Ink ink) {
-    for (std::size_t i = 0; i < pixels.size(); ++i) {
-        raster.Line(pixels[i], pixels[i + 1 < pixels.size() ? i + 1 : i], brush, ink);
-    }
-}
-
-// Only where the terrain shows `wanted`: the corridor goes over the lines.
-void FillCells(Raster& raster, const PlateImage& image, const Zalvo::Terrain& terrain, bool (*wanted)(CellShade)) {
-    for (std::int32_t x = 0; x < image.columns; ++x) {
-        for (std::int32_t y = 0; y < image.rows; ++y) {
-            const CellShade shade = ShadeAt(image, terrain, x, y);
-            if (wanted(shade)) raster.FillCell(x, y, shade);
-        }
-    }
-}
-
-bool IsUnderLine(CellShade shade) { return shade != CellShade::Free && shade != CellShade::Corridor; }
-bool IsCorridor(CellShade shade) { return shade == CellShade::Corridor; }
-
 }  // namespace
+
+std::vector<RoomOutline> RoomOutlines(const std::vector<Zalvo::WiggleRoom>& rooms) {
+    std::vector<RoomOutline> outlines;
+    for (const auto& room : rooms) {
+        if (const auto* h = std::get_if<Zalvo::HorizontalRoom>(&room)) {
+            outlines.push_back({h->minColumn, h->maxColumn, h->minRow, h->maxRow, true});
+        } else if (const auto* v = std::get_if<Zalvo::VerticalRoom>(&room)) {
+            outlines.push_back({v->minColumn, v->maxColumn, v->minRow, v->maxRow, false});
+        }
+    }
+    std::erase_if(outlines, [](const RoomOutline& o) { return o.maxColumn < o.minColumn || o.maxRow < o.minRow; });
+    return outlines;
+}
 
 CellShade ShadeOf(PixelClass pixelClass, std::uint8_t height) {
     if (Zalvo::IsCorridor(height)) return CellShade::Corridor;
@@ -461,12 +220,42 @@ double PictureScale(std::int32_t columns, std::int32_t rows, std::int32_t maxSiz
 }
 
 LineWidths LineWidthsAt(double scale) {
+    if (scale < 1.0) return kShrunkLineWidths;
     // A third of a plate pixel's width, never thinner than one picture pixel.
     const auto dense = std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(scale / 3.0)));
     return {dense, dense + 1};
 }
 
+const ShadeTable& ShadesByClassAndHeight() {
+    static const auto table = [] {
+        ShadeTable shades{};
+        for (std::size_t i = 0; i < shades.size(); ++i) {
+            shades[i] = ShadeOf(static_cast<PixelClass>(i / kHeightCount), static_cast<std::uint8_t>(i % kHeightCount));
+        }
+        return shades;
+    }();
+    return table;
+}
+
+std::vector<CellShade> PlateShades(const PlateImage& image, const Zalvo::Terrain& terrain) {
+    const ShadeTable& table = ShadesByClassAndHeight();
+    std::vector<CellShade> shades(image.classes.size());
+    ForEachCellByRows(terrain, image.columns, [&](std::size_t at, std::uint8_t height) {
+        shades[at] = table[static_cast<std::size_t>(image.classes[at]) * kHeightCount + height];
+    });
+    return shades;
+}
+
 std::string RenderSvg(const PlateImage& image, const PlanResult& result, std::int32_t maxSize) {
+    return RenderSvg(image, result, PlateShades(image, result.terrain), maxSize);
+}
+
+std::vector<std::uint8_t> RenderPng(const PlateImage& image, const PlanResult& result, std::int32_t maxSize) {
+    return RenderPng(image, result, PlateShades(image, result.terrain), maxSize);
+}
+
+std::string RenderSvg(const PlateImage& image, const PlanResult& result, const std::vector<CellShade>& shades,
+                      std::int32_t maxSize) {
     const double scale = PictureScale(image.columns, image.rows, maxSize);
     const std::int64_t width = PictureLength(image.columns, scale), height = PictureLength(image.rows, scale);
     const std::int64_t fullHeight = height + LegendHeight(width);
@@ -493,12 +282,10 @@ std::string RenderSvg(const PlateImage& image, const PlanResult& result, std::in
     AppendNumber(out, image.rows);
     out += "\" preserveAspectRatio=\"none\">\n";
 
-    const ShadeRuns runs = TerrainRuns(image, result.terrain);
-    out += "<g id=\"terrain\" shape-rendering=\"crispEdges\">\n";
-    for (std::size_t shade = 0; shade < runs.size(); ++shade) {
-        if (static_cast<CellShade>(shade) != CellShade::Corridor) out += ShadePath(runs, static_cast<CellShade>(shade));
-    }
-    out += "</g>\n";
+    // The terrain as the PNG draws it, one raster at the picture's scale.
+    Raster terrain(image.columns, image.rows, scale, false, static_cast<Ink>(CellShade::Free));
+    terrain.FillShades(shades, image.columns, true);
+    out += PlateImageElement("terrain", terrain, image);
 
     const auto outlines = RoomOutlines(result.rooms);
     const LineWidths widths = LineWidthsAt(scale);
@@ -513,20 +300,24 @@ std::string RenderSvg(const PlateImage& image, const PlanResult& result, std::in
         AppendNumber(out, -copy * image.rows);
         out += ")\"/>\n";
     }
-    out += "<g id=\"corridor\" shape-rendering=\"crispEdges\">\n" + ShadePath(runs, CellShade::Corridor) + "</g>\n";
+    // A corridor is narrower than the line through it: it goes on top, or the line would hide it.
+    Raster corridors(image.columns, image.rows, scale, false, Ink::Clear);
+    corridors.FillCorridors(shades, image.columns);
+    out += PlateImageElement("corridor", corridors, image);
     out += "</svg>\n";
     return out + LegendSvg(width, height) + "</svg>\n";
 }
 
-std::vector<std::uint8_t> RenderPng(const PlateImage& image, const PlanResult& result, std::int32_t maxSize) {
+std::vector<std::uint8_t> RenderPng(const PlateImage& image, const PlanResult& result,
+                                    const std::vector<CellShade>& shades, std::int32_t maxSize) {
     const double scale = PictureScale(image.columns, image.rows, maxSize);
-    Raster raster(image.columns, image.rows, scale);
-    FillCells(raster, image, result.terrain, IsUnderLine);
+    Raster raster(image.columns, image.rows, scale, true, static_cast<Ink>(CellShade::Free));
+    raster.FillShades(shades, image.columns, false);
     for (const auto& outline : RoomOutlines(result.rooms)) raster.Outline(outline);
     const LineWidths widths = LineWidthsAt(scale);
-    DrawPolyline(raster, DensePath(result), widths.dense, Ink::Path);
-    DrawPolyline(raster, result.cutLine, widths.cut, Ink::Sparse);
-    FillCells(raster, image, result.terrain, IsCorridor);
+    raster.Polyline(DensePath(result), widths.dense, Ink::Path);
+    raster.Polyline(result.cutLine, widths.cut, Ink::Sparse);
+    raster.FillCorridors(shades, image.columns);
     raster.DrawLegend();
     return raster.EncodePng();
 }

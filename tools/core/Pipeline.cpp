@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <future>
 
 namespace ZalvoPlan {
 namespace {
@@ -22,6 +23,25 @@ ShiftedPath PriceShiftedPath(std::vector<Zalvo::Pixel> pixels, const std::vector
 }
 
 }  // namespace
+
+void StageClock::RunTogether(const std::string& stage, const std::vector<Piece>& pieces) {
+    ThrowIfStopRequested();
+    if (observer_.started) observer_.started(stage, 0);
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::future<double>> running;
+    for (const auto& piece : pieces) {
+        running.push_back(std::async(std::launch::async, [&work = piece.second] {
+            const auto pieceStart = std::chrono::steady_clock::now();
+            work();
+            return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - pieceStart).count();
+        }));
+    }
+    for (auto& piece : running) piece.wait();
+    for (std::size_t i = 0; i < pieces.size(); ++i) timings_.push_back({pieces[i].first, running[i].get()});
+    const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
+    timings_.push_back({stage, elapsed.count()});
+    if (observer_.finished) observer_.finished(timings_.back());
+}
 
 double PixelPenalty(PenaltyModel model, double weight, const Zalvo::Terrain& terrain, const Zalvo::Pixel& pixel) {
     switch (model) {

@@ -113,6 +113,13 @@ public:
         }
     }
 
+    // Runs independent pieces of work at once, each on a thread of its own,
+    // as one stage for the observer. Each piece's time is recorded under its
+    // own name, in the order given, then the whole stage's; the first
+    // exception any piece throws passes on once all have ended.
+    using Piece = std::pair<std::string, std::function<void()>>;
+    void RunTogether(const std::string& stage, const std::vector<Piece>& pieces);
+
 private:
     StageObserver observer_;
     std::vector<StageTiming>& timings_;

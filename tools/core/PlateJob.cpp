@@ -15,6 +15,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <future>
 #include <memory>
 #include <new>
 
@@ -121,17 +122,31 @@ void PlanAndWrite(const JobOptions& o, const PlateSource& source, const std::fil
     PlanResult result = RunPlan(plate.image, parameters, observer);
     result.timings.insert(result.timings.begin(), readTiming.front());
 
-    StageClock clock(observer, result.timings);
-    std::vector<OutputFile> files;
+    // The pictures and the view are independent, and each takes a while on a
+    // large plate. The view works out its own shades; the two pictures share
+    // theirs, worked out while the view is drawn.
+    std::string svg, html;
+    std::vector<std::uint8_t> png;
+    std::shared_future<std::vector<CellShade>> shades;
+    if (o.svg || o.png) {
+        shades = std::async(std::launch::async, [&] { return PlateShades(plate.image, result.terrain); }).share();
+    }
+    std::vector<StageClock::Piece> drawing;
+    drawing.emplace_back("renderHtml", [&] { html = RenderHtml(plate.image, result); });
     if (o.svg) {
-        files.push_back({o.baseName + ".svg",
-                         clock.Run("renderSvg", [&] { return RenderSvg(plate.image, result, o.pictureMaxSize); })});
+        drawing.emplace_back("renderSvg",
+                             [&] { svg = RenderSvg(plate.image, result, shades.get(), o.pictureMaxSize); });
     }
     if (o.png) {
-        const auto png = clock.Run("renderPng", [&] { return RenderPng(plate.image, result, o.pictureMaxSize); });
-        files.push_back({o.baseName + ".png", std::string(png.begin(), png.end())});
+        drawing.emplace_back("renderPng",
+                             [&] { png = RenderPng(plate.image, result, shades.get(), o.pictureMaxSize); });
     }
-    files.push_back({o.baseName + ".html", clock.Run("renderHtml", [&] { return RenderHtml(plate.image, result); })});
+    StageClock(observer, result.timings).RunTogether("drawPictures", drawing);
+
+    std::vector<OutputFile> files;
+    if (o.svg) files.push_back({o.baseName + ".svg", std::move(svg)});
+    if (o.png) files.push_back({o.baseName + ".png", std::string(png.begin(), png.end())});
+    files.push_back({o.baseName + ".html", std::move(html)});
     files.insert(files.begin(),
                  {o.baseName + ".json", FormatJson(BuildReport(plate.image, parameters, result, context))});
     outcome.written = WriteOutputFiles(directory, files);

@@ -3,6 +3,7 @@
 // batch worker do it.
 #pragma once
 
+#include "Picture.h"
 #include "Pipeline.h"
 #include "PlanSetup.h"
 #include "Progress.h"
@@ -35,7 +36,7 @@ struct JobOptions {
     std::string baseName = "plan";  // the outputs are <baseName>.json, .svg, .png and .html
     bool svg = true;
     bool png = true;
-    std::int32_t pictureMaxSize = 0;  // 0: no limit
+    std::int32_t pictureMaxSize = kDefaultPictureMaxSize;  // 0: the plate's full size
 };
 
 // Where a live progress display may go: nowhere for batch workers.

@@ -21,10 +21,19 @@ struct PngLayout {
     int alphaCount;
     png_bytep* rows;
     int compressionLevel;  // zlib's 0..9
+    int filters;           // PNG_FILTER_* flags libpng may choose from for each row
+    // With a filler: `rows` holds one band of `bandRows` rows, which the
+    // filler writes before each band goes out. Without: `rows` holds them all.
+    png_uint_32 bandRows;
+    void (*fill)(void* context, png_uint_32 firstRow, png_uint_32 count);
+    void* fillContext;
 };
 
 // zlib's own default: the pictures are kept, so size matters.
 constexpr int kPictureCompression = 6;
+// Data a page reads, made once per run and large: speed first.
+constexpr int kDataCompression = 1;
+constexpr int kDataFilters = PNG_FILTER_UP;
 // Pixels only on their way to the reader: stored, not compressed.
 constexpr int kHandOverCompression = 0;
 
@@ -50,16 +59,26 @@ bool WriteLayout(png_structp png, png_infop info, const PngLayout& layout) {
     if (layout.palette != nullptr) png_set_PLTE(png, info, layout.palette, layout.paletteSize);
     if (layout.alphas != nullptr) png_set_tRNS(png, info, layout.alphas, layout.alphaCount, nullptr);
     png_set_compression_level(png, layout.compressionLevel);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, layout.filters);
     png_write_info(png, info);
-    png_write_image(png, layout.rows);
+    for (png_uint_32 first = 0; first < layout.height; first += layout.bandRows) {
+        const png_uint_32 count = std::min(layout.bandRows, layout.height - first);
+        if (layout.fill == nullptr) {
+            png_write_rows(png, layout.rows + first, count);
+        } else {
+            layout.fill(layout.fillContext, first, count);
+            png_write_rows(png, layout.rows, count);
+        }
+    }
     png_write_end(png, nullptr);
     return true;
 }
 
 std::vector<std::uint8_t> Encode(PngLayout layout, const std::uint8_t* samples, std::size_t rowBytes) {
-    std::vector<png_bytep> rows(layout.height);
+    std::vector<png_bytep> rows(layout.fill == nullptr ? layout.height : layout.bandRows);
     for (std::size_t y = 0; y < rows.size(); ++y) rows[y] = const_cast<png_bytep>(samples + y * rowBytes);
     layout.rows = rows.data();
+    if (layout.fill == nullptr) layout.bandRows = std::max<png_uint_32>(layout.height, 1);
 
     PngErrorMessage error;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, RecordPngErrorAndJump, IgnorePngWarning);
@@ -104,19 +123,42 @@ std::vector<std::uint8_t> EncodeIndexedPng(std::uint32_t width, std::uint32_t he
                            transparent ? alphas.data() : nullptr,
                            static_cast<int>(alphas.size()),
                            nullptr,
-                           kPictureCompression};
+                           kPictureCompression,
+                           PNG_NO_FILTERS,
+                           0,
+                           nullptr,
+                           nullptr};
     return Encode(layout, indices.data(), width);
 }
 
 std::vector<std::uint8_t> EncodeGreyPng(std::uint32_t width, std::uint32_t height,
                                         const std::vector<std::uint8_t>& samples) {
     CheckSampleCount(width, height, samples.size());
-    return Encode({width, height, PNG_COLOR_TYPE_GRAY, nullptr, 0, nullptr, 0, nullptr, kPictureCompression},
+    return Encode({width, height, PNG_COLOR_TYPE_GRAY, nullptr, 0, nullptr, 0, nullptr, kPictureCompression,
+                   PNG_ALL_FILTERS, 0, nullptr, nullptr},
                   samples.data(), width);
 }
 
+std::vector<std::uint8_t> EncodeRgbPngByBands(std::uint32_t width, std::uint32_t height, std::uint32_t bandRows,
+                                              const RgbBandFiller& fill) {
+    const std::size_t rowBytes = std::size_t{width} * 3;
+    std::vector<std::uint8_t> band(rowBytes * bandRows);
+    struct Context {
+        const RgbBandFiller& fill;
+        std::uint8_t* band;
+    } context{fill, band.data()};
+    const auto trampoline = [](void* opaque, png_uint_32 first, png_uint_32 count) {
+        const auto* c = static_cast<Context*>(opaque);
+        c->fill(first, count, c->band);
+    };
+    return Encode({width, height, PNG_COLOR_TYPE_RGB, nullptr, 0, nullptr, 0, nullptr, kDataCompression, kDataFilters,
+                   bandRows, trampoline, &context},
+                  band.data(), rowBytes);
+}
+
 std::vector<std::uint8_t> EncodeRgbaPng(std::uint32_t width, std::uint32_t height, const std::uint8_t* pixels) {
-    return Encode({width, height, PNG_COLOR_TYPE_RGB_ALPHA, nullptr, 0, nullptr, 0, nullptr, kHandOverCompression},
+    return Encode({width, height, PNG_COLOR_TYPE_RGB_ALPHA, nullptr, 0, nullptr, 0, nullptr, kHandOverCompression,
+                   PNG_NO_FILTERS, 0, nullptr, nullptr},
                   pixels, std::size_t{width} * 4);
 }
 

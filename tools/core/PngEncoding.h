@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,16 @@ std::vector<std::uint8_t> EncodeIndexedPng(std::uint32_t width, std::uint32_t he
 // An 8-bit grey PNG, one sample per pixel, row by row.
 std::vector<std::uint8_t> EncodeGreyPng(std::uint32_t width, std::uint32_t height,
                                         const std::vector<std::uint8_t>& samples);
+
+// Writes `count` rows of 8-bit RGB pixels, from row `first` on, into `rows`
+// (row after row, 3 bytes a pixel).
+using RgbBandFiller = std::function<void(std::uint32_t first, std::uint32_t count, std::uint8_t* rows)>;
+
+// An RGB PNG made for speed over size (data a page reads, not a picture a
+// person keeps), its rows made `bandRows` at a time by `fill`: a plate of
+// 72 Mpx never needs all its pixels in memory at once.
+std::vector<std::uint8_t> EncodeRgbPngByBands(std::uint32_t width, std::uint32_t height, std::uint32_t bandRows,
+                                              const RgbBandFiller& fill);
 
 // Row-major 8-bit RGBA pixels as a PNG compressed for speed, not size: for
 // handing pixels to the PNG reader, not for keeping.
