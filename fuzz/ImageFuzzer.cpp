@@ -4,7 +4,7 @@
 // are taken: as they are (libFuzzer finds the formats' magic numbers), or
 // behind a PNG signature or a netpbm magic number, to reach past the format
 // check sooner.
-#include <ImageDecoding.h>
+#include "input/ImageDecoding.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // zalvo-plan: plate image in, cut line out as JSON and a picture.
-#include "CommandLine.h"
-#include "Interruption.h"
+#include "cli/CommandLine.h"
+#include "plan/Interruption.h"
 
 #include <unistd.h>
 

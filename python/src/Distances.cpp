@@ -2,7 +2,7 @@
 
 #include "Instances.h"
 
-#include <Units.h>
+#include "input/Units.h"
 
 #include <pybind11/stl.h>
 

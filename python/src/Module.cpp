@@ -4,7 +4,7 @@
 #include "Plan.h"
 #include "Rooms.h"
 
-#include <PlateImage.h>
+#include "input/PlateImage.h"
 
 #include <zalvo/zalvo.h>
 

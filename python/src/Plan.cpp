@@ -3,13 +3,13 @@
 #include "Distances.h"
 #include "Rooms.h"
 
-#include <CutLine.h>
-#include <ImageDecoding.h>
-#include <Picture.h>
-#include <Pipeline.h>
-#include <PlanSetup.h>
-#include <Report.h>
-#include <SamplePlate.h>
+#include "input/ImageDecoding.h"
+#include "input/SamplePlate.h"
+#include "output/Picture.h"
+#include "output/Report.h"
+#include "plan/CutLine.h"
+#include "plan/Pipeline.h"
+#include "plan/PlanSetup.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "Plates.h"
 
-#include <Units.h>
+#include "input/Units.h"
 
 #include <algorithm>
 #include <array>

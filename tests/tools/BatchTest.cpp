@@ -1,7 +1,7 @@
-#include "Batch.h"
-#include "Interruption.h"
-#include "OutputFiles.h"
 #include "ToolTestSupport.h"
+#include "output/OutputFiles.h"
+#include "plan/Interruption.h"
+#include "run/Batch.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

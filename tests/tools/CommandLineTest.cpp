@@ -1,8 +1,9 @@
-#include "CommandLine.h"
-#include "CutLine.h"
-#include "Report.h"
 #include "ToolTestSupport.h"
 #include "XmlCheck.h"
+#include "cli/CommandLine.h"
+#include "run/PlateJob.h"
+#include "output/Report.h"
+#include "plan/CutLine.h"
 #include "support/Printers.h"
 
 #include <Logging/Logging.h>

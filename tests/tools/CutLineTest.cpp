@@ -1,4 +1,4 @@
-#include "CutLine.h"
+#include "plan/CutLine.h"
 #include "support/Printers.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "HtmlView.h"
-#include "Picture.h"
-#include "SamplePlate.h"
 #include "ToolTestSupport.h"
+#include "input/SamplePlate.h"
+#include "output/HtmlView.h"
+#include "output/Picture.h"
 
 #include <png.h>
 

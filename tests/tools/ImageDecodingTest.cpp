@@ -1,6 +1,6 @@
-#include "ImageDecoding.h"
-#include "PngEncoding.h"
 #include "ToolTestSupport.h"
+#include "input/ImageDecoding.h"
+#include "input/PngEncoding.h"
 #include "support/Printers.h"
 
 #include <gmock/gmock.h>

@@ -1,5 +1,5 @@
-#include "OutputFiles.h"
 #include "ToolTestSupport.h"
+#include "output/OutputFiles.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
-#include "BitmapFont.h"
-#include "Picture.h"
-#include "Pipeline.h"
-#include "SamplePlate.h"
 #include "ToolTestSupport.h"
 #include "XmlCheck.h"
+#include "input/SamplePlate.h"
+#include "output/BitmapFont.h"
+#include "output/Picture.h"
+#include "plan/Pipeline.h"
 #include "support/Printers.h"
 
 #include <png.h>

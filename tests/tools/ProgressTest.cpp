@@ -1,5 +1,5 @@
-#include "Progress.h"
-#include "SamplePlate.h"
+#include "input/SamplePlate.h"
+#include "run/Progress.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "Report.h"
+#include "output/Report.h"
 #include "support/Printers.h"
 
 #include <gmock/gmock.h>

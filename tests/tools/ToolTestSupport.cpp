@@ -1,6 +1,6 @@
 #include "ToolTestSupport.h"
 
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 
 #include <zlib.h>
 

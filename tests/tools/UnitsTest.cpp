@@ -1,5 +1,5 @@
-#include "PlateImage.h"
-#include "Units.h"
+#include "input/PlateImage.h"
+#include "input/Units.h"
 #include "support/Printers.h"
 
 #include <gmock/gmock.h>

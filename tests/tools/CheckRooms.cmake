@@ -1,0 +1,37 @@
+# Fails when a file of the planner's rooms under SOURCE_DIR/tools includes a
+# header of a room above its own, or one of the planner's headers without
+# naming its room, so that the folders keep showing the planner from the
+# bottom up: reading a plate, planning it, writing its outputs, running a
+# job or a batch, the command line on top.
+cmake_minimum_required(VERSION 3.25)
+set(rooms input plan output run cli)
+# Generated at build time, beside no room.
+set(generated ViewAssets.h)
+foreach(room IN LISTS rooms)
+    list(FIND rooms ${room} rank)
+    file(GLOB files ${SOURCE_DIR}/tools/${room}/*.h ${SOURCE_DIR}/tools/${room}/*.cpp)
+    if(NOT files)
+        message(FATAL_ERROR "room ${room} has no folder tools/${room}")
+    endif()
+    file(GLOB sources ${SOURCE_DIR}/tools/${room}/*.cpp)
+    list(LENGTH sources sourceCount)
+    if(sourceCount GREATER 12)
+        message(FATAL_ERROR "tools/${room} holds ${sourceCount} .cpp files; a room holds at most 12")
+    endif()
+    foreach(file IN LISTS files)
+        file(STRINGS ${file} includes REGEX "^#include \"")
+        foreach(line IN LISTS includes)
+            string(REGEX MATCH "^#include \"(([a-z]+)/)?([A-Za-z]+\\.h)\"" unused "${line}")
+            if(CMAKE_MATCH_3 IN_LIST generated)
+                continue()
+            endif()
+            if(NOT CMAKE_MATCH_2)
+                message(FATAL_ERROR "${file} includes ${line} without naming its room")
+            endif()
+            list(FIND rooms "${CMAKE_MATCH_2}" included)
+            if(included GREATER rank)
+                message(FATAL_ERROR "${file} of room ${room} includes ${line}, a room above it (${rooms}, bottom up)")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
