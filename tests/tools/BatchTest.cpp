@@ -165,7 +165,7 @@ TEST_P(BatchRunTest, PlansEveryPlateIntoItsOwnFolderAndABadOneStopsNoOther) {
     // One line per plate as it finishes: three on stdout, the bad one on stderr.
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n') - 2, 3) << run.out;  // and two "wrote" lines
     EXPECT_THAT(run.out, HasSubstr("blobs.png -> blobs: ok: a cut line of"));
-    EXPECT_THAT(run.out, HasSubstr("closed.pbm -> closed: no-path: no line crosses this plate"));
+    EXPECT_THAT(run.out, HasSubstr("closed.pbm -> closed: no-path: no line gets past columns"));
     EXPECT_THAT(run.err,
                 ::testing::MatchesRegex("zalvo-plan: \\[[1-4]/4\\] .*broken.png: error: .*corrupt PNG image.*\n"));
 

@@ -283,6 +283,48 @@ TEST(PenaltyTest, SlopeFollowsTheHeight) {
     EXPECT_DOUBLE_EQ(PixelPenalty(PenaltyModel::Slope, 3.0, terrain, {0, 2}), 0.0);
 }
 
+// Why no line crosses: the first columns blocked from top to bottom, and
+// whether a smaller distance would open them.
+struct NoPathCase {
+    const char* name;
+    std::vector<std::string> columns;  // per column, one character per row: # content, m margin, . free
+    std::string reason;
+};
+
+class NoPathReasonTest : public ::testing::TestWithParam<NoPathCase> {};
+
+TEST_P(NoPathReasonTest, NamesTheBlockedColumnsAndWhatToChange) {
+    const auto& columns = GetParam().columns;
+    PlateImage image = MakeBlankImage(static_cast<std::int64_t>(columns.size()), 3);
+    Zalvo::Terrain terrain(columns.size(), std::vector<std::uint8_t>(3, Zalvo::Heights::Free));
+    for (std::size_t x = 0; x < columns.size(); ++x) {
+        for (std::size_t y = 0; y < 3; ++y) {
+            if (columns[x][y] == '.') continue;
+            terrain[x][y] = Zalvo::Heights::Impassable;
+            if (columns[x][y] == '#') image.classes[y * columns.size() + x] = PixelClass::Impassable;
+        }
+    }
+    EXPECT_EQ(NoPathReason(image, terrain), GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Plates, NoPathReasonTest,
+    ::testing::Values(
+        NoPathCase{"margin",
+                   {"...", "#mm", "mm#", "..."},
+                   "no line gets past columns 1\u20132: every row there is impassable content or within the minimum "
+                   "distance of it; try a smaller --min-distance / min_distance"},
+        NoPathCase{"content",
+                   {"...", "m..", "###", "..."},
+                   "no line gets past column 2: impassable content fills every row there, whatever the distances; "
+                   "make a way through it with a corridor seed (red) or crossable content (grey)"},
+        NoPathCase{"staircase",
+                   {"#..", ".#.", "..#"},
+                   "no line crosses this plate: content and its blocked margins close every way from the left edge "
+                   "to the right, though no column is blocked from top to bottom; try a smaller --min-distance / "
+                   "min_distance"}),
+    [](const auto& plate) { return std::string(plate.param.name); });
+
 TEST(ChooseCheaperTest, DownOnlyWhenStrictlyCheaper) {
     EXPECT_EQ(ChooseCheaper({{}, 1, 5.0}, {{}, 2, 5.0}), Direction::Up);
     EXPECT_EQ(ChooseCheaper({{}, 1, 5.0}, {{}, 2, 4.5}), Direction::Down);

@@ -2,9 +2,11 @@
 
 #include "plan/CutLine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <future>
+#include <optional>
 
 namespace ZalvoPlan {
 namespace {
@@ -22,7 +24,50 @@ ShiftedPath PriceShiftedPath(std::vector<Zalvo::Pixel> pixels, const std::vector
     return shifted;
 }
 
+// The first run of columns blocked from top to bottom, as [first, last].
+std::optional<std::pair<std::int32_t, std::int32_t>> FirstWall(const Zalvo::Terrain& terrain) {
+    const auto blocked = [&](std::size_t x) {
+        return std::all_of(terrain[x].begin(), terrain[x].end(),
+                           [](std::uint8_t height) { return height == Zalvo::Heights::Impassable; });
+    };
+    for (std::size_t x = 0; x < terrain.size(); ++x) {
+        if (!blocked(x)) continue;
+        std::size_t last = x;
+        while (last + 1 < terrain.size() && blocked(last + 1)) ++last;
+        return std::pair{static_cast<std::int32_t>(x), static_cast<std::int32_t>(last)};
+    }
+    return std::nullopt;
+}
+
+std::string ColumnsText(std::int32_t first, std::int32_t last) {
+    return first == last ? "column " + std::to_string(first)
+                         : "columns " + std::to_string(first) + "\u2013" + std::to_string(last);
+}
+
 }  // namespace
+
+std::string NoPathReason(const PlateImage& image, const Zalvo::Terrain& terrain) {
+    constexpr const char* kLowerTheDistance = "try a smaller --min-distance / min_distance";
+    const auto wall = FirstWall(terrain);
+    if (!wall) {
+        return "no line crosses this plate: content and its blocked margins close every way from the left edge to "
+               "the right, though no column is blocked from top to bottom; " +
+               std::string(kLowerTheDistance);
+    }
+    const auto [first, last] = *wall;
+    for (std::int32_t x = first; x <= last; ++x) {
+        for (std::int32_t y = 0; y < image.rows; ++y) {
+            if (!IsImpassableClass(image.At(x, y))) {
+                return "no line gets past " + ColumnsText(first, last) +
+                       ": every row there is impassable content or within the minimum distance of it; " +
+                       kLowerTheDistance;
+            }
+        }
+    }
+    return "no line gets past " + ColumnsText(first, last) +
+           ": impassable content fills every row there, whatever the distances; make a way through it with a "
+           "corridor seed (red) or crossable content (grey)";
+}
 
 void StageClock::RunTogether(const std::string& stage, const std::vector<Piece>& pieces) {
     ThrowIfStopRequested();
@@ -94,7 +139,7 @@ PlanResult RunPlan(const PlateImage& image, const PlanParameters& parameters, co
     result.foundPath = clock.Run(
         "findShortestPixelPath", [&] { return Zalvo::FindShortestPixelPath(terrain, pixelCost); }, cells);
     if (!result.foundPath) {
-        result.noPathReason = "no line crosses this plate";
+        result.noPathReason = NoPathReason(image, terrain);
         return result;
     }
     const auto& found = *result.foundPath;

@@ -134,6 +134,12 @@ inline constexpr int kPipelineStageCount = 6;
 // The penalty the model puts on `pixel` (rows wrapped onto the plate).
 double PixelPenalty(PenaltyModel model, double weight, const Zalvo::Terrain& terrain, const Zalvo::Pixel& pixel);
 
+// Why no line crosses a plate, and what to change: the first columns that
+// are blocked from top to bottom, and whether a smaller minimum distance
+// would open them (they are margin in some row) or nothing would (content
+// fills them).
+std::string NoPathReason(const PlateImage& image, const Zalvo::Terrain& terrain);
+
 // The downward result is taken only when it is strictly cheaper.
 Direction ChooseCheaper(const ShiftedPath& up, const ShiftedPath& down);
 
