@@ -44,7 +44,8 @@ name, out, timing = sys.argv[1:]
 wall, peak_kib = open(timing).read().split()
 t = json.load(open(os.path.join(out, "plan.json")))["timings"]
 search = t["findShortestPixelPath"]
-drawing = t.get("shadePlate", 0) + t["drawPictures"]
+# Drawn one after another (an earlier planner) or at once (drawPictures is their wall time).
+drawing = t.get("shadePlate", 0) + t.get("drawPictures", sum(t[k] for k in ("renderSvg", "renderPng", "renderHtml")))
 whole = float(wall) * 1000
 size = lambda f: os.path.getsize(os.path.join(out, f)) / 1e6
 print(f"== {name}")
