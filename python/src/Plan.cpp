@@ -8,15 +8,19 @@
 #include "output/Picture.h"
 #include "output/Report.h"
 #include "plan/CutLine.h"
+#include "plan/Options.h"
 #include "plan/Pipeline.h"
 #include "plan/PlanSetup.h"
 
+#include <pybind11/stl.h>
+
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <variant>
 
 namespace ZalvoPython {
 namespace {
@@ -25,9 +29,6 @@ using ZalvoPlan::PixelClass;
 
 // The source the report names for an image handed over as an array.
 constexpr const char* kArraySource = "array";
-// Colours that the planner's rules read back as each class, for drawing a
-// plate (the built-in sample) as an image.
-constexpr std::uint8_t kGreyContent = 128;
 
 struct LoadedImage {
     ZalvoPlan::PlateImage image;
@@ -95,108 +96,90 @@ LoadedImage LoadImage(const py::handle& object) {
     return ImageFromArray(object);
 }
 
-std::int32_t PixelParameter(const py::handle& object, const std::string& name) {
-    const std::int32_t value = Int32Argument(object, name);
-    if (value < 0 || value > ZalvoPlan::kMaximumIntegerParameter) {
-        ThrowValueError(name + " must be a whole number of pixels from 0 to " +
-                        std::to_string(ZalvoPlan::kMaximumIntegerParameter) + ", not " + std::to_string(value));
+using ZalvoPlan::OptionKind;
+using ZalvoPlan::PlanOption;
+using ZalvoPlan::PlanRequest;
+
+// A number of the request, checked against the option's limits.
+template <class Value>
+Value InLimits(Value value, const PlanOption& option, const py::handle& given, const std::string& what) {
+    const auto number = static_cast<double>(value);
+    if (!(std::isfinite(number) && number >= option.minimum && number <= option.maximum)) {
+        const std::string limits =
+            ZalvoPlan::NumberText(option.minimum) + " to " + ZalvoPlan::NumberText(option.maximum);
+        ThrowValueError(std::string(option.pythonName) + " must " + what + " from " + limits +
+                        (option.Kind() == OptionKind::Resolution ? " pixels per inch" : "") + ", not " +
+                        std::string(py::str(given)));
     }
     return value;
 }
 
-double WeightParameter(const py::handle& object, const std::string& name) {
-    const double value = FloatArgument(object, name);
-    if (!(std::isfinite(value) && value >= 0.0 && value <= ZalvoPlan::kMaximumWeight)) {
-        ThrowValueError(name + " must be a number from 0 to " +
-                        std::to_string(static_cast<long long>(ZalvoPlan::kMaximumWeight)) + ", not " +
-                        std::string(py::str(object)));
-    }
-    return value;
+// A distance is text with a unit, or a Distance, which keeps its own millipoints.
+ZalvoPlan::DistanceRequest DistanceOption(const py::handle& given, const std::string& name) {
+    if (py::isinstance<py::str>(given)) return {given.cast<std::string>(), std::nullopt};
+    const Distance distance = DistanceArgument(given, name, std::nullopt, false);
+    return {distance.text, distance.milliPoints};
 }
 
-// The choice whose name, as the planner's report spells it, is `object`.
-template <class Choice, std::size_t Count>
-Choice ChoiceParameter(const py::handle& object, const std::string& name, const std::array<Choice, Count>& choices,
-                       const char* (*nameOf)(Choice)) {
-    const std::string given = py::isinstance<py::str>(object) ? object.cast<std::string>() : std::string();
+std::string ChoiceOption(const ZalvoPlan::ChoiceField& field, const py::handle& given, const std::string& name) {
+    const std::string text = py::isinstance<py::str>(given) ? given.cast<std::string>() : std::string();
     std::string known;
-    for (const Choice choice : choices) {
-        if (given == nameOf(choice)) return choice;
-        known += (known.empty() ? "" : ", ") + std::string(nameOf(choice));
+    for (const auto& choice : field.choices) {
+        if (text == choice.name) return text;
+        known += (known.empty() ? "" : ", ") + std::string(choice.name);
     }
-    ThrowValueError(name + " must be one of " + known + ", not " + std::string(py::repr(object)));
+    ThrowValueError(name + " must be one of " + known + ", not " + std::string(py::repr(given)));
 }
 
-constexpr std::array kPenaltyModels{ZalvoPlan::PenaltyModel::None, ZalvoPlan::PenaltyModel::Middle,
-                                    ZalvoPlan::PenaltyModel::Slope};
-constexpr std::array kRowPolicies{ZalvoPlan::RowPolicy::PlateUsage, ZalvoPlan::RowPolicy::Stagger};
-
-// Everything zalvo-plan's options say, as Python arguments.
-struct PlanOptions {
-    py::object resolution, minDistance, preferredDistance, penalty, penaltyWeight, shiftPenalty, clearance,
-        transitionHalfWidth, minimumBand, sufficientBand, splitColumns, rowPolicy, existingClearance, wantedClearance,
-        cornerRadius, minimumWidth, lineWidth;
-};
-
-double ResolveResolution(const py::handle& given, const ZalvoPlan::PlateImage& image, std::string& source) {
-    if (given.is_none()) {
-        source = image.resolution ? "file" : "default";
-        return ZalvoPlan::ResolutionFromImage(image, "resolution=");
-    }
-    source = "option";
-    const double resolution = FloatArgument(given, "resolution");
-    if (!(resolution >= ZalvoPlan::kMinimumResolution && resolution <= ZalvoPlan::kMaximumResolution)) {
-        ThrowValueError("resolution must lie from 0.1 to 1000000 pixels per inch, not " + std::string(py::str(given)));
-    }
-    return resolution;
-}
-
-// A distance as text parses exactly as the planner's option; a Distance
-// object already holds its millipoints. Either is refused when wider than
-// the plate could need.
-double PlanDistance(const py::handle& given, const std::string& name, double resolution,
-                    const ZalvoPlan::PlateImage& image, std::string& text) {
-    if (py::isinstance<py::str>(given)) {
-        text = given.cast<std::string>();
-        return ZalvoPlan::DistanceInMilliPoints(text, name, resolution, image);
-    }
-    const Distance distance = DistanceArgument(given, name, resolution, false);
-    text = distance.text;
-    ZalvoPlan::CheckDistance(distance.milliPoints, text, name, resolution, image);
-    return distance.milliPoints;
-}
-
-std::vector<std::int32_t> SplitColumns(const py::handle& given, const ZalvoPlan::PlateImage& image) {
-    const std::vector<std::int32_t> columns = ColumnsArgument(given, "split_columns");
+std::vector<std::int32_t> ColumnsOption(const PlanOption& option, const py::handle& given) {
+    const std::string name = option.pythonName;
+    std::vector<std::int32_t> columns = ColumnsArgument(given, name);
     for (const std::int32_t column : columns) {
-        if (column < 0) ThrowValueError("split_columns must not hold a column below 0, not " + std::to_string(column));
+        if (column < option.minimum) {
+            ThrowValueError(name + " must not hold a column below " + ZalvoPlan::NumberText(option.minimum) + ", not " +
+                            std::to_string(column));
+        }
     }
-    ZalvoPlan::ValidateSplitColumns(columns, image, "split_columns");
     return columns;
 }
 
-ZalvoPlan::PlanParameters ResolveParameters(const PlanOptions& o, const ZalvoPlan::PlateImage& image,
-                                            ZalvoPlan::ReportContext& context) {
-    ZalvoPlan::PlanParameters p;
-    p.resolution = ResolveResolution(o.resolution, image, context.resolutionSource);
-    p.minimumDistance = PlanDistance(o.minDistance, "min_distance", p.resolution, image, context.minimumDistanceText);
-    p.preferredDistance =
-        PlanDistance(o.preferredDistance, "preferred_distance", p.resolution, image, context.preferredDistanceText);
-    p.penalty = ChoiceParameter(o.penalty, "penalty", kPenaltyModels, &ZalvoPlan::PenaltyModelName);
-    p.penaltyWeight = WeightParameter(o.penaltyWeight, "penalty_weight");
-    p.shiftPenalty = WeightParameter(o.shiftPenalty, "shift_penalty");
-    p.clearance = PixelParameter(o.clearance, "clearance");
-    p.transitionHalfWidth = PixelParameter(o.transitionHalfWidth, "transition_half_width");
-    p.minimumBand = PixelParameter(o.minimumBand, "minimum_band");
-    p.sufficientBand = PixelParameter(o.sufficientBand, "sufficient_band");
-    p.splitColumns = SplitColumns(o.splitColumns, image);
-    p.rowPolicy = ChoiceParameter(o.rowPolicy, "row_policy", kRowPolicies, &ZalvoPlan::RowPolicyName);
-    p.existingClearance = PixelParameter(o.existingClearance, "existing_clearance");
-    p.wantedClearance = PixelParameter(o.wantedClearance, "wanted_clearance");
-    p.cornerRadius = PixelParameter(o.cornerRadius, "corner_radius");
-    p.minimumWidth = PixelParameter(o.minimumWidth, "minimum_width");
-    p.lineWidth = PixelParameter(o.lineWidth, "line_width");
-    return p;
+// One keyword argument of plan() into its field of the request, checked as
+// its kind and limits say.
+void SetOption(PlanRequest& request, const PlanOption& option, const py::handle& given) {
+    const std::string name = option.pythonName;
+    std::visit(
+        ZalvoPlan::Overloaded{
+            [&](ZalvoPlan::ResolutionField field) {
+                request.*field = given.is_none()
+                                     ? std::nullopt
+                                     : std::optional(InLimits(FloatArgument(given, name), option, given, "lie"));
+            },
+            [&](const ZalvoPlan::DistanceField& field) { request.*field.given = DistanceOption(given, name); },
+            [&](const ZalvoPlan::ChoiceField& field) { request.*field.given = ChoiceOption(field, given, name); },
+            [&](ZalvoPlan::PixelsField field) {
+                const std::int32_t value = Int32Argument(given, name);
+                request.plan.*field = InLimits(value, option, py::int_(value), "be a whole number of pixels");
+            },
+            [&](ZalvoPlan::NumberField field) {
+                request.plan.*field = InLimits(FloatArgument(given, name), option, given, "be a number");
+            },
+            [&](ZalvoPlan::ColumnsField field) { request.plan.*field = ColumnsOption(option, given); }},
+        option.field);
+}
+
+PlanRequest RequestFromArguments(const py::kwargs& given) {
+    const auto& options = ZalvoPlan::PlanOptions();
+    for (const auto& [key, value] : given) {
+        const auto name = key.cast<std::string>();
+        if (std::none_of(options.begin(), options.end(), [&](const PlanOption& o) { return name == o.pythonName; })) {
+            ThrowTypeError("plan() got an unknown option " + std::string(py::repr(key)));
+        }
+    }
+    PlanRequest request;
+    for (const PlanOption& option : options) {
+        if (given.contains(option.pythonName)) SetOption(request, option, given[option.pythonName]);
+    }
+    return request;
 }
 
 py::dict ShiftedPathToDict(const ZalvoPlan::ShiftedPath& path) {
@@ -237,13 +220,16 @@ py::dict ResultToDict(const LoadedImage& loaded, const ZalvoPlan::PlanResult& re
     return out;
 }
 
-py::dict Plan(const py::object& imageGiven, const PlanOptions& options) {
+py::dict Plan(const py::object& imageGiven, const PlanRequest& request) {
     std::vector<ZalvoPlan::StageTiming> readTiming;
     const LoadedImage loaded =
         ZalvoPlan::StageClock({}, readTiming).Run("readImage", [&] { return LoadImage(imageGiven); });
     ZalvoPlan::ReportContext context;
     context.source = loaded.source;
-    const ZalvoPlan::PlanParameters parameters = ResolveParameters(options, loaded.image, context);
+    context.resolutionSource = ZalvoPlan::ResolutionSource(request, loaded.image);
+    context.request = request;
+    const ZalvoPlan::PlanParameters parameters =
+        ZalvoPlan::ResolvePlan(request, loaded.image, ZalvoPlan::OptionSpelling::Python);
     ZalvoPlan::PlanResult result;
     std::string json;
     {
@@ -256,21 +242,21 @@ py::dict Plan(const py::object& imageGiven, const PlanOptions& options) {
 }
 
 // The planner's picture underneath its overlays: one colour per cell from the
-// pixel's class and its terrain height.
+// pixel's class and its terrain height, by the planner's own shade table.
 py::array_t<std::uint8_t> PictureUnderlay(const py::object& classesArray, const py::object& terrainArray) {
     const auto classes = GridArgument<std::uint8_t>(classesArray, "pixel_classes");
     const auto terrain = GridArgument<std::uint8_t>(terrainArray, "terrain", GridShape{classes.rows, classes.columns});
+    const ZalvoPlan::ShadeTable& shades = ZalvoPlan::ShadesByClassAndHeight();
     py::array_t<std::uint8_t> rgb(
         {static_cast<py::ssize_t>(terrain.rows), static_cast<py::ssize_t>(terrain.columns), py::ssize_t{3}});
     auto out = rgb.mutable_unchecked<3>();
     for (std::int32_t y = 0; y < terrain.rows; ++y) {
         for (std::int32_t x = 0; x < terrain.columns; ++x) {
-            const std::uint8_t pixelClass = classes.At(x, y);
-            if (pixelClass > static_cast<std::uint8_t>(PixelClass::Seed)) {
+            const std::size_t pixelClass = classes.At(x, y);
+            if (pixelClass * ZalvoPlan::kHeightCount >= shades.size()) {
                 ThrowValueError("pixel_classes holds " + std::to_string(pixelClass) + ", not a pixel class");
             }
-            const auto colour =
-                ZalvoPlan::ShadeColour(ZalvoPlan::ShadeOf(static_cast<PixelClass>(pixelClass), terrain.At(x, y)));
+            const auto colour = ZalvoPlan::ShadeColour(shades[pixelClass * ZalvoPlan::kHeightCount + terrain.At(x, y)]);
             out(y, x, 0) = colour.red;
             out(y, x, 1) = colour.green;
             out(y, x, 2) = colour.blue;
@@ -279,10 +265,15 @@ py::array_t<std::uint8_t> PictureUnderlay(const py::object& classesArray, const 
     return rgb;
 }
 
-std::array<std::uint8_t, 3> ClassColour(PixelClass pixelClass) {
+// A colour that the planner's colour rules read as `pixelClass`: white,
+// black, the grey halfway between the free and the impassable brightness,
+// and pure red.
+ZalvoPlan::Colour ClassColour(PixelClass pixelClass) {
+    constexpr auto kGrey =
+        static_cast<std::uint8_t>((ZalvoPlan::kFreeBrightness + ZalvoPlan::kImpassableBrightness) / 2);
     switch (pixelClass) {
-        case PixelClass::Free: return {255, 255, 255};
-        case PixelClass::Crossable: return {kGreyContent, kGreyContent, kGreyContent};
+        case PixelClass::Free: break;
+        case PixelClass::Crossable: return {kGrey, kGrey, kGrey};
         case PixelClass::Impassable: return {0, 0, 0};
         case PixelClass::Seed: return {255, 0, 0};
     }
@@ -297,33 +288,97 @@ py::array_t<std::uint8_t> SamplePlate(std::int64_t columns, std::int64_t rows) {
         {static_cast<py::ssize_t>(image.rows), static_cast<py::ssize_t>(image.columns), py::ssize_t{3}});
     std::uint8_t* out = rgb.mutable_data();
     for (const PixelClass pixelClass : image.classes) {
-        const auto colour = ClassColour(pixelClass);
-        out = std::copy(colour.begin(), colour.end(), out);
+        const ZalvoPlan::Colour colour = ClassColour(pixelClass);
+        *out++ = colour.red;
+        *out++ = colour.green;
+        *out++ = colour.blue;
     }
     return rgb;
 }
 
+// The names of the pixel classes in Python, for the values the planner gives them.
+const char* PixelClassName(PixelClass pixelClass) {
+    switch (pixelClass) {
+        case PixelClass::Free: break;
+        case PixelClass::Crossable: return "CROSSABLE";
+        case PixelClass::Impassable: return "IMPASSABLE";
+        case PixelClass::Seed: return "SEED";
+    }
+    return "FREE";
+}
+
+// (name, value) of every pixel class, in the order of their values: what
+// zalvo.PixelClass is made of.
+py::list PixelClasses() {
+    py::list classes;
+    for (int value = 0; value <= static_cast<int>(PixelClass::Seed); ++value) {
+        classes.append(py::make_tuple(PixelClassName(static_cast<PixelClass>(value)), value));
+    }
+    return classes;
+}
+
+// An option's default as plan() takes it.
+py::object DefaultOf(const PlanOption& option) {
+    const PlanRequest defaults;
+    return std::visit(
+        ZalvoPlan::Overloaded{
+            [&](ZalvoPlan::ResolutionField field) -> py::object { return py::cast(defaults.*field); },
+            [&](const ZalvoPlan::DistanceField& field) -> py::object { return py::str((defaults.*field.given).text); },
+            [&](const ZalvoPlan::ChoiceField& field) -> py::object { return py::str(defaults.*field.given); },
+            [&](ZalvoPlan::ColumnsField field) -> py::object { return py::tuple(py::cast(defaults.plan.*field)); },
+            [&]<class Value>(Value ZalvoPlan::PlanParameters::*field) -> py::object {
+                return py::cast(defaults.plan.*field);
+            }},
+        option.field);
+}
+
 py::dict PlanDefaults() {
-    const ZalvoPlan::PlanParameters p;
-    py::dict d;
-    d["resolution"] = py::none();
-    d["min_distance"] = ZalvoPlan::kDefaultMinimumDistance;
-    d["preferred_distance"] = ZalvoPlan::kDefaultPreferredDistance;
-    d["penalty"] = ZalvoPlan::PenaltyModelName(p.penalty);
-    d["penalty_weight"] = p.penaltyWeight;
-    d["shift_penalty"] = p.shiftPenalty;
-    d["clearance"] = p.clearance;
-    d["transition_half_width"] = p.transitionHalfWidth;
-    d["minimum_band"] = p.minimumBand;
-    d["sufficient_band"] = p.sufficientBand;
-    d["split_columns"] = py::tuple();
-    d["row_policy"] = ZalvoPlan::RowPolicyName(p.rowPolicy);
-    d["existing_clearance"] = p.existingClearance;
-    d["wanted_clearance"] = p.wantedClearance;
-    d["corner_radius"] = p.cornerRadius;
-    d["minimum_width"] = p.minimumWidth;
-    d["line_width"] = p.lineWidth;
-    return d;
+    py::dict defaults;
+    for (const PlanOption& option : ZalvoPlan::PlanOptions()) defaults[option.pythonName] = DefaultOf(option);
+    return defaults;
+}
+
+const char* KindName(OptionKind kind) {
+    switch (kind) {
+        case OptionKind::Resolution: return "resolution";
+        case OptionKind::Length: return "length";
+        case OptionKind::Choice: return "choice";
+        case OptionKind::Pixels: return "pixels";
+        case OptionKind::Number: return "number";
+        case OptionKind::Columns: break;
+    }
+    return "columns";
+}
+
+// The planner's option table, one dict an option, in its order: for plan()'s
+// documentation and for matching zalvo-plan's options to plan()'s.
+py::list PlanOptionTable() {
+    py::list table;
+    for (const PlanOption& option : ZalvoPlan::PlanOptions()) {
+        py::list choices;
+        for (const auto& choice : option.Choices()) choices.append(py::make_tuple(choice.name, choice.meaning));
+        py::dict entry;
+        entry["name"] = option.pythonName;
+        entry["flag"] = option.flag;
+        entry["kind"] = KindName(option.Kind());
+        entry["unit"] = ZalvoPlan::UnitOf(option.Kind());
+        entry["default_text"] = option.DefaultText();
+        entry["choices"] = py::tuple(choices);
+        entry["help"] = option.help;
+        table.append(entry);
+    }
+    return table;
+}
+
+// The boxes the planner's pictures draw for `rooms`: (minColumn, maxColumn,
+// minRow, maxRow, horizontal) of each horizontal and vertical room whose box
+// is not inverted.
+py::list RoomOutlines(const py::object& roomsGiven) {
+    py::list outlines;
+    for (const auto& o : ZalvoPlan::RoomOutlines(RoomsArgument(roomsGiven, "rooms"))) {
+        outlines.append(py::make_tuple(o.minColumn, o.maxColumn, o.minRow, o.maxRow, o.horizontal));
+    }
+    return outlines;
 }
 
 py::dict PictureColours() {
@@ -347,28 +402,16 @@ py::list PictureLegend() {
 
 void BindPlan(py::module_& m) {
     m.attr("PLAN_DEFAULTS") = PlanDefaults();
+    m.attr("_PLAN_OPTIONS") = PlanOptionTable();
+    m.attr("_PIXEL_CLASSES") = PixelClasses();
     m.attr("PICTURE_COLOURS") = PictureColours();
     m.attr("PICTURE_LEGEND") = PictureLegend();
     m.def(
         "_plan",
-        [](const py::object& image, const py::kwargs& given) {
-            const py::dict defaults = PlanDefaults();
-            for (const auto& [key, value] : given) {
-                if (!defaults.contains(key))
-                    ThrowTypeError("plan() got an unknown option " + std::string(py::repr(key)));
-            }
-            const auto option = [&](const char* name) -> py::object {
-                return given.contains(name) ? given[name] : defaults[name];
-            };
-            return Plan(image, {option("resolution"), option("min_distance"), option("preferred_distance"),
-                                option("penalty"), option("penalty_weight"), option("shift_penalty"),
-                                option("clearance"), option("transition_half_width"), option("minimum_band"),
-                                option("sufficient_band"), option("split_columns"), option("row_policy"),
-                                option("existing_clearance"), option("wanted_clearance"), option("corner_radius"),
-                                option("minimum_width"), option("line_width")});
-        },
+        [](const py::object& image, const py::kwargs& given) { return Plan(image, RequestFromArguments(given)); },
         py::arg("image"));
     m.def("_picture_underlay", &PictureUnderlay, py::arg("pixel_classes"), py::arg("terrain"));
+    m.def("_room_outlines", &RoomOutlines, py::arg("rooms"));
     m.def("sample_plate", &SamplePlate, py::arg("columns") = ZalvoPlan::kSampleColumns,
           py::arg("rows") = ZalvoPlan::kSampleRows,
           "zalvo-plan's built-in sample plate (drawn for 300 pixels per inch) as an RGB image of shape "

@@ -26,10 +26,8 @@ EXAMPLES = REPOSITORY / "examples"
 EXAMPLE_NAMES = ["blobs", "text", "closed"]
 # A LocalCluster that has not started in this time is broken, not slow.
 CLUSTER_TIMEOUT_SECONDS = 120
-# Options of zalvo-plan that take a whole number; the others keep their text.
-_INTEGER_OPTIONS = {"clearance", "transition_half_width", "minimum_band", "sufficient_band", "existing_clearance",
-                    "wanted_clearance", "corner_radius", "minimum_width", "line_width"}
-_NUMBER_OPTIONS = {"resolution", "penalty_weight", "shift_penalty"}
+# zalvo-plan's plan options by their command-line names, from the planner's own table.
+_PLAN_OPTIONS = {option["flag"]: option for option in zalvo._zalvo._PLAN_OPTIONS}
 
 
 def pytest_configure(config):
@@ -45,12 +43,13 @@ def options_from_arguments(arguments):
     """zalvo-plan's command-line options as plan()'s keyword arguments."""
     options = {}
     for flag, value in zip(arguments[::2], arguments[1::2]):
-        name = flag.lstrip("-").replace("-", "_")
-        if name == "split_column":
-            options.setdefault("split_columns", []).append(int(value))
-        elif name in _INTEGER_OPTIONS:
+        option = _PLAN_OPTIONS[flag]
+        name, kind = option["name"], option["kind"]
+        if kind == "columns":
+            options.setdefault(name, []).append(int(value))
+        elif kind == "pixels":
             options[name] = int(value)
-        elif name in _NUMBER_OPTIONS:
+        elif kind in ("number", "resolution"):
             options[name] = float(value)
         else:
             options[name] = value

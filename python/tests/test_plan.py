@@ -143,17 +143,35 @@ class TestImageArrays:
         assert report["plate"]["resolutionSource"] == "default"
 
 
-def test_sample_plate_plans_like_the_planner_binary(tmp_path):
+def other_values():
+    """A value other than its default for every plan option: zalvo-plan's arguments, and plan()'s keywords
+    (a distance as a Distance, which brings its own millipoints)."""
+    arguments, keywords = [], {}
+    for option in zalvo._zalvo._PLAN_OPTIONS:
+        default = zalvo.PLAN_DEFAULTS[option["name"]]
+        value = {"resolution": lambda: 150.0, "length": lambda: zalvo.pt(2), "choice": lambda: option["choices"][-1][0],
+                 "pixels": lambda: default + 1, "number": lambda: 7.5, "columns": lambda: [50]}[option["kind"]]()
+        arguments += [option["flag"], str(value[0] if isinstance(value, list) else value)]
+        keywords[option["name"]] = value
+    return arguments, keywords
+
+
+@pytest.mark.parametrize("changed", [False, True], ids=["defaults", "every-option-changed"])
+def test_sample_plate_plans_like_the_planner_binary(tmp_path, changed):
+    arguments, keywords = other_values() if changed else ([], {})
     planner = build_directory() / "tools" / "zalvo-plan"
-    subprocess.run([str(planner), "--sample-size", "200x100", "--quiet", "--no-png", "--out", str(tmp_path)],
-                   check=True)
+    subprocess.run([str(planner), "--sample-size", "200x100", "--quiet", "--no-png", "--out", str(tmp_path),
+                    *arguments], check=True)
     expected = json.loads((tmp_path / "plan.json").read_text())
-    result = zalvo.plan(zalvo.sample_plate(200, 100))
+    result = zalvo.plan(zalvo.sample_plate(200, 100), **keywords)
     report = json.loads(result.to_json())
-    assert report["plate"] == dict(expected["plate"], source="array", resolutionSource="default")
+    resolution_source = "option" if changed else "default"
+    assert report["plate"] == dict(expected["plate"], source="array", resolutionSource=resolution_source)
     for key in ("status", "parameters", "foundPath", "optimizedPaths", "rooms", "sparsePath"):
         assert report[key] == expected[key], key
-    assert pixels(result.found_path) == expected["foundPath"]
+    if changed:
+        defaults = json.loads(zalvo.plan(zalvo.sample_plate(200, 100)).to_json())["parameters"]
+        assert all(report["parameters"][key] != value for key, value in defaults.items()), "every option took effect"
     assert pixels(result.sparse_path) == expected["sparsePath"]
 
 

@@ -1,5 +1,7 @@
 """result.plot draws the planner's picture with matplotlib (Agg backend)."""
 
+import dataclasses
+
 import matplotlib.colors
 import matplotlib.lines
 import matplotlib.pyplot as plt
@@ -21,13 +23,18 @@ def figure():
 
 
 def test_plot_draws_terrain_lines_and_room_boxes(blobs_plan, figure, tmp_path):
-    ax = blobs_plan.plot(figure.add_subplot())
+    # A room without a box and an inverted box draw nothing, as in the planner's pictures.
+    inverted = zalvo.HorizontalRoom(minColumn=9, maxColumn=8, minRow=0, maxRow=3)
+    ax = dataclasses.replace(blobs_plan, rooms=blobs_plan.rooms + [zalvo.NoRoom(), inverted]).plot(figure.add_subplot())
     underlay = ax.get_images()[0].get_array()
     assert underlay.shape == blobs_plan.terrain.shape + (3,)
     colours = zalvo.PICTURE_COLOURS
     assert set(line_colours(ax)) == {colours["path"], colours["sparse_path"]}
     boxed = [room for room in blobs_plan.rooms if not isinstance(room, zalvo.NoRoom)]
-    assert len(ax.patches) % len(boxed) == 0 and ax.patches
+    copies = line_colours(ax).count(colours["sparse_path"])
+    assert boxed and len(ax.patches) == copies * len(boxed)
+    edges = {matplotlib.colors.to_hex(patch.get_edgecolor()) for patch in ax.patches}
+    assert edges == {colours["horizontal_room"], colours["vertical_room"]}
     figure.savefig(tmp_path / "plan.png")
     assert (tmp_path / "plan.png").stat().st_size > 0
 

@@ -4,6 +4,7 @@ import enum
 import inspect
 import json
 import os
+import textwrap
 from dataclasses import dataclass, field
 from typing import Dict, List, Optional
 
@@ -19,13 +20,9 @@ _result_class = dataclass(eq=False)
 _MESSAGE_SHOWN = 100
 
 
-class PixelClass(enum.IntEnum):
-    """What the planner reads a pixel's colour as (the values of ``PlanResult.pixel_classes``)."""
-
-    FREE = 0
-    CROSSABLE = 1
-    IMPASSABLE = 2
-    SEED = 3
+# The planner's own pixel classes, with its values.
+PixelClass = enum.IntEnum("PixelClass", _zalvo._PIXEL_CLASSES, module=__name__)
+PixelClass.__doc__ = "What the planner reads a pixel's colour as (the values of ``PlanResult.pixel_classes``)."
 
 
 @_result_class
@@ -174,18 +171,26 @@ def plan(image, resolution=None, **options) -> PlanResult:
     ``image`` is a file path (PNG, PBM, PGM or PPM; a missing file is a
     FileNotFoundError) or a uint8 numpy image of shape (rows, columns),
     (rows, columns, 3) or (rows, columns, 4); the planner's colour rules
-    apply. ``resolution`` is in pixels per inch (by default the file's own,
-    else 300). The other options are zalvo-plan's, in snake_case, with its
-    defaults (``zalvo.PLAN_DEFAULTS``): min_distance and preferred_distance
-    (text with a unit such as "0.5mm", or zalvo.mm(0.5)), penalty,
-    penalty_weight, shift_penalty, clearance, transition_half_width,
-    minimum_band, sufficient_band, split_columns, row_policy,
-    existing_clearance, wanted_clearance, corner_radius, minimum_width and
-    line_width. An unknown option is a TypeError, a bad value a ValueError.
+    apply. The options are zalvo-plan's, in snake_case, with its defaults
+    (``zalvo.PLAN_DEFAULTS``); a distance is text with a unit such as "0.5mm",
+    or a distance such as zalvo.mm(0.5). An unknown option is a TypeError, a
+    bad value a ValueError.
     """
     if isinstance(image, (bytes, os.PathLike)):
         image = os.fsdecode(image)
     return PlanResult._from_raw(_zalvo._plan(image, resolution=resolution, **options))
+
+
+def _options_documented(doc):
+    """``doc`` followed by plan()'s options, from the planner's option table."""
+    lines = []
+    for option in _zalvo._PLAN_OPTIONS:
+        text = f"{option['help']} ({option['unit']}; default {option['default_text']})"
+        if option["choices"]:
+            text += ": " + "; ".join(f"{name} ({meaning})" for name, meaning in option["choices"])
+        lines += textwrap.wrap(f"``{option['name']}``: {text}", 104, initial_indent="        ",
+                               subsequent_indent="            ")
+    return doc.rstrip() + "\n\n    Options:\n\n" + "\n".join(lines) + "\n    "
 
 
 def _signature_with_the_planners_defaults():
@@ -198,3 +203,5 @@ def _signature_with_the_planners_defaults():
 
 
 plan.__signature__ = _signature_with_the_planners_defaults()
+if plan.__doc__:  # none under python -OO
+    plan.__doc__ = _options_documented(plan.__doc__)

@@ -4,7 +4,6 @@ dense line taken, the room boxes and the sparse corner line on top."""
 import math
 
 from . import _zalvo
-from ._zalvo import HorizontalRoom, VerticalRoom
 
 # Line widths relative to each other as in the planner's SVG picture.
 _PATH_WIDTH = 1.5
@@ -13,18 +12,10 @@ _ROOM_EDGE_WIDTH = 1.0
 
 
 def _room_boxes(rooms):
-    """(min column, max column, min row, max row, colour) of every room that has a box."""
+    """(min column, max column, min row, max row, colour) of every room box the planner's pictures draw."""
     colours = _zalvo.PICTURE_COLOURS
-    for room in rooms:
-        if isinstance(room, HorizontalRoom):
-            colour = colours["horizontal_room"]
-        elif isinstance(room, VerticalRoom):
-            colour = colours["vertical_room"]
-        else:
-            continue
-        # An inverted box (a band narrower than nothing) draws nothing, as in the planner's picture.
-        if room.maxColumn >= room.minColumn and room.maxRow >= room.minRow:
-            yield room.minColumn, room.maxColumn, room.minRow, room.maxRow, colour
+    return [(min_column, max_column, min_row, max_row, colours["horizontal_room" if horizontal else "vertical_room"])
+            for min_column, max_column, min_row, max_row, horizontal in _zalvo._room_outlines(rooms)]
 
 
 def _copy_offsets(rows, lines, boxes):
@@ -54,7 +45,7 @@ def plot_plan(result, ax=None, window=None, legend=True):
     colours = _zalvo.PICTURE_COLOURS
     dense = result.optimized_paths.chosen.pixels if result.optimized_paths is not None else None
     lines = [line for line in (dense, result.sparse_path) if line is not None and len(line)]
-    boxes = list(_room_boxes(result.rooms))
+    boxes = _room_boxes(result.rooms)
     for copy in _copy_offsets(rows, lines, boxes):
         shift = -copy * rows
         for min_column, max_column, min_row, max_row, colour in boxes:

@@ -1,9 +1,10 @@
 #include "ToolTestSupport.h"
 #include "XmlCheck.h"
 #include "cli/CommandLine.h"
-#include "run/PlateJob.h"
 #include "output/Report.h"
 #include "plan/CutLine.h"
+#include "plan/Options.h"
+#include "run/PlateJob.h"
 #include "support/Printers.h"
 
 #include <Logging/Logging.h>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -134,44 +136,98 @@ TEST(SampleRunTest, LogLevelsReachTheLibraryForTheRunOnly) {
     EXPECT_FALSE(Logging::HasLevel("zalvo.zalvoting", 20));
 }
 
-TEST(HelpTest, ExplainsEveryOptionAndTheColours) {
+// The plan options are the table's, checked below; these are the command's own.
+TEST(HelpTest, ExplainsTheOtherOptionsAndTheColours) {
     const auto run = RunPlanner({"--help"});
     EXPECT_EQ(run.exitCode, 0);
-    for (const char* text : {"--min-distance",
-                             "--preferred-distance",
-                             "--penalty",
-                             "--shift-penalty",
-                             "--clearance",
-                             "--transition-half-width",
-                             "--minimum-band",
-                             "--sufficient-band",
-                             "--split-column",
-                             "--row-policy",
-                             "--existing-clearance",
-                             "--wanted-clearance",
-                             "--corner-radius",
-                             "--minimum-width",
-                             "--line-width",
-                             "--log-level",
-                             "--resolution",
-                             "--out",
-                             "--png",
-                             "--quiet",
-                             "-q",
-                             "--version",
-                             "-V",
-                             "-o,--name",
-                             "--no-svg",
-                             "--picture-max-size",
-                             "-j,--jobs",
-                             "--progress",
-                             "--no-progress",
-                             "Colours:",
-                             "Exit codes:",
-                             "mm, cm, in"}) {
+    for (const char* text : {"--log-level", "--out", "--png", "--quiet", "-q", "--version", "-V", "-o,--name",
+                             "--no-svg", "--picture-max-size", "-j,--jobs", "--progress", "--no-progress",
+                             "--sample-size", "Colours:", "Exit codes:", "mm, cm, in"}) {
         EXPECT_THAT(run.out, HasSubstr(text));
     }
 }
+
+// ----- the plan options, from the planner's table -----
+
+// The parameters' and the plate's entries of a small sample's report.
+Json PlanSettings(const std::vector<std::string>& options) {
+    ScratchDirectory scratch;
+    std::vector<std::string> arguments{"--sample-size", "64x32", "--quiet", "--out", scratch.Path().string()};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    const auto run = RunPlanner(arguments);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const Json report = Json::parse(ReadText(scratch.Path() / "plan.json"));
+    Json settings = report.at("parameters");
+    settings.update(report.at("plate"));
+    settings.erase("resolutionSource");
+    return settings;
+}
+
+class PlanOptionTest : public ::testing::TestWithParam<std::size_t> {
+protected:
+    const ZalvoPlan::PlanOption& Option() const { return ZalvoPlan::PlanOptions().at(GetParam()); }
+    // What the plan uses when no option is given.
+    static const Json& Defaults() {
+        static const Json defaults = PlanSettings({});
+        return defaults;
+    }
+    const Json& Default() const { return Defaults().at(Option().jsonKey); }
+};
+
+// A value other than the default, as given on the command line and as the
+// report then writes it.
+std::pair<std::string, Json> OtherValue(const ZalvoPlan::PlanOption& option, const Json& byDefault) {
+    using Kind = ZalvoPlan::OptionKind;
+    switch (option.Kind()) {
+        case Kind::Resolution: return {"150", 150.0};
+        case Kind::Length: return {"2pt", {{"given", "2pt"}, {"milliPoints", 2000.0}}};
+        case Kind::Choice: {
+            const auto& choices = option.Choices();
+            const auto other =
+                std::find_if(choices.begin(), choices.end(), [&](const auto& c) { return c.name != byDefault; });
+            return {other->name, other->name};
+        }
+        case Kind::Pixels: return {std::to_string(byDefault.get<int>() + 1), byDefault.get<int>() + 1};
+        case Kind::Number: return {"7.5", 7.5};
+        case Kind::Columns: break;
+    }
+    return {"5", Json::array({5})};
+}
+
+// Each option reaches the plan through its own field: the report differs
+// from the defaults' in the option's own entry, which holds the value given.
+TEST_P(PlanOptionTest, SetsItsOwnParameterAndNoOther) {
+    const auto [text, expected] = OtherValue(Option(), Default());
+    const Json given = PlanSettings({Option().flag, text});
+    EXPECT_EQ(given.at(Option().jsonKey), expected);
+    for (const auto& [key, value] : given.items()) {
+        if (key != Option().jsonKey) {
+            EXPECT_EQ(value, Defaults().at(key)) << key;
+        }
+    }
+}
+
+// The help names the default the plan uses, and every name a choice takes.
+TEST_P(PlanOptionTest, TheHelpShowsTheDefaultThePlanUses) {
+    const std::string help = RunPlanner({"--help"}).out;
+    const auto at = help.find("  " + std::string(Option().flag) + " ");
+    ASSERT_NE(at, std::string::npos);
+    const std::string line = help.substr(at, help.find('\n', at) - at);
+    const Json& value = Default();
+    const std::string shown = value.is_object()   ? value.at("given").get<std::string>()
+                              : value.is_string() ? value.get<std::string>()
+                              : value.is_array()  ? (value.empty() ? "none" : value.dump())
+                                                  : ZalvoPlan::NumberText(value.get<double>());
+    EXPECT_THAT(line, HasSubstr(" " + shown + ")"));
+    for (const auto& choice : Option().Choices()) EXPECT_THAT(line, HasSubstr(std::string(choice.name) + " ("));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PlanOptionTest, ::testing::Range<std::size_t>(0, ZalvoPlan::PlanOptions().size()),
+                         [](const ::testing::TestParamInfo<std::size_t>& param) {
+                             std::string name = ZalvoPlan::PlanOptions().at(param.param).flag + 2;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
 
 TEST(HelpTest, SpeaksPlainWordsInsteadOfParserNotation) {
     const auto run = RunPlanner({"--help"});

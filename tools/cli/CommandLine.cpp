@@ -4,7 +4,7 @@
 #include "input/PlateImage.h"
 #include "input/Units.h"
 #include "output/Picture.h"
-#include "plan/PlanSetup.h"
+#include "plan/Options.h"
 #include "run/Batch.h"
 #include "run/PlateJob.h"
 #include "run/Progress.h"
@@ -18,9 +18,7 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <limits>
 #include <new>
-#include <optional>
 #include <string_view>
 #include <thread>
 
@@ -116,81 +114,64 @@ void DefineInputOptions(CLI::App& app, Options& o) {
     app.add_option("--sample-size", o.job.sampleSize, "Size of the built-in sample, <columns>x<rows> (default 640x320)")
         ->option_text("CxR")
         ->group("Input");
-    app.add_option("--resolution", o.job.resolution,
-                   "Pixels per inch; default: the PNG's physical size chunk, else 300 (the sample: 300)")
-        ->transform(NumberFrom(kMinimumResolution, kMaximumResolution, false))
-        ->option_text("PPI")
-        ->group("Input");
+}
+
+// What the help shows for a value of this kind.
+const char* Placeholder(OptionKind kind) {
+    switch (kind) {
+        case OptionKind::Resolution: return "PPI";
+        case OptionKind::Length: return "LENGTH";
+        case OptionKind::Choice: return "NAME";
+        case OptionKind::Pixels: return "N";
+        case OptionKind::Number: return "NUMBER";
+        case OptionKind::Columns: break;
+    }
+    return "X";
+}
+
+// "Width of the cut line (pixels; default 3)"; a choice then lists its
+// names and what each means.
+std::string HelpOf(const PlanOption& option) {
+    const bool repeatable = option.Kind() == OptionKind::Columns;
+    std::string help = option.help + std::string(" (") + UnitOf(option.Kind()) +
+                       (repeatable ? "; repeat for more" : "") + "; default " + option.DefaultText() + ")";
+    for (std::size_t i = 0; i < option.Choices().size(); ++i) {
+        const OptionChoice& choice = option.Choices()[i];
+        help += (i == 0 ? ": " : "; ") + std::string(choice.name) + " (" + choice.meaning + ")";
+    }
+    return help;
+}
+
+// The option bound to its field of `request`, its value checked as its kind and limits say.
+CLI::Option* AddPlanOption(CLI::App& app, const PlanOption& option, PlanRequest& request) {
+    const std::string flag = option.flag;
+    const std::string help = HelpOf(option);
+    const auto number = [&option](bool whole) { return NumberFrom(option.minimum, option.maximum, whole); };
+    return std::visit(
+        Overloaded{
+            [&](ResolutionField field) { return app.add_option(flag, request.*field, help)->transform(number(false)); },
+            [&](const DistanceField& field) { return app.add_option(flag, (request.*field.given).text, help); },
+            [&](const ChoiceField& field) {
+                std::vector<std::string> names;
+                for (const auto& choice : field.choices) names.emplace_back(choice.name);
+                return app.add_option(flag, request.*field.given, help)->check(CLI::IsMember(names));
+            },
+            [&](PixelsField field) { return app.add_option(flag, request.plan.*field, help)->transform(number(true)); },
+            [&](NumberField field) {
+                return app.add_option(flag, request.plan.*field, help)->transform(number(false));
+            },
+            [&](ColumnsField field) {
+                return app.add_option(flag, request.plan.*field, help)
+                    ->transform(number(true))
+                    ->allow_extra_args(false);
+            }},
+        option.field);
 }
 
 void DefinePlanOptions(CLI::App& app, Options& o) {
-    const auto whole = [&](const std::string& name, std::int32_t& value, const std::string& description,
-                           const std::string& group) {
-        app.add_option(name, value, description + " (pixels, default " + std::to_string(value) + ")")
-            ->transform(WholeNumber(0, kMaximumIntegerParameter))
-            ->option_text("N")
-            ->group(group);
-    };
-    const auto weight = [&](const std::string& name, double& value, const std::string& description) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%g", value);
-        app.add_option(name, value, description + " (default " + text + ")")
-            ->transform(NumberFrom(0.0, kMaximumWeight, false))
-            ->option_text("NUMBER")
-            ->group("Costs");
-    };
-    app.add_option("--min-distance", o.job.minimumDistance,
-                   "Distance from content that the line must keep (a blocked margin), with a unit: "
-                   "mm, cm, in, pt, mpt or px (default " +
-                       std::string(kDefaultMinimumDistance) + ")")
-        ->option_text("LENGTH")
-        ->group("Distances");
-    app.add_option("--preferred-distance", o.job.preferredDistance,
-                   "Distance from content beyond which the line is no longer pushed away (a cost ramp; "
-                   "default " +
-                       std::string(kDefaultPreferredDistance) + ")")
-        ->option_text("LENGTH")
-        ->group("Distances");
-
-    app.add_option("--penalty", o.job.penalty,
-                   "Extra cost per pixel of the line: none (the default); middle (the line prefers the plate's "
-                   "middle rows: weight x distance from the middle row / half the height); slope (weight x "
-                   "steepness of the cost ramp, keeping the shifted line away from content)")
-        ->check(CLI::IsMember({"none", "middle", "slope"}))
-        ->option_text("MODEL")
-        ->group("Costs");
-    weight("--penalty-weight", o.job.plan.penaltyWeight, "Largest penalty per pixel");
-    weight("--shift-penalty", o.job.plan.shiftPenalty,
-           "Cost per row when the found line is moved up or down as a whole");
-    whole("--clearance", o.job.plan.clearance, "Free rows that must remain beyond the line after it is moved", "Costs");
-
-    whole("--transition-half-width", o.job.plan.transitionHalfWidth,
-          "Half the width of the window in which a vertical step is placed", "Wiggle rooms");
-    whole("--minimum-band", o.job.plan.minimumBand, "Fewest free rows a straight horizontal piece must keep",
-          "Wiggle rooms");
-    whole("--sufficient-band", o.job.plan.sufficientBand, "Free rows beyond which a horizontal piece asks for no more",
-          "Wiggle rooms");
-    app.add_option("--split-column", o.job.plan.splitColumns,
-                   "Column at which horizontal pieces are always broken; repeat for more (default: none)")
-        ->transform(WholeNumber(0, std::numeric_limits<std::int32_t>::max()))
-        ->allow_extra_args(false)
-        ->option_text("X")
-        ->group("Wiggle rooms");
-
-    app.add_option("--row-policy", o.job.rowPolicy,
-                   "How horizontal pieces choose their rows: plate-usage (the default: all as close as they can "
-                   "to one common row, the middle of the line) or stagger (each on the row the line itself runs at)")
-        ->check(CLI::IsMember({"plate-usage", "stagger"}))
-        ->option_text("POLICY")
-        ->group("Row adjustment");
-    whole("--existing-clearance", o.job.plan.existingClearance, "Clearance the content already has", "Row adjustment");
-    whole("--wanted-clearance", o.job.plan.wantedClearance, "Clearance wanted on each side of a horizontal piece",
-          "Row adjustment");
-    whole("--corner-radius", o.job.plan.cornerRadius, "Radius of the corners where horizontal and vertical pieces meet",
-          "Row adjustment");
-    whole("--minimum-width", o.job.plan.minimumWidth, "Smallest acceptable free width around a horizontal piece",
-          "Row adjustment");
-    whole("--line-width", o.job.plan.lineWidth, "Width of the cut line", "Row adjustment");
+    for (const PlanOption& option : PlanOptions()) {
+        AddPlanOption(app, option, o.job.request)->option_text(Placeholder(option.Kind()))->group(option.group);
+    }
 }
 
 void DefineOutputOptions(CLI::App& app, Options& o) {
@@ -291,7 +272,9 @@ void RefuseDetachedUnits(const std::vector<std::string>& arguments) {
         } else {
             value = arguments[i + 1];
         }
-        const bool lengthOption = option == "--min-distance" || option == "--preferred-distance";
+        const bool lengthOption = std::any_of(PlanOptions().begin(), PlanOptions().end(), [&](const PlanOption& o) {
+            return o.Kind() == OptionKind::Length && option == o.flag;
+        });
         if (lengthOption && unitAt < arguments.size() && IsPlainNumber(value) && IsLengthUnit(arguments[unitAt])) {
             throw InputError(option + " '" + value + "' lacks its unit: write it as '" + value + arguments[unitAt] +
                              "', without a space");

@@ -32,23 +32,22 @@ Json PlateToJson(const PlateImage& image, const PlanParameters& parameters, cons
             {"seedPixels", count(PixelClass::Seed)}};
 }
 
-Json ParametersToJson(const PlanParameters& p, const ReportContext& context) {
-    return {{"minimumDistance", {{"given", context.minimumDistanceText}, {"milliPoints", p.minimumDistance}}},
-            {"preferredDistance", {{"given", context.preferredDistanceText}, {"milliPoints", p.preferredDistance}}},
-            {"penalty", PenaltyModelName(p.penalty)},
-            {"penaltyWeight", p.penaltyWeight},
-            {"shiftPenalty", p.shiftPenalty},
-            {"clearance", p.clearance},
-            {"transitionHalfWidth", p.transitionHalfWidth},
-            {"minimumBand", p.minimumBand},
-            {"sufficientBand", p.sufficientBand},
-            {"splitColumns", p.splitColumns},
-            {"rowPolicy", RowPolicyName(p.rowPolicy)},
-            {"existingClearance", p.existingClearance},
-            {"wantedClearance", p.wantedClearance},
-            {"cornerRadius", p.cornerRadius},
-            {"minimumWidth", p.minimumWidth},
-            {"lineWidth", p.lineWidth}};
+// Every plan option but the resolution (which the plate gives), in the
+// table's order; a distance as given and in millipoints.
+Json ParametersToJson(const PlanParameters& p, const PlanRequest& request) {
+    Json parameters = Json::object();
+    for (const auto& option : PlanOptions()) {
+        std::visit(
+            Overloaded{[](ResolutionField) {},
+                       [&](const DistanceField& field) {
+                           parameters[option.jsonKey] = {{"given", (request.*field.given).text},
+                                                         {"milliPoints", p.*field.milliPoints}};
+                       },
+                       [&](const ChoiceField&) { parameters[option.jsonKey] = ChoiceName(option, p); },
+                       [&]<class Value>(Value PlanParameters::*field) { parameters[option.jsonKey] = p.*field; }},
+            option.field);
+    }
+    return parameters;
 }
 
 bool HoldsOnlyPlainValues(const Json& array) {
@@ -91,17 +90,6 @@ std::string FormatJson(const Json& value) {
     return out + "\n";
 }
 
-const char* PenaltyModelName(PenaltyModel model) {
-    switch (model) {
-        case PenaltyModel::None: return "none";
-        case PenaltyModel::Middle: return "middle";
-        case PenaltyModel::Slope: return "slope";
-    }
-    return "none";
-}
-
-const char* RowPolicyName(RowPolicy policy) { return policy == RowPolicy::PlateUsage ? "plate-usage" : "stagger"; }
-
 Json RoomToJson(const Zalvo::WiggleRoom& room) {
     if (const auto* h = std::get_if<Zalvo::HorizontalRoom>(&room)) {
         return {{"kind", "horizontal"},        {"minColumn", h->minColumn},
@@ -127,7 +115,7 @@ Json BuildReport(const PlateImage& image, const PlanParameters& parameters, cons
     report["status"] = result.HasPath() ? "ok" : "no-path";
     if (!result.HasPath()) report["reason"] = result.noPathReason;
     report["plate"] = PlateToJson(image, parameters, context);
-    report["parameters"] = ParametersToJson(parameters, context);
+    report["parameters"] = ParametersToJson(parameters, context.request);
     if (result.HasPath()) {
         report["foundPath"] = PixelsToJson(*result.foundPath);
         report["optimizedPaths"] = {{"up", ShiftedPathToJson(result.up)},

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "input/PlateImage.h"
+#include "plan/Options.h"
 #include "plan/Pipeline.h"
 
 #include <nlohmann/json.hpp>
@@ -11,18 +12,14 @@
 
 namespace ZalvoPlan {
 
-// Where the plate and its resolution came from, and the parameters as the
-// user gave them (distances keep their text next to their millipoints).
+// Where the plate and its resolution came from, and what the user asked for
+// (the report gives each distance as given, next to its millipoints).
 struct ReportContext {
     std::string source;            // "sample" or the input file's name
     std::string resolutionSource;  // "option", "file", "sample" or "default"
-    std::string minimumDistanceText;
-    std::string preferredDistanceText;
+    PlanRequest request;
     std::vector<std::string> warnings;  // also printed on stderr
 };
-
-const char* PenaltyModelName(PenaltyModel model);
-const char* RowPolicyName(RowPolicy policy);
 
 // The whole report: "status" ("ok" or "no-path"), "plate", "parameters",
 // "foundPath", "optimizedPaths" (both, with "taken"), "rooms", "sparsePath",

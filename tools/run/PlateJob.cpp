@@ -50,42 +50,19 @@ LoadedPlate LoadPlate(const JobOptions& o, const PlateSource& source) {
     LoadedPlate loaded;
     loaded.image = ReadSource(o, source);
     loaded.context.source = SourceName(source);
-    if (o.resolution) {
-        loaded.context.resolutionSource = "option";
-    } else if (loaded.image.resolution) {
-        loaded.context.resolutionSource = source.kind == PlateSource::Kind::Sample ? "sample" : "file";
-    } else {
-        loaded.context.resolutionSource = "default";
+    loaded.context.resolutionSource = ResolutionSource(o.request, loaded.image);
+    if (source.kind == PlateSource::Kind::Sample && loaded.context.resolutionSource == "file") {
+        loaded.context.resolutionSource = "sample";
     }
+    loaded.context.request = o.request;
     return loaded;
 }
 
-// The option's resolution, else the file's own, checked like the option's.
-double ResolveResolution(const JobOptions& o, const LoadedPlate& plate) {
-    if (o.resolution) return *o.resolution;
-    return ResolutionFromImage(plate.image, "--resolution");
-}
-
-PlanParameters ResolveParameters(const JobOptions& o, const LoadedPlate& plate) {
-    PlanParameters parameters = o.plan;
-    parameters.resolution = ResolveResolution(o, plate);
-    parameters.penalty = o.penalty == "middle"  ? PenaltyModel::Middle
-                         : o.penalty == "slope" ? PenaltyModel::Slope
-                                                : PenaltyModel::None;
-    parameters.rowPolicy = o.rowPolicy == "stagger" ? RowPolicy::Stagger : RowPolicy::PlateUsage;
-    parameters.minimumDistance =
-        DistanceInMilliPoints(o.minimumDistance, "--min-distance", parameters.resolution, plate.image);
-    parameters.preferredDistance =
-        DistanceInMilliPoints(o.preferredDistance, "--preferred-distance", parameters.resolution, plate.image);
-    ValidateSplitColumns(parameters.splitColumns, plate.image, "--split-column");
-    return parameters;
-}
-
-std::vector<std::string> ParameterWarnings(const JobOptions& o, const PlanParameters& parameters) {
+std::vector<std::string> ParameterWarnings(const PlanRequest& request, const PlanParameters& parameters) {
     std::vector<std::string> warnings;
     if (parameters.preferredDistance < parameters.minimumDistance) {
-        warnings.push_back("--preferred-distance " + o.preferredDistance + " is less than --min-distance " +
-                           o.minimumDistance + ": there is no cost ramp beyond the blocked margin");
+        warnings.push_back("--preferred-distance " + request.preferredDistance.text + " is less than --min-distance " +
+                           request.minimumDistance.text + ": there is no cost ramp beyond the blocked margin");
     }
     return warnings;
 }
@@ -110,11 +87,9 @@ void PlanAndWrite(const JobOptions& o, const PlateSource& source, const std::fil
                   const ProgressSettings& settings, PlateOutcome& outcome) {
     std::vector<StageTiming> readTiming;
     const LoadedPlate plate = StageClock({}, readTiming).Run("readImage", [&] { return LoadPlate(o, source); });
-    const PlanParameters parameters = ResolveParameters(o, plate);
+    const PlanParameters parameters = ResolvePlan(o.request, plate.image, OptionSpelling::CommandLine);
     ReportContext context = plate.context;
-    context.minimumDistanceText = o.minimumDistance;
-    context.preferredDistanceText = o.preferredDistance;
-    context.warnings = outcome.warnings = ParameterWarnings(o, parameters);
+    context.warnings = outcome.warnings = ParameterWarnings(o.request, parameters);
 
     const auto progress = StartProgress(settings, plate.image);
     const StageObserver observer = progress ? progress->display.Observer() : StageObserver{};

@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -33,12 +32,7 @@ struct PlateSource {
 // Everything the command line says about how to plan and write a plate.
 struct JobOptions {
     std::string sampleSize;
-    std::optional<double> resolution;
-    std::string minimumDistance = kDefaultMinimumDistance;
-    std::string preferredDistance = kDefaultPreferredDistance;
-    std::string penalty = "none";
-    std::string rowPolicy = "plate-usage";
-    PlanParameters plan;
+    PlanRequest request;
     std::string baseName = "plan";  // the outputs are <baseName>.json, .svg, .png and .html
     bool svg = true;
     bool png = true;
