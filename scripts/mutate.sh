@@ -6,7 +6,8 @@
 # scratch copy of the working tree, so the tree itself is never modified.
 #
 # A row is
-#   killed      a test program fails (or crashes) with the change applied,
+#   killed      a test program fails, crashes or runs past TEST_TIMEOUT with
+#               the change applied,
 #   survived    the test programs still pass: a test is missing, or the
 #               change cannot be observed (say why next to the row),
 #   compile     the change does not build: killed by the compiler,
@@ -15,18 +16,84 @@
 # This is a report, not a gate: it always exits 0 once the table has run.
 #
 # Usage: scripts/mutate.sh [table] [scratch-dir]
+#        scripts/mutate.sh --draw SEED COUNT PROGRAMS FILE...
 #   table        default scripts/mutations.tsv
 #   scratch-dir  default build/mutate (a copy of the tree and its own build)
-# Environment: JOBS (default 2) for the build.
+#   --draw       prints COUNT rows for the table, drawn at random (seeded by
+#                SEED) from every one-step change of an operator in the
+#                FILEs (paths from the root), to be run by PROGRAMS: a
+#                comparison's bound moved (< and <=, > and >=), == and !=,
+#                && and ||, + and -, + 1 and - 1 turned to + 2 and - 2, and
+#                std::min and std::max. The text to find is the shortest
+#                piece around the operator whose first occurrence is it.
+# Environment: JOBS (default 2) for the build; TEST_TIMEOUT (default 300)
+#   seconds for one test program under one change; SANITIZE (default
+#   address, empty for none) the sanitizers of the scratch build.
 set -euo pipefail
 
 usage() { sed -n '/^# Usage:/,/^# Environment:/s/^# \{0,1\}//p' "$0" >&2; }
 if [[ "${1:-}" == "-h" || "${1:-}" == "--help" ]]; then usage; exit 0; fi
 
+if [[ "${1:-}" == "--draw" ]]; then
+    (($# >= 5)) || { usage; exit 2; }
+    cd "$(dirname "${BASH_SOURCE[0]}")/.."
+    shift
+    exec python3 - "$@" <<'PY'
+import random, re, sys
+seed, count, programs, files = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3], sys.argv[4:]
+# Binary operators stand between spaces in the house style, so template
+# brackets, arrows and shifts never match.
+swaps = {" < ": " <= ", " <= ": " < ", " > ": " >= ", " >= ": " > ", " == ": " != ", " != ": " == ",
+         " && ": " || ", " || ": " && ", " + ": " - ", " - ": " + ", " + 1": " + 2", " - 1": " - 2",
+         "std::min(": "std::max(", "std::max(": "std::min("}
+pattern = re.compile("|".join(re.escape(op) for op in sorted(swaps, key=len, reverse=True)))
+candidates = []
+for name in files:
+    text = open(name, encoding="utf-8").read()
+    # Comments and string literals are blanked out (kept the same length)
+    # so that nothing in them is drawn.
+    code = re.sub(r'//[^\n]*|"(?:\\.|[^"\\])*"', lambda m: " " * len(m.group()), text)
+    for match in pattern.finditer(code):
+        op = match.group()
+        if op in (" + 1", " - 1") and re.match(r"[0-9.]", code[match.end():match.end() + 1]):
+            continue
+        for replacement in [swaps[op]]:
+            line_start = text.rfind("\n", 0, match.start()) + 1
+            line_end = text.find("\n", match.end())
+            tokens = r"\w+(?:::\w+)*|\S"
+            before = [m.start() for m in re.finditer(tokens, text[line_start:match.start()])]
+            after = [m.end() for m in re.finditer(tokens, text[match.end():line_end])]
+            # Grows the piece by a whole token on each side, within its line,
+            # until its first occurrence in the file is this one.
+            for grow in range(3, max(len(before), len(after), 3) + 1):
+                start = line_start + before[-min(grow, len(before))] if before else match.start()
+                end = match.end() + after[min(grow, len(after)) - 1] if after else match.end()
+                if text.find(text[start:end]) == start:
+                    break
+            piece = text[start:end]
+            if text.find(piece) != start or "\t" in piece:
+                continue
+            at = match.start() - start
+            candidates.append((name, piece, piece[:at] + replacement + piece[at + len(op):]))
+random.Random(seed).shuffle(candidates)
+seen = set()
+for name, find, replacement in candidates:
+    if (name, find) in seen or find == replacement:
+        continue
+    seen.add((name, find))
+    print(f"{name}\t{find}\t{replacement}\t{programs}")
+    count -= 1
+    if count == 0:
+        break
+PY
+fi
+
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 table="$(realpath "${1:-$root/scripts/mutations.tsv}")"
 scratch="${2:-$root/build/mutate}"
 jobs="${JOBS:-2}"
+test_timeout="${TEST_TIMEOUT:-300}"
+sanitize="${SANITIZE-address}"
 [[ -f "$table" ]] || { echo "mutate.sh: no table at $table" >&2; usage; exit 2; }
 
 source_dir="$scratch/src-copy"
@@ -63,9 +130,11 @@ for name in sys.stdin.buffer.read().decode().split("\0"):
 ' "$root" "$source_dir"
 
 # Warnings stay warnings here: a change that only adds a warning still runs
-# against its tests instead of counting as caught.
+# against its tests instead of counting as caught. Under AddressSanitizer and
+# UBSan a change that reads past a vector or overflows fails at once, where a
+# plain build might pass by luck.
 echo "== configuring and building the tests once in $build_dir"
-cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZALVO_SANITIZE="$sanitize" \
       -DZALVO_BUILD_TESTS=ON -DZALVO_BUILD_TOOLS=OFF -DZALVO_WARNINGS_AS_ERRORS=OFF >"$log_dir/configure.log" 2>&1 ||
     { echo "mutate.sh: configure failed, see $log_dir/configure.log" >&2; exit 2; }
 
@@ -115,7 +184,8 @@ while IFS=$'\t' read -r file find replacement program || [[ -n "$file" ]]; do
     else
         passed=1
         for each in $program; do
-            "$build_dir/tests/$each" >>"$log" 2>&1 || { passed=0; break; }
+            # A change that makes a program loop for ever is caught too.
+            timeout "$test_timeout" "$build_dir/tests/$each" >>"$log" 2>&1 || { passed=0; break; }
         done
         if ((passed)); then
             survived+=("$label"); echo "SURVIVED  $label"

@@ -37,13 +37,14 @@
 //         Zalvo::CalculateSparsePixelPathThroughWiggleRooms(rooms);
 //
 // Diagnostic text goes through the host's logging library under the category
-// LogCategory ("zalvo.zalvoting") at levels 20, 21 and 30; see
-// FindShortestPixelPath and CreateTerrain for the messages. Text that exists
+// LogCategory ("zalvo.zalvoting") at the levels of LogLevels (20, 21 and 30);
+// see FindShortestPixelPath and CreateTerrain for the messages. Text that exists
 // only for a message is produced only while its level is on.
 #pragma once
 
 #include <Orvex/CoordinateBase.h>
 
+#include <array>
 #include <compare>
 #include <cstdint>
 #include <functional>
@@ -75,8 +76,16 @@
 namespace Zalvo {
 
 // The logging category of every diagnostic message the library writes; a host
-// enables its levels (20, 21, 30) in its logging library under this name.
+// enables its levels (LogLevels) in its logging library under this name.
 inline constexpr const char* LogCategory = "zalvo.zalvoting";
+
+// The levels the library writes at, and which messages each carries.
+namespace LogLevels {
+inline constexpr unsigned Result = 20;  // the final terrain
+inline constexpr unsigned Trace = 21;   // the backtraced pixel path, one line per pixel
+inline constexpr unsigned Steps = 30;   // the intermediate terrains, the erosion profile, the path's end row
+inline constexpr std::array<unsigned, 3> All{Result, Trace, Steps};
+}  // namespace LogLevels
 
 // ---------------------------------------------------------------------------
 // Grid
@@ -105,6 +114,9 @@ inline constexpr std::uint8_t Corridor = 252;        // carved through content f
 inline constexpr std::uint8_t Crossable = 253;       // crossable content and the blocked margin
 inline constexpr std::uint8_t FractionalRing = 254;  // outermost ring of a margin of fractional width
 inline constexpr std::uint8_t Impassable = 255;      // impassable content and its margin
+// A terrain dump shows the ramp in ten bands of this many heights: the digit
+// of a height from Free to HighestRamp is height / RampBand.
+inline constexpr std::uint8_t RampBand = 26;
 }  // namespace Heights
 
 // The row that `row` wraps to on a plate of `rows` rows (rows > 0): the
@@ -221,6 +233,11 @@ public:
 // A length in millipoints (1/1000 of a point; 72 points make an inch).
 using MilliPoints = Orvex::CoordinateBase<Orvex::MilliPointCoordinateSystem, 1>;
 
+// The two steps from millipoints to inches: a length becomes pixels as
+// millipoints / MilliPointsPerPoint * resolution / PointsPerInch.
+inline constexpr double MilliPointsPerPoint = 1000.0;
+inline constexpr double PointsPerInch = 72.0;
+
 // Asked only for occupied pixels: true makes the pixel impassable (255),
 // false crossable content (253).
 using ImpassableFunction = std::function<bool(const Pixel&)>;
@@ -255,7 +272,8 @@ using ImpassableFunction = std::function<bool(const Pixel&)>;
 // terrain:", at level 20 "Final terrain:", each terrain dump followed by an
 // empty line (a plate without columns logs only the first). A dump shows one
 // character per pixel, a row per line: '.' Free, '0' to '9' the ramp (height /
-// 26), 'o' Corridor, 'M' Crossable, 'x' FractionalRing, 'X' Impassable.
+// Heights::RampBand), 'o' Corridor, 'M' Crossable, 'x' FractionalRing, 'X'
+// Impassable.
 //
 // Cost: time grows with the number of pixels, not with the distances; besides
 // the result it holds one distance per pixel (1 byte; 2 beyond 254 rings, 4

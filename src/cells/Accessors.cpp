@@ -1,7 +1,6 @@
 #include "cells/Cells.h"
 
 #include <algorithm>
-#include <limits>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -18,15 +17,9 @@ void RequireRectangular(const Terrain& terrain, const char* function) {
         throw std::invalid_argument(std::string(function) + ": terrain is ragged (its columns differ in length)");
 }
 
-namespace {
-
-std::int32_t CheckedCount(std::size_t count, const char* function, const char* what) {
-    if (count > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-        throw std::invalid_argument(std::string(function) + ": terrain has too many " + what);
-    return static_cast<std::int32_t>(count);
+void ThrowBeyondInt32(const char* function, const char* problem) {
+    throw std::invalid_argument(std::string(function) + ": " + problem);
 }
-
-}  // namespace
 
 std::string Describe(const Pixel& pixel) {
     std::ostringstream text;
@@ -34,19 +27,21 @@ std::string Describe(const Pixel& pixel) {
     return text.str();
 }
 
+// A vector's size never exceeds PTRDIFF_MAX, so it converts to 64 bits
+// unchanged.
 std::int32_t ColumnCount32(const Terrain& terrain, const char* function) {
-    return CheckedCount(terrain.size(), function, "columns");
+    return CheckedInt32(static_cast<std::int64_t>(terrain.size()), function, "terrain has too many columns");
 }
 
 std::int32_t RowCount32(const Terrain& terrain, const char* function) {
-    return terrain.empty() ? 0 : CheckedCount(terrain.front().size(), function, "rows");
+    return CheckedInt32(static_cast<std::int64_t>(RowCount(terrain)), function, "terrain has too many rows");
 }
 
 }  // namespace Detail
 
 std::uint64_t GetColumnCount(const Terrain& terrain) { return terrain.size(); }
 
-std::uint64_t GetRowCount(const Terrain& terrain) { return terrain.empty() ? 0 : terrain.front().size(); }
+std::uint64_t GetRowCount(const Terrain& terrain) { return Detail::RowCount(terrain); }
 
 std::uint8_t GetHeight(const Terrain& terrain, const Pixel& pixel) {
     if (pixel.x < 0) return 0;
@@ -55,8 +50,7 @@ std::uint8_t GetHeight(const Terrain& terrain, const Pixel& pixel) {
     // wrap uses the first column's length as the contract says.
     const std::size_t firstLength = terrain.front().size();
     if (firstLength == 0) return 0;
-    const auto rows =
-        static_cast<std::int32_t>(std::min<std::size_t>(firstLength, std::numeric_limits<std::int32_t>::max()));
+    const auto rows = static_cast<std::int32_t>(std::min(firstLength, static_cast<std::size_t>(Detail::kInt32Max)));
     const auto row = static_cast<std::size_t>(PositiveModulo(pixel.y, rows));
     const auto& column = terrain[static_cast<std::size_t>(pixel.x)];
     return row < column.size() ? column[row] : std::uint8_t{0};

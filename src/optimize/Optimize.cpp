@@ -15,8 +15,6 @@ namespace Detail {
 
 namespace {
 
-constexpr std::int64_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
-constexpr std::int64_t kMinInt32 = std::numeric_limits<std::int32_t>::min();
 constexpr const char* kFunction = "OptimizePixelPath";
 
 std::int64_t SegmentPixelCount(const Pixel& a, const Pixel& b) {
@@ -38,7 +36,7 @@ std::size_t DensePixelCount(const std::vector<Pixel>& path) {
     for (std::size_t i = 0; i + 1 < path.size(); ++i) {
         count += SegmentPixelCount(path[i], path[i + 1]);
         const auto ownPoints = static_cast<std::int64_t>(i) + 2;
-        if (count > kMaxInt32 || count - ownPoints > kMaxBridgedPixels) throw std::length_error("vector too long");
+        if (count > kInt32Max || count - ownPoints > kMaxBridgedPixels) throw std::length_error("vector too long");
     }
     return static_cast<std::size_t>(count);
 }
@@ -148,14 +146,14 @@ std::int32_t ChooseShift(const std::vector<Pixel>& dense, std::int64_t limit, Sh
 // shiftPenalty and the rows handed to pixelCost and returned. Dense rows lie
 // within the rows of the path, so the path's extremes decide.
 void RequireRepresentableShifts(const std::vector<Pixel>& path, std::int64_t upLimit, std::int64_t downLimit) {
-    if (upLimit > kMaxInt32 || downLimit > kMaxInt32)
+    if (upLimit > kInt32Max || downLimit > kInt32Max)
         throw std::invalid_argument(std::string(kFunction) +
                                     ": clearance is so negative that the shift limit overflows 32 bits");
     if (path.empty()) return;
     const auto [lowest, highest] =
         std::minmax_element(path.begin(), path.end(), [](const Pixel& a, const Pixel& b) { return a.y < b.y; });
-    if (highest->y + std::max<std::int64_t>(upLimit, 0) > kMaxInt32 ||
-        lowest->y - std::max<std::int64_t>(downLimit, 0) < kMinInt32)
+    if (highest->y + std::max<std::int64_t>(upLimit, 0) > kInt32Max ||
+        lowest->y - std::max<std::int64_t>(downLimit, 0) < kInt32Min)
         throw std::invalid_argument(std::string(kFunction) + ": shifted rows would leave the 32-bit range");
 }
 
@@ -182,9 +180,7 @@ std::vector<Pixel> ShiftPixelPath(const std::vector<Pixel>& path, std::int32_t o
     shifted.reserve(path.size());
     for (const Pixel& pixel : path) {
         const std::int64_t row = std::int64_t{pixel.y} + offset;
-        if (row < kMinInt32 || row > kMaxInt32)
-            throw std::invalid_argument("ShiftPixelPath: a shifted row leaves the 32-bit range");
-        shifted.push_back({pixel.x, static_cast<std::int32_t>(row)});
+        shifted.push_back({pixel.x, CheckedInt32(row, "ShiftPixelPath", "a shifted row leaves the 32-bit range")});
     }
     return shifted;
 }

@@ -1,5 +1,6 @@
 #include "rows/HorizontalRefinement.h"
 
+#include "cells/Cells.h"
 #include "rooms/Model.h"
 
 #include <algorithm>
@@ -13,15 +14,6 @@
 namespace Zalvo::Detail {
 
 namespace {
-
-constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
-constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
-
-std::int32_t RequireInt32(std::int64_t value, const char* what) {
-    if (value < kInt32Min || value > kInt32Max)
-        throw std::invalid_argument(std::string("row adjustment: ") + what + " does not fit a 32-bit integer");
-    return static_cast<std::int32_t>(value);
-}
 
 // The upper end wins when the ends cross. An end is returned only when
 // `value` lies beyond it, so an upper end above INT32_MAX or a lower end
@@ -138,13 +130,15 @@ std::vector<std::size_t> NeighboursWidestFirst(const std::vector<MergeRecord>& r
 
 std::int32_t BaseMargin(std::int32_t existingClearance, std::int32_t wantedClearance, std::int32_t lineWidth) {
     const std::int64_t value = (std::int64_t{lineWidth} + 1) / 2 - existingClearance + wantedClearance;
-    return RequireInt32(value, "baseMargin ((lineWidth + 1) / 2 - existingClearance + wantedClearance)");
+    return CheckedInt32(value, "row adjustment",
+                        "baseMargin ((lineWidth + 1) / 2 - existingClearance + wantedClearance) does not fit a 32-bit "
+                        "integer");
 }
 
 std::int32_t PreferredWidth(std::int32_t existingClearance, std::int32_t wantedClearance, std::int32_t lineWidth) {
     const std::int64_t doubled = 2 * (std::int64_t{wantedClearance} - existingClearance);
-    return RequireInt32(std::max<std::int64_t>(doubled, lineWidth),
-                        "preferredWidth (2 x (wantedClearance - existingClearance))");
+    return CheckedInt32(std::max<std::int64_t>(doubled, lineWidth), "row adjustment",
+                        "preferredWidth (2 x (wantedClearance - existingClearance)) does not fit a 32-bit integer");
 }
 
 RowParameters DeriveRowParameters(std::int32_t existingClearance, std::int32_t wantedClearance,

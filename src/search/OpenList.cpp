@@ -145,11 +145,10 @@ void OpenList::RefillBucketZero() {
 }
 
 // Orders bucket 0, a level of one f just spread, by g. Flat and evenly
-// priced ground leaves levels of hundreds of filings at one f, and sorting
-// them by comparisons took a fifth of the open list's time. Within
-// one f below 2^52 a larger column means a larger g, so a level whose
-// columns lie close together is put in order by counting its filings per
-// column instead.
+// priced ground leaves levels of hundreds of filings at one f, too many to
+// sort by comparisons cheaply (docs/performance.md). Within one f below 2^52
+// a larger column means a larger g, so a level whose columns lie close
+// together is put in order by counting its filings per column instead.
 void OpenList::SortLevel() {
     const std::size_t size = bucketZero_.size();
     if (size <= kInsertionSortedLevel) {

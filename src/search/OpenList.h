@@ -204,9 +204,9 @@ private:
 
 // Filing runs for every neighbour a search prices, inside the relaxation
 // loop, so it is defined here where the compiler can inline it: as a call,
-// it made the loop spill and reload its doubles around every filing, which
-// cost the search about a sixth of its time on blob plates. Only the rare
-// paths (a new chunk, bucket 0, the heap below the floor) stay out of line.
+// it made the loop spill and reload its doubles around every filing (see
+// docs/performance.md). Only the rare paths (a new chunk, bucket 0, the heap
+// below the floor) stay out of line.
 
 inline std::uint64_t OpenList::Bits(double f) { return std::bit_cast<std::uint64_t>(f); }
 

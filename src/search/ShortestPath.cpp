@@ -166,9 +166,7 @@ constexpr std::array<BacktraceStep, 8> kBacktraceSteps{{
 }};
 
 std::int32_t CheckedRow(std::int64_t row) {
-    if (row < std::numeric_limits<std::int32_t>::min() || row > std::numeric_limits<std::int32_t>::max())
-        throw std::invalid_argument(std::string(kFunction) + ": the path's rows leave the 32-bit range");
-    return static_cast<std::int32_t>(row);
+    return CheckedInt32(row, kFunction, "the path's rows leave the 32-bit range");
 }
 
 // The candidate with the smallest cost plus step, the earlier one on a tie;
@@ -192,7 +190,7 @@ Pixel CheapestPredecessor(const Pixel& from, const CostTable& table) {
 }  // namespace
 
 std::vector<Pixel> BacktracePixelPath(std::int32_t endRow, const CostTable& table) {
-    LogMessage(21, [](std::ostream& out) { out << "Backtraced pixel path:" << std::endl; });
+    LogMessage(LogLevels::Trace, [](std::ostream& out) { out << "Backtraced pixel path:" << std::endl; });
     std::vector<Pixel> path{Pixel{table.columns - 1, endRow}};
     std::vector<bool> appended(table.costs.size(), false);
     appended[CellIndex(table, table.columns - 1, endRow)] = true;
@@ -202,7 +200,7 @@ std::vector<Pixel> BacktracePixelPath(std::int32_t endRow, const CostTable& tabl
         if (appended[cell]) break;
         appended[cell] = true;
         path.push_back(predecessor);
-        LogMessage(21, [&predecessor](std::ostream& out) {
+        LogMessage(LogLevels::Trace, [&predecessor](std::ostream& out) {
             out << "    (" << predecessor.x << ", " << predecessor.y << ")" << std::endl;
         });
     }
@@ -220,7 +218,8 @@ std::optional<std::vector<Pixel>> PixelPathFromCostTable(const CostTable& table)
     const double cheapest = CheapestLastColumnCost(table);
     if (!(cheapest < kAcceptanceLimit)) return std::nullopt;
     const std::int32_t endRow = ChooseEndRow(table, cheapest);
-    LogMessage(30, [endRow](std::ostream& out) { out << "Shortest pixel path ends at row: " << endRow << std::endl; });
+    LogMessage(LogLevels::Steps,
+               [endRow](std::ostream& out) { out << "Shortest pixel path ends at row: " << endRow << std::endl; });
     std::vector<Pixel> path = BacktracePixelPath(endRow, table);
     std::reverse(path.begin(), path.end());
     NormalizeRows(path, table.rows);

@@ -31,15 +31,24 @@ inline constexpr double kAcceptanceLimit = 1'000'000'000.0;
 inline constexpr double kUnreached = std::numeric_limits<double>::max();
 
 namespace HeightCosts {
-// (h x 30.0) / 251.0 for ramp heights, then the four special classes.
+// The price of HighestRamp; the ramp below it is priced in proportion.
+inline constexpr double kRampTop = 30.0;
+// A corridor is priced as the top of the ramp.
+inline constexpr double kCorridor = kRampTop;
+inline constexpr double kCrossable = 100.0;
+inline constexpr double kFractionalRing = 10'000'000.0;
+// A single impassable cell makes a line unacceptable on its own.
+inline constexpr double kImpassable = kAcceptanceLimit;
+
+// (h x kRampTop) / 251.0 for ramp heights, then the four special classes.
 constexpr std::array<double, 256> MakeTable() {
     std::array<double, 256> table{};
     for (int h = Heights::Free; h <= Heights::HighestRamp; ++h)
-        table[static_cast<std::size_t>(h)] = (h * 30.0) / Heights::HighestRamp;
-    table[Heights::Corridor] = 30.0;
-    table[Heights::Crossable] = 100.0;
-    table[Heights::FractionalRing] = 10'000'000.0;
-    table[Heights::Impassable] = 1'000'000'000.0;
+        table[static_cast<std::size_t>(h)] = (h * kRampTop) / Heights::HighestRamp;
+    table[Heights::Corridor] = kCorridor;
+    table[Heights::Crossable] = kCrossable;
+    table[Heights::FractionalRing] = kFractionalRing;
+    table[Heights::Impassable] = kImpassable;
     return table;
 }
 inline constexpr std::array<double, 256> kTable = MakeTable();

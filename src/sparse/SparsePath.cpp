@@ -1,5 +1,7 @@
 #include "sparse/SparsePath.h"
 
+#include "cells/Cells.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
@@ -25,10 +27,7 @@ Pixel ClampWide(std::int64_t x, std::int64_t y, const Box& box) {
 // lone vertical corner is tested against its own side only and may be pushed
 // beyond the 32-bit range by a box spanning more than 2^31 columns.
 std::int32_t CornerCoordinate(std::int64_t value) {
-    if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
-        throw std::invalid_argument(
-            "CalculateSparsePixelPathThroughWiggleRooms: a corner would leave the 32-bit range");
-    return static_cast<std::int32_t>(value);
+    return CheckedInt32(value, "CalculateSparsePixelPathThroughWiggleRooms", "a corner would leave the 32-bit range");
 }
 
 // The line's two inner corners along its own axis: each adjustable anchor

@@ -1,5 +1,7 @@
 #include "terrain/Corridors.h"
 
+#include "cells/Cells.h"
+
 #include <algorithm>
 #include <array>
 #include <bitset>
@@ -23,6 +25,9 @@ constexpr std::array<Offset, 24> kRing{{
 
 constexpr std::size_t kQuarterTurn = 6;
 
+// Which positions of kRing hold a corridor cell.
+using RingCells = std::bitset<kRing.size()>;
+
 struct Shape {
     std::array<std::size_t, 6> positions;
     std::size_t size;
@@ -36,7 +41,7 @@ constexpr std::array<Shape, 4> kShapes{{
     {{3, 4}, 2},
 }};
 
-bool MatchesShape(const std::bitset<24>& corridor, const Shape& shape, std::size_t turn) {
+bool MatchesShape(const RingCells& corridor, const Shape& shape, std::size_t turn) {
     const std::span<const std::size_t> positions(shape.positions.data(), shape.size);
     return std::all_of(positions.begin(), positions.end(),
                        [&](std::size_t position) { return corridor[(position + turn) % kRing.size()]; });
@@ -44,7 +49,7 @@ bool MatchesShape(const std::bitset<24>& corridor, const Shape& shape, std::size
 
 // A terrain made from a plate has at most 2^24 rows, so its row count and a
 // row one or two steps off the grid fit 32 bits.
-std::int32_t RowCountOfPlate(const Terrain& terrain) { return static_cast<std::int32_t>(terrain.front().size()); }
+std::int32_t RowCountOfPlate(const Terrain& terrain) { return static_cast<std::int32_t>(RowCount(terrain)); }
 
 // The height of an in-grid pixel, const or not with the terrain.
 template <class Grid>
@@ -55,7 +60,7 @@ auto& CellAt(Grid& terrain, const Pixel& pixel) {
 std::vector<Pixel> PlantSeeds(Terrain& terrain, const std::set<Pixel>& corridorSeeds) {
     std::vector<Pixel> frontier;
     const std::int64_t columns = static_cast<std::int64_t>(terrain.size());
-    const std::int64_t rows = static_cast<std::int64_t>(terrain.empty() ? 0 : terrain.front().size());
+    const std::int64_t rows = RowCountOfPlate(terrain);
     if (rows == 0) return frontier;  // row -1 would name a row that does not exist
     for (const Pixel& seed : corridorSeeds) {
         if (seed.x < 0 || seed.x >= columns || seed.y < -1 || seed.y >= rows) continue;
@@ -100,7 +105,7 @@ std::uint64_t LeadingBlockedEntries(const std::vector<std::uint8_t>& profile) {
 bool IsCorridorShape(const Terrain& terrain, const Pixel& pixel) {
     const std::int64_t lastColumn = static_cast<std::int64_t>(terrain.size()) - 1;
     const std::int32_t rows = RowCountOfPlate(terrain);
-    std::bitset<24> corridor;
+    RingCells corridor;
     for (std::size_t position = 0; position < kRing.size(); ++position) {
         const std::int64_t x = std::clamp<std::int64_t>(std::int64_t{pixel.x} + kRing[position].dx, 0, lastColumn);
         const std::int32_t y = PositiveModulo(pixel.y + kRing[position].dy, rows);

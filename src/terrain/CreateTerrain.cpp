@@ -12,9 +12,6 @@ namespace Detail {
 
 namespace {
 
-constexpr unsigned kStepLevel = 30;
-constexpr unsigned kResultLevel = 20;
-
 void LogTerrain(unsigned level, const char* title, const Terrain& terrain) {
     LogMessage(level, [&](std::ostream& out) {
         out << title << std::endl;
@@ -49,18 +46,18 @@ Terrain CreateTerrain(const PlateInterface& plate, const ImpassableFunction& isI
                       const std::set<Pixel>& corridorSeeds, MilliPoints minimumDistance,
                       MilliPoints preferredDistance) {
     Terrain terrain = Detail::CreateInitialTerrain(plate, isImpassable);
-    Detail::LogTerrain(Detail::kStepLevel, "Initial terrain:", terrain);
+    Detail::LogTerrain(LogLevels::Steps, "Initial terrain:", terrain);
     if (terrain.empty()) return terrain;
 
     const std::vector<std::uint8_t> profile =
         Detail::CreateErosionProfile(minimumDistance, preferredDistance, plate.GetResolution());
-    Detail::LogMessage(Detail::kStepLevel, [&](std::ostream& out) {
+    Detail::LogMessage(LogLevels::Steps, [&](std::ostream& out) {
         out << "Erosion profile: " << Detail::ProfileToText(profile) << std::endl;
     });
     Detail::ErodeTerrain(terrain, profile);
-    Detail::LogTerrain(Detail::kStepLevel, "Eroded terrain:", terrain);
+    Detail::LogTerrain(LogLevels::Steps, "Eroded terrain:", terrain);
     Detail::CarveCorridors(terrain, corridorSeeds, profile);
-    Detail::LogTerrain(Detail::kResultLevel, "Final terrain:", terrain);
+    Detail::LogTerrain(LogLevels::Result, "Final terrain:", terrain);
     return terrain;
 }
 

@@ -19,7 +19,9 @@ namespace Zalvo::Detail {
 
 namespace {
 
-double ToPixels(MilliPoints length, double resolution) { return length.Value() / 1000.0 * resolution / 72.0; }
+double ToPixels(MilliPoints length, double resolution) {
+    return length.Value() / MilliPointsPerPoint * resolution / PointsPerInch;
+}
 
 // `wholePixels` is already a whole number (or NaN). The range test happens on
 // the double, before the conversion that would be undefined outside it;
@@ -29,8 +31,6 @@ std::uint64_t ToProfileLength(double wholePixels) {
     if (!(wholePixels > -1.0 && wholePixels <= kMaxPlateSide)) throw std::length_error("vector too long");
     return static_cast<std::uint64_t>(wholePixels);
 }
-
-std::size_t RowCount(const Terrain& terrain) { return terrain.empty() ? 0 : terrain.front().size(); }
 
 // One step further, saturating at `cap` (which is at least 1). Free of
 // branches so that the loops over a column vectorise.

@@ -1,6 +1,8 @@
 // The first step of terrain creation: the plate's content as heights.
 #pragma once
 
+#include "cells/Cells.h"
+
 #include <zalvo/zalvo.h>
 
 #include <cstdint>
@@ -13,7 +15,7 @@ namespace Zalvo::Detail {
 // its pixels would not end. No margin wider than a side can change a cell,
 // so distances are bounded by the same side.
 inline constexpr std::int32_t kMaxPlateSide = std::int32_t{1} << 24;
-inline constexpr std::int64_t kMaxPlatePixels = 2147483647;
+inline constexpr std::int64_t kMaxPlatePixels = kInt32Max;
 
 // Asks the plate for its row count, then its column count (once each), then
 // IsPixelOccupied row by row, and `isImpassable` right after each occupied

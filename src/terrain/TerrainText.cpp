@@ -1,5 +1,7 @@
 #include "terrain/TerrainText.h"
 
+#include "cells/Cells.h"
+
 #include <algorithm>
 
 namespace Zalvo::Detail {
@@ -11,12 +13,12 @@ char DumpCharacter(std::uint8_t height) {
         case Heights::Crossable: return 'M';
         case Heights::FractionalRing: return 'x';
         case Heights::Impassable: return 'X';
-        default: return static_cast<char>('0' + height / 26);
+        default: return static_cast<char>('0' + height / Heights::RampBand);
     }
 }
 
 std::ostream& WriteTerrain(std::ostream& out, const Terrain& terrain) {
-    const std::size_t rows = terrain.empty() ? 0 : terrain.front().size();
+    const std::size_t rows = RowCount(terrain);
     for (std::size_t y = 0; y < rows; ++y) {
         for (const auto& column : terrain) out << DumpCharacter(column[y]);
         out << std::endl;

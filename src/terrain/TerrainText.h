@@ -11,8 +11,9 @@
 
 namespace Zalvo::Detail {
 
-// One character per height: '.' free, '0'..'9' the ramp band (height / 26,
-// so '9' covers 234..251), 'o' corridor, 'M' 253, 'x' 254, 'X' 255.
+// One character per height: '.' free, '0'..'9' the ramp band (height /
+// Heights::RampBand, so '9' covers 234..251), 'o' corridor, 'M' 253, 'x'
+// 254, 'X' 255.
 char DumpCharacter(std::uint8_t height);
 
 // One line per row, row 0 first, one character per column and no separators;

@@ -15,7 +15,8 @@ namespace {
 // gives the line no room of its own.
 constexpr double kOwnPixelsPerOverlap = 0.25;
 
-std::int32_t RowCountOf(const Terrain& terrain) { return static_cast<std::int32_t>(terrain.front().size()); }
+// The entry checked that the row count fits 32 bits.
+std::int32_t RowCountOf(const Terrain& terrain) { return static_cast<std::int32_t>(RowCount(terrain)); }
 
 std::size_t WrappedRow(const Terrain& terrain, std::int32_t y) {
     return static_cast<std::size_t>(PositiveModulo(y, RowCountOf(terrain)));

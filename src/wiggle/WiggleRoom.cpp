@@ -3,7 +3,6 @@
 #include "wiggle/Stretches.h"
 #include "wiggle/VerticalLines.h"
 
-#include <limits>
 #include <stdexcept>
 #include <string>
 
@@ -25,8 +24,7 @@ void RequireScannable(const std::vector<Pixel>& path, const Terrain& terrain) {
         if (pixel.x < 0 || pixel.x >= columns)
             throw std::invalid_argument(std::string(FunctionName) + ": path pixel " + Detail::Describe(pixel) +
                                         " lies outside the terrain's columns");
-        if (std::int64_t{pixel.y} - rows < std::numeric_limits<std::int32_t>::min() ||
-            std::int64_t{pixel.y} + rows > std::numeric_limits<std::int32_t>::max())
+        if (std::int64_t{pixel.y} - rows < Detail::kInt32Min || std::int64_t{pixel.y} + rows > Detail::kInt32Max)
             throw std::invalid_argument(std::string(FunctionName) + ": path pixel " + Detail::Describe(pixel) +
                                         " lies too far out for its free rows to fit 32 bits");
     }

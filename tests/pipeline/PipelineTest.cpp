@@ -51,12 +51,47 @@ void ExpectRoomsWellFormed(const std::vector<WiggleRoom>& rooms, std::int32_t st
     }
 }
 
+// Both row adjustments change nothing but horizontal rows, and a base margin
+// of zero or more keeps every row inside its room's band.
+void ExpectOnlyRowsChanged(const std::vector<WiggleRoom>& before, std::vector<WiggleRoom> after, bool rowsInBand) {
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t index = 0; index < before.size(); ++index) {
+        if (auto* room = std::get_if<HorizontalRoom>(&after[index])) {
+            if (rowsInBand) {
+                EXPECT_LE(room->minRow, room->row) << index;
+                EXPECT_LE(room->row, room->maxRow) << index;
+            }
+            room->row = std::get<HorizontalRoom>(before[index]).row;
+        }
+        EXPECT_EQ(after[index], before[index]) << index;
+    }
+}
+
+void ExpectAdjustmentsChangeOnlyRows(const std::vector<WiggleRoom>& rooms, const std::vector<Pixel>& path,
+                                     std::mt19937& random) {
+    const auto draw = [&random](std::int32_t low, std::int32_t high) {
+        return low + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(high - low + 1));
+    };
+    const std::int32_t existing = draw(0, 4), wanted = draw(0, 6), radius = draw(0, 12);
+    const std::int32_t minimumWidth = draw(0, 6), lineWidth = draw(1, 5);
+    const bool rowsInBand = (lineWidth + 1) / 2 - existing + wanted >= 0;
+    ExpectOnlyRowsChanged(
+        rooms,
+        AdjustHorizontalRoomRowsForOptimalPlateUsage(rooms, path, existing, wanted, radius, minimumWidth, lineWidth),
+        rowsInBand);
+    ExpectOnlyRowsChanged(
+        rooms,
+        AdjustHorizontalRoomRowsForPreferringStagger(rooms, path, existing, wanted, radius, minimumWidth, lineWidth),
+        rowsInBand);
+}
+
 TEST(PipelineTest, RandomPlatesGiveWellFormedRoomsAndSparsePaths) {
     constexpr std::uint32_t Plates = 200;
     std::size_t pieces = 0;
     std::size_t blockedPieces = 0;
     std::size_t paths = 0;
     std::size_t blockedPaths = 0;  // input paths that themselves cross content
+    std::ptrdiff_t horizontalRooms = 0;
     const PixelCostFunction noCost = [](const Pixel&) { return 0.0; };
     const ShiftPenaltyFunction shiftPenalty = [](std::int32_t shift) { return 0.5 * shift; };
     for (std::uint32_t seed = 1; seed <= Plates; ++seed) {
@@ -80,6 +115,10 @@ TEST(PipelineTest, RandomPlatesGiveWellFormedRoomsAndSparsePaths) {
                                                                   seed % 2 == 0 ? splits : std::vector<std::int32_t>{});
             const auto stretchCount = static_cast<std::int32_t>(Detail::BuildStretches(*path, terrain).size());
             ExpectRoomsWellFormed(rooms, stretchCount);
+            ExpectAdjustmentsChangeOnlyRows(rooms, *path, random);
+            horizontalRooms += std::count_if(rooms.begin(), rooms.end(), [](const WiggleRoom& room) {
+                return std::holds_alternative<HorizontalRoom>(room);
+            });
             const auto sparse = CalculateSparsePixelPathThroughWiggleRooms(rooms);
             EXPECT_FALSE(sparse.empty());
             for (std::size_t i = 1; i < sparse.size(); ++i) {
@@ -88,7 +127,8 @@ TEST(PipelineTest, RandomPlatesGiveWellFormedRoomsAndSparsePaths) {
             }
         }
     }
-    EXPECT_GE(paths, 2 * Plates);  // most plates have a line across
+    EXPECT_GE(paths, 2 * Plates);     // most plates have a line across
+    EXPECT_GT(horizontalRooms, 200);  // the row adjustments had rooms to adjust
     std::cout << "[ pipeline ] " << paths << " paths (" << blockedPaths << " crossing content themselves), " << pieces
               << " straight pieces, " << blockedPieces << " through a blocking cell\n";
     RecordProperty("BlockedPieces", static_cast<int>(blockedPieces));

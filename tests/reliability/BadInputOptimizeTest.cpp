@@ -51,9 +51,15 @@ TEST_F(BadInputOptimize, EmptyFirstColumnMovesNothing) {
 
 TEST_F(BadInputOptimize, ClearanceThatOverflowsTheLimitIsRejected) {
     EXPECT_THROW(Optimize(Grid(3, 8), kMin32), std::invalid_argument);
+    // Two free shifts less -(2^31 - 1) is 2^31 + 1: still too far.
+    EXPECT_THROW(
+        Zalvo::OptimizePixelPath({}, kMin32 + 1, Grid(1, 3), CountingCost(costCalls), CountingPenalty(penaltyCalls)),
+        std::invalid_argument);
     ExpectNoCallableRan();
-    // The largest clearance simply allows no shift.
+    // The largest clearance simply allows no shift, and without a free shift
+    // the smallest is harmless too.
     EXPECT_EQ(Optimize(Grid(3, 8), kMax32).first, path);
+    EXPECT_EQ(Optimize(Grid(3, 8, Zalvo::Heights::Impassable), kMin32).first, path);
 }
 
 TEST_F(BadInputOptimize, EmptyCallablesThrowBadFunctionCall) {
@@ -61,6 +67,8 @@ TEST_F(BadInputOptimize, EmptyCallablesThrowBadFunctionCall) {
     EXPECT_THROW(Zalvo::OptimizePixelPath(path, 0, terrain, {}, CountingPenalty(penaltyCalls)), std::bad_function_call);
     EXPECT_THROW(Zalvo::OptimizePixelPath(path, 0, terrain, CountingCost(costCalls), {}), std::bad_function_call);
     EXPECT_THROW(Zalvo::OptimizePixelPath({}, 0, terrain, CountingCost(costCalls), {}), std::bad_function_call);
+    // Without pixels the cost callable is never needed.
+    EXPECT_NO_THROW(Zalvo::OptimizePixelPath({}, 0, terrain, {}, CountingPenalty(penaltyCalls)));
 }
 
 TEST_F(BadInputOptimize, ThrowingCallablesPassUnchanged) {
@@ -89,6 +97,16 @@ TEST_F(BadInputOptimize, NanAndInfiniteCostsNeverWin) {
     EXPECT_EQ(down, flat);
     const auto infiniteShifted = [](const Pixel& p) { return p.y == 1 ? 1.0 : kInfinity; };
     EXPECT_EQ(Zalvo::OptimizePixelPath(flat, 0, terrain, infiniteShifted, noPenalty).second, flat);
+    // A NaN at shift 1 loses to shift 0 although shift 2 would cost less.
+    const Path point{{0, 0}};
+    const auto nanAtOne = [](const Pixel& p) { return p.y == 1 ? kNaN : 3.0 - p.y; };
+    const auto dearTwo = [](std::int32_t s) { return s == 2 ? 10.0 : 0.0; };
+    EXPECT_EQ(Zalvo::OptimizePixelPath(point, 0, Grid(1, 3), nanAtOne, dearTwo).first, point);
+    // A NaN at shift 0 is never replaced, however cheap the other shifts.
+    const auto nanAtZero = [](const Pixel& p) { return p.y == 0 ? kNaN : -100.0; };
+    const auto [nanUp, nanDown] = Zalvo::OptimizePixelPath(point, 0, Grid(1, 5), nanAtZero, noPenalty);
+    EXPECT_EQ(nanUp, point);
+    EXPECT_EQ(nanDown, point);
 }
 
 TEST_F(BadInputOptimize, RowsNearTheEndOfTheRangeAreRejectedWhenAShiftWouldLeaveIt) {
@@ -101,6 +119,13 @@ TEST_F(BadInputOptimize, RowsNearTheEndOfTheRangeAreRejectedWhenAShiftWouldLeave
     const auto [up, down] = Optimize(Grid(2, 8, 255), 0, top);
     EXPECT_EQ(up, top);
     EXPECT_EQ(down, top);
+    // Free shifts that end right at the ends of the range are taken (all
+    // shifts cost nothing, so the largest wins).
+    const auto zero = [](auto) { return 0.0; };
+    const auto [toMax, fromMax] = Zalvo::OptimizePixelPath({{0, kMax32 - 1}}, 2, Grid(1, 4), zero, zero);
+    EXPECT_EQ(toMax, (Path{{0, kMax32}}));
+    EXPECT_EQ(fromMax, (Path{{0, kMax32 - 2}}));
+    EXPECT_EQ(Zalvo::OptimizePixelPath({{0, kMin32 + 1}}, 2, Grid(1, 4), zero, zero).second, (Path{{0, kMin32}}));
 }
 
 TEST_F(BadInputOptimize, PointsTooFarApartForADenseLineAreTooLong) {
@@ -121,11 +146,13 @@ TEST_F(BadInputOptimize, GapsAddingMoreThan2To26PixelsAreTooLong) {
 }
 
 TEST_F(BadInputOptimize, EmptyPathGivesTwoEmptyPaths) {
+    // Every shift is free: 1 .. 4 on five rows, clearance 1 leaves 0 .. 3 priced each way.
     const auto [up, down] =
-        Zalvo::OptimizePixelPath({}, 0, Grid(3, 5), CountingCost(costCalls), CountingPenalty(penaltyCalls));
+        Zalvo::OptimizePixelPath({}, 1, Grid(3, 5), CountingCost(costCalls), CountingPenalty(penaltyCalls));
     EXPECT_TRUE(up.empty());
     EXPECT_TRUE(down.empty());
     EXPECT_EQ(*costCalls, 0);
+    EXPECT_EQ(*penaltyCalls, 8);
 }
 
 }  // namespace

@@ -1,20 +1,16 @@
-// Helpers shared by the bad-input tests: small grids, extreme coordinates and
-// host callables that count their calls or fail on purpose.
+// Helpers shared by the bad-input tests: small grids and host callables that
+// count their calls or fail on purpose.
 #pragma once
+
+#include "support/Extremes.h"
 
 #include <zalvo/zalvo.h>
 
 #include <cstdint>
-#include <limits>
 #include <memory>
 #include <vector>
 
 namespace ZalvoTest {
-
-constexpr std::int32_t kMin32 = std::numeric_limits<std::int32_t>::min();
-constexpr std::int32_t kMax32 = std::numeric_limits<std::int32_t>::max();
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // What the tests' host callables throw: not a std::exception, so it can only
 // arrive if the library let it pass untouched.

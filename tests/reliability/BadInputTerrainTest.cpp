@@ -13,6 +13,7 @@
 namespace ZalvoTest {
 namespace {
 
+using Call = FakePlate::Call;
 using Member = FakePlate::Member;
 using Zalvo::MilliPoints;
 using Zalvo::Pixel;
@@ -37,17 +38,22 @@ FakePlate PlateWithContent(double resolution = 72.0) {
     return FakePlate::FromRows({".....", "..X..", "....."}, resolution);
 }
 
-TEST(BadInputCreateTerrain, NegativeRowCountIsTooLongBeforeAnyPixel) {
-    const FakePlate plate(4, -1);
+// Both counts are asked, once each, and nothing else.
+void ExpectTooLongAfterTheCounts(std::int32_t columns, std::int32_t rows) {
+    const FakePlate plate(columns, rows);
     ExpectTooLong(plate, 1000, 2000);
-    EXPECT_EQ(plate.CountOf(Member::IsPixelOccupied), 0u);
+    EXPECT_EQ(plate.Calls(), (std::vector<Call>{{Member::GetPixelRowCount, {}}, {Member::GetPixelColumnCount, {}}}))
+        << columns << " x " << rows;
+}
+
+TEST(BadInputCreateTerrain, NegativeRowCountIsTooLongBeforeAnyPixel) {
+    ExpectTooLongAfterTheCounts(4, -1);
+    ExpectTooLongAfterTheCounts(0, kMin32);
 }
 
 TEST(BadInputCreateTerrain, NegativeColumnCountIsTooLongBeforeAnyPixel) {
-    const FakePlate plate(kMin32, 4);
-    ExpectTooLong(plate, 1000, 2000);
-    EXPECT_EQ(plate.CountOf(Member::IsPixelOccupied), 0u);
-    EXPECT_EQ(plate.CountOf(Member::GetPixelRowCount), 1u);  // both counts are asked first
+    ExpectTooLongAfterTheCounts(kMin32, 4);
+    ExpectTooLongAfterTheCounts(-1, -1);
 }
 
 // Answers only its counts: no pixel of an absurd plate may ever be asked for.
@@ -104,8 +110,10 @@ TEST(BadInputCreateTerrain, NegativeResolutionCountsAsNegativeDistances) {
 }
 
 TEST(BadInputCreateTerrain, NegativeDistancesAreTooLong) {
-    ExpectTooLong(PlateWithContent(), -1000, 2000);  // hard length -1 pixel
-    ExpectTooLong(PlateWithContent(), 0, -500);      // total length rounds to -1
+    const FakePlate plate = PlateWithContent();
+    ExpectTooLong(plate, -1000, 2000);                              // hard length -1 pixel
+    EXPECT_EQ(plate.Calls().back().member, Member::GetResolution);  // the distances are judged in pixels
+    ExpectTooLong(PlateWithContent(), 0, -500);                     // total length rounds to -1
     // Less than a pixel below zero still means no margin at all.
     EXPECT_EQ(Create(PlateWithContent(), -999, -499)[2][1], 255);
 }
@@ -143,8 +151,8 @@ TEST(BadInputCreateTerrain, EmptyIsImpassableFailsAtTheFirstOccupiedPixelOnly) {
 }
 
 TEST(BadInputCreateTerrain, HostExceptionsPassUnchanged) {
-    for (const Member failing :
-         {Member::GetPixelRowCount, Member::IsPixelOccupied, Member::IsImpassable, Member::GetResolution}) {
+    for (const Member failing : {Member::GetPixelRowCount, Member::GetPixelColumnCount, Member::IsPixelOccupied,
+                                 Member::IsImpassable, Member::GetResolution}) {
         FakePlate plate = PlateWithContent();
         plate.SetCallHook([failing](const FakePlate::Call& call) {
             if (call.member == failing) throw HostFailure{static_cast<int>(failing)};
@@ -155,6 +163,7 @@ TEST(BadInputCreateTerrain, HostExceptionsPassUnchanged) {
         } catch (const HostFailure& failure) {
             EXPECT_EQ(failure.code, static_cast<int>(failing));
         }
+        EXPECT_EQ(plate.Calls().back().member, failing);  // nothing was asked after the failure
     }
 }
 

@@ -2,11 +2,13 @@
 // both row adjustments and CalculateSparsePixelPathThroughWiggleRooms, one
 // test per row of the bad-input table (README.md, "Bad input").
 #include "reliability/BadInputSupport.h"
+#include "rooms/RoomMakers.h"
 #include "support/Printers.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
 
 namespace ZalvoTest {
 namespace {
@@ -43,16 +45,29 @@ TEST(BadInputWiggleRooms, RaggedGridIsRejected) {
 }
 
 TEST(BadInputWiggleRooms, PathPixelsOffTheColumnsAreRejected) {
-    EXPECT_THROW(Wiggle({{-1, 2}, {0, 2}}, Grid(4, 5)), std::invalid_argument);
-    EXPECT_THROW(Wiggle({{3, 2}, {4, 2}}, Grid(4, 5)), std::invalid_argument);
-    EXPECT_THROW(Wiggle({{kMin32, 2}}, Grid(4, 5)), std::invalid_argument);
+    for (const Path& path : {Path{{0, 2}, {-1, 2}}, Path{{3, 2}, {4, 2}}, Path{{kMin32, 2}}, Path{{kMax32, 2}}}) {
+        try {
+            Wiggle(path, Grid(4, 5));
+            ADD_FAILURE() << "accepted a path to column " << path.back().x;
+        } catch (const std::invalid_argument& error) {
+            EXPECT_NE(std::string(error.what()).find(std::to_string(path.back().x) + ", 2)"), std::string::npos)
+                << error.what();
+        }
+    }
 }
 
 TEST(BadInputWiggleRooms, RowsWhoseFreeBoundsLeaveTheRangeAreRejected) {
-    EXPECT_THROW(Wiggle({{0, kMax32 - 2}, {1, kMax32 - 2}}, Grid(4, 5)), std::invalid_argument);
-    EXPECT_THROW(Wiggle({{0, kMin32 + 2}, {1, kMin32 + 2}}, Grid(4, 5)), std::invalid_argument);
-    // Just inside: the bounds y - R and y + R still fit.
-    EXPECT_FALSE(Wiggle({{0, kMax32 - 5}, {1, kMax32 - 5}}, Grid(4, 5)).empty());
+    for (const std::int32_t y : {kMax32 - 4, kMin32 + 4}) {
+        EXPECT_THROW(Wiggle({{0, y}, {1, y}}, Grid(4, 5)), std::invalid_argument) << y;
+        // One row further in, y - 5 and y + 5 fit: the room holds the path's row.
+        const std::int32_t inside = y > 0 ? y - 1 : y + 1;
+        const Rooms rooms = Wiggle({{0, inside}, {1, inside}, {2, inside}, {3, inside}}, Grid(4, 5, 0));
+        ASSERT_FALSE(rooms.empty()) << y;
+        const auto* room = std::get_if<HorizontalRoom>(&rooms.front());
+        ASSERT_NE(room, nullptr) << y;
+        EXPECT_LE(room->minRow, inside);
+        EXPECT_GE(room->maxRow, inside);
+    }
 }
 
 TEST(BadInputWiggleRooms, ExtremeParametersGiveRooms) {
@@ -87,10 +102,7 @@ TEST(BadInputRowAdjustment, EmptyPathIsRejectedForPlateUsageOnly) {
 }
 
 TEST(BadInputRowAdjustment, NoRoomWithoutPixelsIsRejectedWhereRead) {
-    const Rooms rooms{
-        HorizontalRoom{
-            .minColumn = 0, .maxColumn = 5, .maxRow = 20, .minRow = 0, .firstStretch = 0, .endStretch = 1, .row = 10},
-        NoRoom{.pixels = {}, .firstStretch = 1, .endStretch = 2}};
+    const Rooms rooms{Horizontal(0, 5, 20, 0, 10, 0, 1), Fixed({}, 1, 2)};
     EXPECT_THROW(Usage(rooms, kLine), std::invalid_argument);
     EXPECT_THROW(Stagger(rooms, kLine), std::invalid_argument);
 }
@@ -116,20 +128,13 @@ TEST(BadInputRowAdjustment, VerticalRoomsAtTheEndsOrSideBySideAreKept) {
 }
 
 TEST(BadInputRowAdjustment, InvertedBandTakesItsMiddleRow) {
-    const Rooms inverted{HorizontalRoom{
-        .minColumn = 0, .maxColumn = 40, .maxRow = 2, .minRow = 10, .firstStretch = 0, .endStretch = 1, .row = 0}};
+    const Rooms inverted{Horizontal(0, 40, 2, 10, 0, 0, 1)};
     EXPECT_EQ(RowOf(Usage(inverted, kLine), 0), 6);
     EXPECT_EQ(RowOf(Stagger(inverted, kLine), 0), 6);
 }
 
 TEST(BadInputRowAdjustment, ExtremeCoordinatesStayDefined) {
-    const Rooms whole{HorizontalRoom{.minColumn = kMin32,
-                                     .maxColumn = kMax32,
-                                     .maxRow = kMax32,
-                                     .minRow = kMin32,
-                                     .firstStretch = 0,
-                                     .endStretch = 1,
-                                     .row = 5}};
+    const Rooms whole{Horizontal(kMin32, kMax32, kMax32, kMin32, 5, 0, 1)};
     const Path extremes{{0, kMin32}, {1, kMax32}};
     const Parameters none{.wanted = 0, .radius = 0, .minimumWidth = 0, .lineWidth = 0};
     EXPECT_EQ(RowOf(Usage(whole, extremes, none), 0), 0);  // (-2^31 + 2^31 - 1) / 2 truncates to 0
@@ -142,8 +147,7 @@ TEST(BadInputSparsePath, NoRoomsGiveAnEmptyPath) { EXPECT_TRUE(Sparse({}).empty(
 
 TEST(BadInputSparsePath, NoRoomWithoutPixelsIsRejected) {
     EXPECT_THROW(Sparse({NoRoom{}}), std::invalid_argument);
-    EXPECT_THROW(Sparse({kWide, NoRoom{.pixels = {}, .firstStretch = 1, .endStretch = 2}, kWide}),
-                 std::invalid_argument);
+    EXPECT_THROW(Sparse({kWide, Fixed({}, 1, 2), kWide}), std::invalid_argument);
 }
 
 TEST(BadInputSparsePath, VerticalRoomsAtTheEndsOrSideBySideAddNoJog) {
@@ -151,35 +155,23 @@ TEST(BadInputSparsePath, VerticalRoomsAtTheEndsOrSideBySideAddNoJog) {
     EXPECT_TRUE(Sparse({alone}).empty());
     EXPECT_TRUE(Sparse({alone, alone}).empty());
     const HorizontalRoom line{0, 40, 12, 8, 0, 1, 10};
-    EXPECT_EQ(Sparse({line, VerticalRoom{.minColumn = 40,
-                                         .maxColumn = 44,
-                                         .maxRow = 30,
-                                         .minRow = 0,
-                                         .firstStretch = 1,
-                                         .endStretch = 2,
-                                         .column = 42}}),
-              Sparse({line}));
+    EXPECT_EQ(Sparse({line, Vertical(40, 44, 30, 0, 42, 1, 2)}), Sparse({line}));
+    // Two side by side between pieces: each enters where it leaves.
+    EXPECT_EQ(Sparse({Fixed({{0, 0}, {3, 0}}), Vertical(4, 6, 9, 2, 5), Vertical(7, 9, 12, 10, 8),
+                      Fixed({{10, 13}, {14, 13}})}),
+              (Path{{0, 0}, {3, 0}, {10, 13}, {14, 13}}));
 }
 
 TEST(BadInputSparsePath, InvertedBoxesClampToTheirLowBound) {
     const HorizontalRoom inverted{30, 10, 2, 8, 0, 1, 5};
-    const Path sparse =
-        Sparse({NoRoom{.pixels = {{0, 0}, {0, 1}, {5, 5}}, .firstStretch = 0, .endStretch = 1}, inverted});
+    const Path sparse = Sparse({Fixed({{0, 0}, {0, 1}, {5, 5}}, 0, 1), inverted});
     ASSERT_FALSE(sparse.empty());
     EXPECT_EQ(sparse.front(), (Pixel{0, 1}));
 }
 
 TEST(BadInputSparsePath, ExtremeCoordinatesStayDefined) {
-    EXPECT_EQ(Sparse({HorizontalRoom{.minColumn = kMin32,
-                                     .maxColumn = kMax32,
-                                     .maxRow = kMax32,
-                                     .minRow = kMin32,
-                                     .firstStretch = 0,
-                                     .endStretch = 1,
-                                     .row = 0}}),
-              (Path{{kMin32, 0}, {kMax32, 0}}));
-    EXPECT_EQ(Sparse({NoRoom{.pixels = {{kMin32, kMin32}, {kMax32, kMax32}}, .firstStretch = 0, .endStretch = 1}}),
-              (Path{{kMin32, kMin32}, {kMax32, kMax32}}));
+    EXPECT_EQ(Sparse({Horizontal(kMin32, kMax32, kMax32, kMin32, 0, 0, 1)}), (Path{{kMin32, 0}, {kMax32, 0}}));
+    EXPECT_EQ(Sparse({Fixed({{kMin32, kMin32}, {kMax32, kMax32}}, 0, 1)}), (Path{{kMin32, kMin32}, {kMax32, kMax32}}));
 }
 
 }  // namespace

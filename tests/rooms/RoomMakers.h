@@ -1,44 +1,33 @@
 // Short constructors for wiggle rooms in tests: the box fields first, in the
-// order of the room structs, then the line position. Stretch indices stay 0.
+// order of the room structs, then the line position, then the stretch range
+// (0 .. 0 unless given).
 #pragma once
+
+#include "support/Extremes.h"
 
 #include <zalvo/zalvo.h>
 
 #include <cstdint>
-#include <limits>
 #include <utility>
 #include <vector>
 
 namespace ZalvoTest {
 
-// The ends of the 32-bit coordinate range, where sums must not overflow.
-inline constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-inline constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-
 inline Zalvo::WiggleRoom Horizontal(std::int32_t minColumn, std::int32_t maxColumn, std::int32_t maxRow,
-                                    std::int32_t minRow, std::int32_t row) {
-    return Zalvo::HorizontalRoom{.minColumn = minColumn,
-                                 .maxColumn = maxColumn,
-                                 .maxRow = maxRow,
-                                 .minRow = minRow,
-                                 .firstStretch = 0,
-                                 .endStretch = 0,
-                                 .row = row};
+                                    std::int32_t minRow, std::int32_t row, std::int32_t firstStretch = 0,
+                                    std::int32_t endStretch = 0) {
+    return Zalvo::HorizontalRoom{minColumn, maxColumn, maxRow, minRow, firstStretch, endStretch, row};
 }
 
 inline Zalvo::WiggleRoom Vertical(std::int32_t minColumn, std::int32_t maxColumn, std::int32_t maxRow,
-                                  std::int32_t minRow, std::int32_t column) {
-    return Zalvo::VerticalRoom{.minColumn = minColumn,
-                               .maxColumn = maxColumn,
-                               .maxRow = maxRow,
-                               .minRow = minRow,
-                               .firstStretch = 0,
-                               .endStretch = 0,
-                               .column = column};
+                                  std::int32_t minRow, std::int32_t column, std::int32_t firstStretch = 0,
+                                  std::int32_t endStretch = 0) {
+    return Zalvo::VerticalRoom{minColumn, maxColumn, maxRow, minRow, firstStretch, endStretch, column};
 }
 
-inline Zalvo::WiggleRoom Fixed(std::vector<Zalvo::Pixel> pixels) {
-    return Zalvo::NoRoom{.pixels = std::move(pixels), .firstStretch = 0, .endStretch = 0};
+inline Zalvo::WiggleRoom Fixed(std::vector<Zalvo::Pixel> pixels, std::int32_t firstStretch = 0,
+                               std::int32_t endStretch = 0) {
+    return Zalvo::NoRoom{std::move(pixels), firstStretch, endStretch};
 }
 
 // The rows of the HorizontalRoom elements, in sequence order.

@@ -14,20 +14,20 @@ using namespace Zalvo;
 using namespace Zalvo::Detail;
 using ZalvoTest::Fixed;
 using ZalvoTest::Horizontal;
-using ZalvoTest::kMax;
-using ZalvoTest::kMin;
+using ZalvoTest::kMax32;
+using ZalvoTest::kMin32;
 using ZalvoTest::RowsOf;
 using ZalvoTest::Vertical;
 
 TEST(DerivedValues, TruncateAndStayInsideThirtyTwoBits) {
     EXPECT_EQ(BaseMargin(0, 2, 3), 4);
-    EXPECT_EQ(BaseMargin(5, 2, -2), -3);         // (-1) / 2 truncates to 0
-    EXPECT_EQ(BaseMargin(0, 0, kMax), 1 << 30);  // lineWidth + 1 would overflow in 32 bits
+    EXPECT_EQ(BaseMargin(5, 2, -2), -3);           // (-1) / 2 truncates to 0
+    EXPECT_EQ(BaseMargin(0, 0, kMax32), 1 << 30);  // lineWidth + 1 would overflow in 32 bits
     EXPECT_EQ(PreferredWidth(0, 2, 3), 4);
-    EXPECT_EQ(PreferredWidth(kMax, kMin, 7), 7);  // 2 x (wanted - existing) far below lineWidth
-    EXPECT_THROW(BaseMargin(kMin, kMax, 0), std::invalid_argument);
+    EXPECT_EQ(PreferredWidth(kMax32, kMin32, 7), 7);  // 2 x (wanted - existing) far below lineWidth
+    EXPECT_THROW(BaseMargin(kMin32, kMax32, 0), std::invalid_argument);
     EXPECT_THROW(PreferredWidth(-(1 << 30), 1 << 30, 0), std::invalid_argument);
-    EXPECT_THROW(DeriveRowParameters(0, kMax, 10, 2, 3), std::invalid_argument);
+    EXPECT_THROW(DeriveRowParameters(0, kMax32, 10, 2, 3), std::invalid_argument);
 }
 
 struct CornerCase {
@@ -45,10 +45,10 @@ TEST_P(CornerMarginTable, MatchesTheRoundedCircle) {
 INSTANTIATE_TEST_SUITE_P(Radius10AndLimits, CornerMarginTable,
                          testing::Values(CornerCase{10, 0, 10}, CornerCase{10, 2, 4}, CornerCase{10, 5, 1},
                                          CornerCase{10, 10, 0}, CornerCase{10, 15, 1}, CornerCase{10, 20, 10},
-                                         CornerCase{10, 21, kMin}, CornerCase{10, -1, kMin}, CornerCase{kMax, kMax, 0},
-                                         CornerCase{kMin, 0, kMin},
-                                         CornerCase{kMin, kMin, kMin},  // kMin - 2^31 saturates
-                                         CornerCase{-10, -10, -20}, CornerCase{10, std::int64_t{kMax} * 2, kMin}));
+                                         CornerCase{10, 21, kMin32}, CornerCase{10, -1, kMin32},
+                                         CornerCase{kMax32, kMax32, 0}, CornerCase{kMin32, 0, kMin32},
+                                         CornerCase{kMin32, kMin32, kMin32},  // kMin32 - 2^31 saturates
+                                         CornerCase{-10, -10, -20}, CornerCase{10, std::int64_t{kMax32} * 2, kMin32}));
 
 struct MarginCase {
     std::vector<WiggleRoom> rooms;
@@ -78,20 +78,10 @@ INSTANTIATE_TEST_SUITE_P(
 // The clamp examples run through the public function in RowAdjustmentTest.
 TEST(UsableBand, FallsBackToTheMiddleWithoutOverflow) {
     EXPECT_EQ(RowInUsableBand({0, 30, 20, 0, 0, 0, 0}, UsableBandOf({0, 30, 20, 0, 0, 0, 0}, 4), std::nullopt), 10);
-    EXPECT_EQ(
-        MiddleRow(HorizontalRoom{
-            .minColumn = 0, .maxColumn = 0, .maxRow = 0, .minRow = -7, .firstStretch = 0, .endStretch = 0, .row = 0}),
-        -3);
-    EXPECT_EQ(MiddleRow(HorizontalRoom{.minColumn = 0,
-                                       .maxColumn = 0,
-                                       .maxRow = kMax,
-                                       .minRow = kMax - 2,
-                                       .firstStretch = 0,
-                                       .endStretch = 0,
-                                       .row = 0}),
-              kMax - 1);
-    const HorizontalRoom wide{0, 0, kMax, kMin, 0, 0, 0};
-    EXPECT_EQ(RowInUsableBand(wide, UsableBandOf(wide, kMin), kMax), kMax);
+    EXPECT_EQ(MiddleRow(HorizontalRoom{0, 0, 0, -7, 0, 0, 0}), -3);
+    EXPECT_EQ(MiddleRow(HorizontalRoom{0, 0, kMax32, kMax32 - 2, 0, 0, 0}), kMax32 - 1);
+    const HorizontalRoom wide{0, 0, kMax32, kMin32, 0, 0, 0};
+    EXPECT_EQ(RowInUsableBand(wide, UsableBandOf(wide, kMin32), kMax32), kMax32);
 }
 
 TEST(WidthClass, ComparesAgainstHalfWidthsOnBothSides) {
@@ -139,8 +129,8 @@ TEST(RowBetweenFixedNeighbours, ClampsEachSideThenTakesTheMiddle) {
     // An inverted band (maxRow 5, minRow 10; ends 7 and 8): row 9 lies beyond
     // both band edges and gives nothing, row 2 gives the lower end.
     EXPECT_EQ(RowBetweenFixedNeighbours({Fixed({{0, 9}}), Horizontal(1, 2, 5, 10, 0), Fixed({{3, 2}})}, 1, -4), 8);
-    const auto huge = Horizontal(0, 5, kMax, kMin, 0);
-    EXPECT_EQ(RowBetweenFixedNeighbours({Fixed({{0, kMax}}), huge, Fixed({{6, kMax}})}, 1, 8), kMax - 4);
+    const auto huge = Horizontal(0, 5, kMax32, kMin32, 0);
+    EXPECT_EQ(RowBetweenFixedNeighbours({Fixed({{0, kMax32}}), huge, Fixed({{6, kMax32}})}, 1, 8), kMax32 - 4);
     EXPECT_THROW(RowBetweenFixedNeighbours({Fixed({}), room}, 1, 8), std::invalid_argument);
 }
 

@@ -14,8 +14,8 @@ using namespace Zalvo;
 using namespace Zalvo::Detail;
 using ZalvoTest::Fixed;
 using ZalvoTest::Horizontal;
-using ZalvoTest::kMax;
-using ZalvoTest::kMin;
+using ZalvoTest::kMax32;
+using ZalvoTest::kMin32;
 using ZalvoTest::RowsOf;
 using ZalvoTest::Vertical;
 
@@ -32,7 +32,7 @@ std::vector<WiggleRoom> Stagger(std::vector<WiggleRoom> rooms, const std::vector
 TEST(TargetRow, IsTheTruncatedMiddleOfThePathRows) {
     EXPECT_EQ(TargetRow({{0, 3}, {1, 8}, {2, 5}}), 5);
     EXPECT_EQ(TargetRow({{0, 0}, {1, -3}}), -1);
-    EXPECT_EQ(TargetRow({{0, kMax}, {1, kMax - 2}}), kMax - 1);
+    EXPECT_EQ(TargetRow({{0, kMax32}, {1, kMax32 - 2}}), kMax32 - 1);
     EXPECT_THROW(TargetRow({}), std::invalid_argument);
 }
 
@@ -160,7 +160,7 @@ TEST_P(BothAdjustments, ChangeNothingButHorizontalRows) {
 
 TEST_P(BothAdjustments, RejectBadInput) {
     const std::vector<WiggleRoom> rooms{Horizontal(0, 9, 20, 0, 5)};
-    EXPECT_THROW(Adjust(rooms, {{0, 1}}, kMin, kMax), std::invalid_argument);
+    EXPECT_THROW(Adjust(rooms, {{0, 1}}, kMin32, kMax32), std::invalid_argument);
     EXPECT_THROW(Adjust(rooms, {{0, 1}}, 0, 1 << 30), std::invalid_argument);  // preferredWidth 2^31
     EXPECT_THROW(Adjust({Horizontal(0, 9, 20, 0, 5), Fixed({})}, {{0, 1}}, 0, 2), std::invalid_argument);
 }

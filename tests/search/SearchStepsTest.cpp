@@ -2,6 +2,7 @@
 // the exactness of the cost table against an independent Dijkstra.
 #include "SearchTestSupport.h"
 #include "search/ShortestPath.h"
+#include "support/Extremes.h"
 #include "support/Printers.h"
 
 #include <gmock/gmock.h>
@@ -103,9 +104,9 @@ TEST(NormalizeRows, ComparesBothEndsWithTheMiddle) {
     std::vector<Pixel> kept{{0, 6}, {1, 5}};
     NormalizeRows(kept, 10);
     EXPECT_THAT(kept, ElementsAre(Pixel{0, 6}, Pixel{1, 5}));
-    std::vector<Pixel> extreme{{0, std::numeric_limits<std::int32_t>::min()}, {1, 0}};
+    std::vector<Pixel> extreme{{0, kMin32}, {1, 0}};
     NormalizeRows(extreme, 10);
-    EXPECT_EQ(extreme.front().y, std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(extreme.front().y, kMin32);
 }
 
 TEST(CostTable, CrossingA254ColumnCostsItsHeight) {

@@ -42,9 +42,6 @@ public:
     // 'X' impassable (the characters of the terrain dump).
     static FakePlate FromRows(std::initializer_list<std::string> rows, double resolution = 72.0);
 
-    void Set(const Zalvo::Pixel& pixel, PixelClass pixelClass);
-    PixelClass ClassAt(const Zalvo::Pixel& pixel) const;
-
     // Called before each recorded call returns its answer; may throw to
     // play a failing host.
     void SetCallHook(std::function<void(const Call&)> hook) { hook_ = std::move(hook); }
@@ -54,9 +51,7 @@ public:
     Zalvo::ImpassableFunction IsImpassableFunction() const;
 
     const std::vector<Call>& Calls() const { return calls_; }
-    std::vector<Call> CallsOf(Member member) const;
     std::size_t CountOf(Member member) const;
-    void ClearCalls() { calls_.clear(); }
 
     double GetResolution() const override;
     std::int32_t GetPixelColumnCount() const override;
@@ -67,7 +62,7 @@ public:
 
 private:
     void Record(Member member, const Zalvo::Pixel& pixel = {}) const;
-    bool Contains(const Zalvo::Pixel& pixel) const;
+    // Throws for a pixel off the plate: the library asked for one.
     std::size_t IndexOf(const Zalvo::Pixel& pixel) const;
 
     std::int32_t columns_;

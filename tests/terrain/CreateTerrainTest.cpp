@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -103,59 +102,6 @@ TEST(CreateTerrain, AsksThePlateInTheDocumentedOrder) {
                                                 {Member::IsPixelOccupied, {1, 1}},
                                                 {Member::IsPixelOccupied, {2, 1}},
                                                 {Member::GetResolution, {}}}));
-}
-
-TEST(CreateTerrain, NegativeCountsThrowBeforeAnyPixelIsAsked) {
-    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-    for (const auto& [columns, rows] : {std::pair{3, -1}, std::pair{-1, 3}, std::pair{-1, -1}, std::pair{0, kMin}}) {
-        const FakePlate plate(columns, rows);
-        try {
-            Create(plate);
-            ADD_FAILURE() << "no exception for " << columns << " x " << rows;
-        } catch (const std::length_error& error) {
-            EXPECT_STREQ(error.what(), "vector too long");
-        }
-        EXPECT_EQ(plate.Calls(),
-                  (std::vector<Call>{{Member::GetPixelRowCount, {}}, {Member::GetPixelColumnCount, {}}}));
-    }
-}
-
-TEST(CreateTerrain, EmptyImpassableFunctionFailsAtTheFirstOccupiedPixelOnly) {
-    const Zalvo::ImpassableFunction empty;
-    const FakePlate plate = FakePlate::FromRows({"...", "..M", "X.."});
-    EXPECT_THROW(Zalvo::CreateTerrain(plate, empty, {}, MilliPoints(1000), MilliPoints(3000)), std::bad_function_call);
-    EXPECT_EQ(plate.Calls().back(), (Call{Member::IsPixelOccupied, {2, 1}}));
-    EXPECT_EQ(Zalvo::CreateTerrain(FakePlate(4, 3), empty, {}, MilliPoints(1000), MilliPoints(3000)),
-              Terrain(4, std::vector<std::uint8_t>(3, 0)));
-}
-
-TEST(CreateTerrain, UnrepresentableDistancesFailAfterTheInitialDump) {
-    const LogCapture log({20, 30});
-    const FakePlate plate = FakePlate::FromRows({".X"});
-    EXPECT_THROW(Create(plate, {}, -1000), std::length_error);
-    EXPECT_EQ(log.Lines(), (Lines{"Initial terrain:", ".X", ""}));
-    EXPECT_EQ(plate.Calls().back().member, Member::GetResolution);
-}
-
-TEST(CreateTerrain, HostExceptionsPassThroughUnchanged) {
-    struct HostError {
-        Call call;
-    };
-    for (const Call& failing :
-         {Call{Member::GetPixelRowCount, {}}, Call{Member::GetPixelColumnCount, {}},
-          Call{Member::IsPixelOccupied, {1, 0}}, Call{Member::IsImpassable, {1, 1}}, Call{Member::GetResolution, {}}}) {
-        FakePlate plate = FakePlate::FromRows({"..", ".X"});
-        plate.SetCallHook([failing](const Call& call) {
-            if (call == failing) throw HostError{call};
-        });
-        try {
-            Create(plate);
-            ADD_FAILURE() << "no exception at " << failing;
-        } catch (const HostError& error) {
-            EXPECT_EQ(error.call, failing);
-        }
-        EXPECT_EQ(plate.Calls().back(), failing);
-    }
 }
 
 }  // namespace

@@ -28,17 +28,6 @@ WiggleRoom PieceAt(std::vector<Pixel> pixels, std::int32_t stretch = 0) {
     return NoRoom{.pixels = std::move(pixels), .firstStretch = stretch, .endStretch = stretch + 1};
 }
 
-TEST(TurnNarrowMiddlesVerticalTest, NarrowRoomHoldingBothBandsTurnsVertical) {
-    const Rooms rooms{HorizontalRoom{0, 49, 9, 0, 0, 1, 4}, HorizontalRoom{50, 59, 20, -5, 1, 2, 7},
-                      HorizontalRoom{60, 99, 8, 2, 2, 3, 5}};
-    const Rooms expected{rooms[0], VerticalRoom{50, 59, 20, -5, 1, 2, 54}, rooms[2]};
-    EXPECT_EQ(TurnNarrowMiddlesVertical(rooms), expected);
-
-    Rooms lowBand = rooms;
-    std::get<HorizontalRoom>(lowBand[1]).maxRow = 8;  // no longer holds the first band
-    EXPECT_EQ(TurnNarrowMiddlesVertical(lowBand), lowBand);
-}
-
 TEST(InsertConnectingRoomsTest, ConnectsOnlyHorizontalAndPiecePairs) {
     const Stretches stretches{Flat(0, 29, 5, 9, 0), Flat(30, 59, 12, 19, 10), Flat(60, 69, 12, 19, 10),
                               Flat(70, 79, 40, 45, 35)};
@@ -54,6 +43,40 @@ struct SequenceCase {
     Rooms input;
     Rooms expected;
 };
+
+SequenceCase Case(const char* name, Rooms input, Rooms expected) {
+    return {name, std::move(input), std::move(expected)};
+}
+
+class TurnNarrowMiddlesVerticalTest : public ::testing::TestWithParam<SequenceCase> {};
+
+TEST_P(TurnNarrowMiddlesVerticalTest, TurnsOnlyANarrowerRoomHoldingBothBands) {
+    EXPECT_EQ(TurnNarrowMiddlesVertical(GetParam().input), GetParam().expected);
+}
+
+// Around a middle room of columns 50 .. 59: bands 0 .. 9 and 2 .. 8, widths
+// 50 and 40, or 10 when narrowed to the middle's width.
+const HorizontalRoom Before{0, 49, 9, 0, 0, 1, 4};
+const HorizontalRoom After{60, 99, 8, 2, 2, 3, 5};
+const HorizontalRoom BeforeAsWide{40, 49, 9, 0, 0, 1, 4};
+const HorizontalRoom AfterAsWide{60, 69, 8, 2, 2, 3, 5};
+const HorizontalRoom TallMiddle{50, 59, 20, -5, 1, 2, 7};
+const HorizontalRoom FlushMiddle{50, 59, 9, 0, 1, 2, 4};  // the band of Before exactly
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TurnNarrowMiddlesVerticalTest,
+    ::testing::Values(
+        Case("NarrowRoomHoldingBothBandsTurnsVertical", {Before, TallMiddle, After},
+             {Before, VerticalRoom{50, 59, 20, -5, 1, 2, 54}, After}),
+        Case("BandsEqualToTheNeighboursEdgesAreHeld", {Before, FlushMiddle, After},
+             {Before, VerticalRoom{50, 59, 9, 0, 1, 2, 54}, After}),
+        Case("BandNotHoldingTheFirstStays", {Before, HorizontalRoom{50, 59, 8, -5, 1, 2, 7}, After},
+             {Before, HorizontalRoom{50, 59, 8, -5, 1, 2, 7}, After}),
+        Case("BandNotHoldingTheSecondStays", {Before, HorizontalRoom{50, 59, 20, 3, 1, 2, 7}, After},
+             {Before, HorizontalRoom{50, 59, 20, 3, 1, 2, 7}, After}),
+        Case("AsWideAsTheRoomBeforeStays", {BeforeAsWide, TallMiddle, After}, {BeforeAsWide, TallMiddle, After}),
+        Case("AsWideAsTheRoomAfterStays", {Before, TallMiddle, AfterAsWide}, {Before, TallMiddle, AfterAsWide})),
+    ZalvoTest::CaseName());
 
 class FuseEqualBoxPairsTest : public ::testing::TestWithParam<SequenceCase> {};
 
@@ -71,22 +94,21 @@ const HorizontalRoom OtherH{70, 80, 9, 0, 5, 6, 4};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FuseEqualBoxPairsTest,
-    ::testing::Values(SequenceCase{"TallBoxBetweenPiecesTurnsVertical",
-                                   {Piece(2), TallH, TallV, Piece(5)},
-                                   {Piece(2), VerticalRoom{10, 19, 30, 0, 3, 4, 14}, Piece(5)}},
-                      SequenceCase{"WideBoxBetweenPiecesTurnsHorizontal",
-                                   {Piece(2), WideV, WideH, Piece(5)},
-                                   {Piece(2), HorizontalRoom{10, 59, 5, 0, 4, 5, 2}, Piece(5)}},
-                      SequenceCase{"BetweenVerticalsTurnsHorizontal",
-                                   {OtherV, TallH, TallV, OtherV},
-                                   {OtherV, HorizontalRoom{10, 19, 30, 0, 3, 4, 15}, OtherV}},
-                      SequenceCase{"BetweenHorizontalsTurnsVertical",
-                                   {OtherH, TallV, TallH, OtherH},
-                                   {OtherH, VerticalRoom{10, 19, 30, 0, 4, 5, 14}, OtherH}},
-                      SequenceCase{"HorizontalBeforeVerticalAfterStays",
-                                   {OtherH, TallH, TallV, OtherV},
-                                   {OtherH, TallH, TallV, OtherV}},
-                      SequenceCase{"PairAtTheEndStays", {Piece(2), TallH, TallV}, {Piece(2), TallH, TallV}}),
+    ::testing::Values(
+        Case("TallBoxBetweenPiecesTurnsVertical", {Piece(2), TallH, TallV, Piece(5)},
+             {Piece(2), VerticalRoom{10, 19, 30, 0, 3, 4, 14}, Piece(5)}),
+        Case("WideBoxBetweenPiecesTurnsHorizontal", {Piece(2), WideV, WideH, Piece(5)},
+             {Piece(2), HorizontalRoom{10, 59, 5, 0, 4, 5, 2}, Piece(5)}),
+        // As wide as high is not wide.
+        Case("SquareBoxBetweenPiecesTurnsVertical",
+             {Piece(2), HorizontalRoom{10, 19, 9, 0, 3, 4, 4}, VerticalRoom{10, 19, 9, 0, 4, 5, 14}, Piece(5)},
+             {Piece(2), VerticalRoom{10, 19, 9, 0, 3, 4, 14}, Piece(5)}),
+        Case("BetweenVerticalsTurnsHorizontal", {OtherV, TallH, TallV, OtherV},
+             {OtherV, HorizontalRoom{10, 19, 30, 0, 3, 4, 15}, OtherV}),
+        Case("BetweenHorizontalsTurnsVertical", {OtherH, TallV, TallH, OtherH},
+             {OtherH, VerticalRoom{10, 19, 30, 0, 4, 5, 14}, OtherH}),
+        Case("HorizontalBeforeVerticalAfterStays", {OtherH, TallH, TallV, OtherV}, {OtherH, TallH, TallV, OtherV}),
+        Case("PairAtTheEndStays", {Piece(2), TallH, TallV}, {Piece(2), TallH, TallV})),
     ZalvoTest::CaseName());
 
 // Long rooms are 50 columns wide; the short ones 19 and 12 columns wide and
@@ -106,16 +128,17 @@ TEST_P(CollapseShortRoomsTest, CollapsesRunsAndIsolatedShortRooms) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CollapseShortRoomsTest,
-    ::testing::Values(SequenceCase{"ThreeShortRoomsBecomeOnePiece",
-                                   {LongA, Short19, Short5, Short12, LongB},
-                                   {LongA, StretchNoRoom(Ten, 1, 4), LongB}},
-                      SequenceCase{
-                          "OneShortRoomBetweenLongRoomsStays", {LongA, Short19, LongB}, {LongA, Short19, LongB}},
-                      SequenceCase{"OneShortRoomBetweenPiecesBecomesAPiece",
-                                   {Piece(0), Short19, Piece(2)},
-                                   {Piece(0), StretchNoRoom(Ten, 1, 2), Piece(2)}},
-                      SequenceCase{"TwentyIsNotShort", {Piece(0), Width20, Piece(2)}, {Piece(0), Width20, Piece(2)}},
-                      SequenceCase{"ShortRoomsAtTheEndsStay", {Short19, Short5, LongB}, {Short19, Short5, LongB}}),
+    ::testing::Values(Case("ThreeShortRoomsBecomeOnePiece", {LongA, Short19, Short5, Short12, LongB},
+                           {LongA, StretchNoRoom(Ten, 1, 4), LongB}),
+                      Case("TwoShortRoomsBecomeOnePiece", {LongA, Short19, Short5, LongB},
+                           {LongA, StretchNoRoom(Ten, 1, 3), LongB}),
+                      Case("OneShortRoomBetweenLongRoomsStays", {LongA, Short19, LongB}, {LongA, Short19, LongB}),
+                      Case("OneShortRoomBetweenPiecesBecomesAPiece", {Piece(0), Short19, Piece(2)},
+                           {Piece(0), StretchNoRoom(Ten, 1, 2), Piece(2)}),
+                      Case("TwentyIsNotShort", {Piece(0), Width20, Piece(2)}, {Piece(0), Width20, Piece(2)}),
+                      Case("TwentyRowsIsNotShort", {Piece(0), VerticalRoom{10, 19, 19, 0, 1, 2, 14}, Piece(2)},
+                           {Piece(0), VerticalRoom{10, 19, 19, 0, 1, 2, 14}, Piece(2)}),
+                      Case("ShortRoomsAtTheEndsStay", {Short19, Short5, LongB}, {Short19, Short5, LongB})),
     ZalvoTest::CaseName());
 
 // Stretches: 0 .. 7, 8 .. 14, 15 .. 20 and 21 .. 30 on row 2.
@@ -140,6 +163,7 @@ const VerticalRoom Col12{10, 20, 30, 0, 2, 3, 12};
 const VerticalRoom Col8{10, 20, 30, 0, 2, 3, 8};
 const VerticalRoom ElsewhereV{10, 21, 30, 0, 2, 3, 12};
 const HorizontalRoom FarH{100, 120, 60, 50, 3, 4, 55};
+const HorizontalRoom FarRowH{100, 120, 60, 50, 4, 5, 52};
 
 class KeepNearestTouchingRoomsTest : public ::testing::TestWithParam<SequenceCase> {};
 
@@ -149,20 +173,20 @@ TEST_P(KeepNearestTouchingRoomsTest, KeepsTheNearestLine) {
 
 // The piece ends at (10, 5), on the left border of the vertical boxes; it
 // starts inside them, at (15, 5).
-INSTANTIATE_TEST_SUITE_P(Cases, KeepNearestTouchingRoomsTest,
-                         ::testing::Values(SequenceCase{"NearestAfterThePiece",
-                                                        {PieceAt({{0, 5}, {10, 5}}), Col15, Col12, FarH},
-                                                        {PieceAt({{0, 5}, {10, 5}}), Col12, FarH}},
-                                           SequenceCase{"EarlierOnATie",
-                                                        {PieceAt({{0, 5}, {10, 5}}), Col12, Col8},
-                                                        {PieceAt({{0, 5}, {10, 5}}), Col12}},
-                                           SequenceCase{"DifferentBoxStopsTheExamination",
-                                                        {PieceAt({{0, 5}, {10, 5}}), Col15, ElsewhereV},
-                                                        {PieceAt({{0, 5}, {10, 5}}), Col15, ElsewhereV}},
-                                           SequenceCase{"ReversedWalkStillMeasuresFromTheLastPixel",
-                                                        {Col15, Col12, PieceAt({{15, 5}, {10, 5}}, 3)},
-                                                        {Col12, PieceAt({{15, 5}, {10, 5}}, 3)}}),
-                         ZalvoTest::CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Cases, KeepNearestTouchingRoomsTest,
+    ::testing::Values(Case("NearestAfterThePiece", {PieceAt({{0, 5}, {10, 5}}), Col15, Col12, FarH},
+                           {PieceAt({{0, 5}, {10, 5}}), Col12, FarH}),
+                      Case("EarlierOnATie", {PieceAt({{0, 5}, {10, 5}}), Col12, Col8},
+                           {PieceAt({{0, 5}, {10, 5}}), Col12}),
+                      Case("DifferentBoxStopsTheExamination", {PieceAt({{0, 5}, {10, 5}}), Col15, ElsewhereV},
+                           {PieceAt({{0, 5}, {10, 5}}), Col15, ElsewhereV}),
+                      // Neither touches the piece's end: both stay, though one box.
+                      Case("RoomsAwayFromThePieceAreAllKept", {PieceAt({{0, 5}, {10, 5}}), FarH, FarRowH},
+                           {PieceAt({{0, 5}, {10, 5}}), FarH, FarRowH}),
+                      Case("ReversedWalkStillMeasuresFromTheLastPixel", {Col15, Col12, PieceAt({{15, 5}, {10, 5}}, 3)},
+                           {Col12, PieceAt({{15, 5}, {10, 5}}, 3)})),
+    ZalvoTest::CaseName());
 
 VerticalRoom VerticalOfHeight(std::int32_t height, std::int32_t stretch) {
     const std::int32_t x = 10 * stretch;
@@ -185,22 +209,29 @@ TEST_P(ThinSameKindGroupsTest, KeepsOneTouchingMemberOrAlternates) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ThinSameKindGroupsTest,
     ::testing::Values(
-        SequenceCase{"OddPositionsWithTheLargerExtentStay",
-                     {PieceAt({{0, 100}}, 0), VerticalOfHeight(4, 1), VerticalOfHeight(9, 2), PieceAt({{200, 100}}, 3)},
-                     {PieceAt({{0, 100}}, 0), Piece(1), VerticalOfHeight(9, 2), PieceAt({{200, 100}}, 3)}},
-        SequenceCase{"EvenPositionsStayOnATie",
-                     {PieceAt({{0, 100}}, 0), VerticalOfHeight(9, 1), VerticalOfHeight(9, 2), PieceAt({{200, 100}}, 3)},
-                     {PieceAt({{0, 100}}, 0), VerticalOfHeight(9, 1), Piece(2), PieceAt({{200, 100}}, 3)}},
-        SequenceCase{"MemberTouchingBothNeighboursReplacesTheGroup",
-                     {PieceAt({{12, 9}}, 0), VerticalOfHeight(9, 1), VerticalOfHeight(9, 2), PieceAt({{16, 4}}, 3)},
-                     {PieceAt({{12, 9}}, 0), VerticalOfHeight(9, 1), PieceAt({{16, 4}}, 3)}},
-        SequenceCase{"LastMemberTouchingTheRoomBeforeReplacesAnEndGroup",
-                     {PieceAt({{0, 100}}, 0), PieceAt({{26, 3}}, 0), VerticalOfHeight(9, 1), VerticalOfHeight(9, 2)},
-                     {PieceAt({{0, 100}}, 0), PieceAt({{26, 3}}, 0), VerticalOfHeight(9, 2)}},
-        SequenceCase{
-            "WholeSequenceAsOneGroupAlternates",
-            {HorizontalOfWidth(10, 0), HorizontalOfWidth(30, 1), HorizontalOfWidth(10, 2), HorizontalOfWidth(30, 3)},
-            {Piece(0), HorizontalOfWidth(30, 1), Piece(2), HorizontalOfWidth(30, 3)}}),
+        Case("OddPositionsWithTheLargerExtentStay",
+             {PieceAt({{0, 100}}, 0), VerticalOfHeight(4, 1), VerticalOfHeight(9, 2), PieceAt({{200, 100}}, 3)},
+             {PieceAt({{0, 100}}, 0), Piece(1), VerticalOfHeight(9, 2), PieceAt({{200, 100}}, 3)}),
+        Case("EvenPositionsStayOnATie",
+             {PieceAt({{0, 100}}, 0), VerticalOfHeight(9, 1), VerticalOfHeight(9, 2), PieceAt({{200, 100}}, 3)},
+             {PieceAt({{0, 100}}, 0), VerticalOfHeight(9, 1), Piece(2), PieceAt({{200, 100}}, 3)}),
+        Case("MemberTouchingBothNeighboursReplacesTheGroup",
+             {PieceAt({{12, 9}}, 0), VerticalOfHeight(9, 1), VerticalOfHeight(9, 2), PieceAt({{16, 4}}, 3)},
+             {PieceAt({{12, 9}}, 0), VerticalOfHeight(9, 1), PieceAt({{16, 4}}, 3)}),
+        Case("MemberTouchingOneNeighbourOnlyDoesNotReplaceTheGroup",
+             {PieceAt({{12, 9}}, 0), VerticalOfHeight(9, 1), VerticalOfHeight(9, 2), PieceAt({{200, 100}}, 3)},
+             {PieceAt({{12, 9}}, 0), VerticalOfHeight(9, 1), Piece(2), PieceAt({{200, 100}}, 3)}),
+        Case("FirstMemberTouchingTheRoomAfterReplacesAStartGroup",
+             {VerticalOfHeight(9, 1), VerticalOfHeight(9, 2), PieceAt({{12, 9}}, 3), PieceAt({{200, 100}}, 4)},
+             {VerticalOfHeight(9, 1), PieceAt({{12, 9}}, 3), PieceAt({{200, 100}}, 4)}),
+        Case("ThreeRoomsStayAsTheyAre", {VerticalOfHeight(4, 1), VerticalOfHeight(9, 2), PieceAt({{200, 100}}, 3)},
+             {VerticalOfHeight(4, 1), VerticalOfHeight(9, 2), PieceAt({{200, 100}}, 3)}),
+        Case("LastMemberTouchingTheRoomBeforeReplacesAnEndGroup",
+             {PieceAt({{0, 100}}, 0), PieceAt({{26, 3}}, 0), VerticalOfHeight(9, 1), VerticalOfHeight(9, 2)},
+             {PieceAt({{0, 100}}, 0), PieceAt({{26, 3}}, 0), VerticalOfHeight(9, 2)}),
+        Case("WholeSequenceAsOneGroupAlternates",
+             {HorizontalOfWidth(10, 0), HorizontalOfWidth(30, 1), HorizontalOfWidth(10, 2), HorizontalOfWidth(30, 3)},
+             {Piece(0), HorizontalOfWidth(30, 1), Piece(2), HorizontalOfWidth(30, 3)})),
     ZalvoTest::CaseName());
 
 struct WideVerticalCase {

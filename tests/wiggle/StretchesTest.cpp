@@ -1,16 +1,18 @@
 #include "StretchMakers.h"
+#include "support/Extremes.h"
 #include "support/Printers.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <limits>
 #include <random>
 
 namespace Zalvo::Detail {
 namespace {
 
 using ZalvoTest::Flat;
+using ZalvoTest::kMax32;
+using ZalvoTest::kMin32;
 using ZalvoTest::TerrainFromRows;
 
 struct FreeBoxCase {
@@ -103,13 +105,10 @@ TEST_P(DeriveRoomSettingsTest, ClampsBandsAndSaturatesTheWindow) {
     EXPECT_EQ(settings.transitionHalfWidth, p.transitionHalfWidth);
 }
 
-constexpr std::int32_t Max32 = std::numeric_limits<std::int32_t>::max();
-constexpr std::int32_t Min32 = std::numeric_limits<std::int32_t>::min();
-
 INSTANTIATE_TEST_SUITE_P(Cases, DeriveRoomSettingsTest,
                          ::testing::Values(SettingsCase{3, -5, 0, 1, 1, 6}, SettingsCase{1, 4, 2, 4, 4, 4},
-                                           SettingsCase{2, 2, 9, 2, 9, 9}, SettingsCase{Max32, 1, 1, 1, 1, Max32},
-                                           SettingsCase{Min32, Min32, Min32, 1, 1, 1}));
+                                           SettingsCase{2, 2, 9, 2, 9, 9}, SettingsCase{kMax32, 1, 1, 1, 1, kMax32},
+                                           SettingsCase{kMin32, kMin32, kMin32, 1, 1, 1}));
 
 struct CandidateCase {
     const char* name;
@@ -197,14 +196,8 @@ TEST(BuildInitialRoomsTest, MakesOneRoomPerRecord) {
     const auto rooms = BuildInitialRooms({{H, 0, 2}, {N, 2, 3}}, stretches);
     ASSERT_EQ(rooms.size(), 2u);
     // (-1 + -4) / 2 truncates toward zero.
-    EXPECT_EQ(std::get<HorizontalRoom>(rooms[0]), (HorizontalRoom{.minColumn = 0,
-                                                                  .maxColumn = 9,
-                                                                  .maxRow = -1,
-                                                                  .minRow = -4,
-                                                                  .firstStretch = 0,
-                                                                  .endStretch = 2,
-                                                                  .row = -2}));
-    EXPECT_EQ(std::get<NoRoom>(rooms[1]), (NoRoom{.pixels = {{10, -2}, {11, -2}}, .firstStretch = 2, .endStretch = 3}));
+    EXPECT_EQ(std::get<HorizontalRoom>(rooms[0]), (HorizontalRoom{0, 9, -1, -4, 0, 2, -2}));
+    EXPECT_EQ(std::get<NoRoom>(rooms[1]), (NoRoom{{{10, -2}, {11, -2}}, 2, 3}));
 }
 
 }  // namespace
