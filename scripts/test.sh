@@ -8,6 +8,8 @@ cd "$(dirname "$0")/.."
 
 scripts/bootstrap.sh
 bash scripts/check-format.sh
+# Tests against code, by lines: a report, not a gate.
+bash scripts/line-count.sh | tail -n 3
 cmake --workflow --preset release
 cmake --workflow --preset asan
 cmake --workflow --preset tsan

@@ -215,7 +215,7 @@ void DefineOutputOptions(CLI::App& app, Options& o) {
                    "Enable the library's diagnostic text on stderr: level 20 (the final terrain), 21 (the "
                    "backtraced path, pixel by pixel) or 30 (the initial and eroded terrain and the erosion "
                    "profile); repeat for more")
-        ->check(CLI::IsMember({20u, 21u, 30u}))
+        ->check(CLI::IsMember(std::vector<unsigned>(Zalvo::LogLevels::All.begin(), Zalvo::LogLevels::All.end())))
         ->allow_extra_args(false)
         ->option_text("LEVEL")
         ->group("Output");

@@ -314,7 +314,7 @@ PlateImage DecodeNetpbm(const std::vector<std::uint8_t>& bytes, const std::strin
 std::optional<double> PngResolution(const std::vector<std::uint8_t>& bytes) {
     const auto perMetre = PngPixelsPerMetre(bytes);
     if (!perMetre) return std::nullopt;
-    return std::round(*perMetre * 0.0254 * 10.0) / 10.0;
+    return std::round(*perMetre * kMetresPerInch * 10.0) / 10.0;
 }
 
 std::optional<std::uint32_t> PngPixelsPerMetre(const std::vector<std::uint8_t>& bytes) {

@@ -40,6 +40,9 @@ PlateImage DecodePng(const std::vector<std::uint8_t>& bytes, const std::string& 
 PlateImage DecodeRgbaPixels(const std::uint8_t* pixels, std::int32_t rows, std::int32_t columns,
                             const std::string& name);
 
+// A PNG's pHYs chunk counts pixels per metre.
+inline constexpr double kMetresPerInch = 0.0254;
+
 // The horizontal pixel density of a PNG's pHYs chunk, in pixels per inch
 // rounded to a tenth (300 dpi is stored as 11811 per metre); none when the chunk is absent, its unit is not the
 // metre, or its density is 0.

@@ -13,7 +13,7 @@
 namespace ZalvoPlan {
 namespace {
 
-constexpr double kMilliPointsPerInch = 72000.0;
+constexpr double kMilliPointsPerInch = Zalvo::MilliPointsPerPoint * Zalvo::PointsPerInch;
 
 constexpr std::array<std::pair<std::string_view, LengthUnit>, 6> kUnits{{
     {"mm", LengthUnit::Millimetre},
@@ -85,14 +85,16 @@ Length ParseLength(const std::string& text, const std::string& what) {
                      ")");
 }
 
-double ToPixels(double milliPoints, double resolution) { return milliPoints / 1000.0 * resolution / 72.0; }
+double ToPixels(double milliPoints, double resolution) {
+    return milliPoints / Zalvo::MilliPointsPerPoint * resolution / Zalvo::PointsPerInch;
+}
 
 double ToMilliPoints(const Length& length, double resolution) {
     switch (length.unit) {
         case LengthUnit::Millimetre: return length.value / 25.4 * kMilliPointsPerInch;
         case LengthUnit::Centimetre: return length.value / 2.54 * kMilliPointsPerInch;
         case LengthUnit::Inch: return length.value * kMilliPointsPerInch;
-        case LengthUnit::Point: return length.value * 1000.0;
+        case LengthUnit::Point: return length.value * Zalvo::MilliPointsPerPoint;
         case LengthUnit::MilliPoint: return length.value;
         case LengthUnit::Pixel:
             // No pixels is no distance; the search below would settle on the largest subnormal instead.

@@ -159,7 +159,7 @@ CellShade ShadeOf(PixelClass pixelClass, std::uint8_t height) {
     if (pixelClass != PixelClass::Free) return CellShade::ImpassableContent;
     if (height == Zalvo::Heights::Free) return CellShade::Free;
     if (height <= Zalvo::Heights::HighestRamp)
-        return static_cast<CellShade>(static_cast<int>(CellShade::Ramp0) + height / 26);
+        return static_cast<CellShade>(static_cast<int>(CellShade::Ramp0) + height / Zalvo::Heights::RampBand);
     return height == Zalvo::Heights::Crossable ? CellShade::CrossableMargin : CellShade::BlockedMargin;
 }
 

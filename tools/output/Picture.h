@@ -17,7 +17,7 @@ namespace ZalvoPlan {
 // What a cell shows, from the image's class and the terrain height.
 enum class CellShade : std::uint8_t {
     Free,
-    Ramp0,  // ramp heights 1..251 in ten shades, Ramp0 + height / 26
+    Ramp0,  // ramp heights 1..251 in ten shades, Ramp0 + height / Heights::RampBand
     Ramp9 = Ramp0 + 9,
     CrossableMargin,  // 253 around content
     BlockedMargin,    // 254 and 255 around content

@@ -1,5 +1,7 @@
 #include "plan/PlanSetup.h"
 
+#include "input/ImageDecoding.h"
+
 #include "input/Units.h"
 
 #include <cmath>
@@ -10,7 +12,7 @@ namespace ZalvoPlan {
 namespace {
 
 // What a PNG's pHYs unit (the metre) holds in inches.
-constexpr double kInchesPerMetre = 1.0 / 0.0254;
+constexpr double kInchesPerMetre = 1.0 / kMetresPerInch;
 
 // The resolution as the file gave it: a PNG's in its own unit.
 std::string DeclaredResolution(const PlateImage& image, double resolution) {
