@@ -20,8 +20,8 @@ case "${1:-all}" in
             libgtest-dev libgmock-dev libbenchmark-dev
             clang libclang-rt-14-dev clang-format-14
             python3
-            # The planner's browser test.
-            chromium
+            # The planner's browser test, and the XML reader its picture tests query.
+            chromium libpugixml-dev
             # The Windows DLL: cross compiler, its binutils, GoogleTest's source to
             # build for it, and Wine to run its tests.
             g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine64

@@ -2,8 +2,13 @@
 # Mutation check: does each test program notice a small change to the code it
 # covers? Every row of the table (scripts/mutations.tsv by default) names a
 # file, a literal text to find there, its replacement and the test programs
-# that should catch the change (one, or several separated by spaces). The rows are applied one at a time to a
-# scratch copy of the working tree, so the tree itself is never modified.
+# that should catch the change (one, or several separated by spaces): a
+# GoogleTest program by its target name (test_wiggle, test_tools), optionally
+# with a test filter after a colon (test_tools:UnitsTest.*:CutLine*), or a pytest
+# file of the Python package by its path (python/tests/test_misuse.py, with
+# ::Class or ::Class::test to pick tests), run against the module built from
+# the change. The rows are applied one at a time to a scratch copy of the
+# working tree, so the tree itself is never modified.
 #
 # A row is
 #   killed      a test program fails, crashes or runs past TEST_TIMEOUT with
@@ -129,22 +134,66 @@ for name in sys.stdin.buffer.read().decode().split("\0"):
     shutil.copymode(source, target)
 ' "$root" "$source_dir"
 
+programs="$(awk -F'\t' '!/^#/ && NF >= 4 {print $4}' "$scratch/mutations.tsv" | tr ' ' '\n' | sort -u)"
+
+# A pytest program runs against the Python module, so the module (and the
+# planner's core it reuses) is built only when a row names one.
+is_pytest() { [[ "$1" == python/tests/* ]]; }
+python_flags=()
+for program in $programs; do
+    if is_pytest "$program"; then python_flags=(-DZALVO_PYTHON=ON -DPython_EXECUTABLE=/usr/bin/python3); fi
+done
+
+# The build targets a list of programs needs: a pytest file needs the module.
+targets_of() {
+    local program
+    for program in "$@"; do
+        if is_pytest "$program"; then echo _zalvo; else echo "${program%%:*}"; fi
+    done | sort -u
+}
+
+# Runs one program of a row; its output goes to the log on standard output.
+# The sanitized module runs in an uninstrumented interpreter, so the
+# sanitizer runtimes are preloaded, and the interpreter's own allocations,
+# which it never frees, are not reported as leaks.
+run_program() {
+    local program="$1"
+    if is_pytest "$program"; then
+        local preload=""
+        if [[ "$sanitize" == address ]]; then
+            preload="$(g++ -print-file-name=libasan.so) $(g++ -print-file-name=libubsan.so)"
+        fi
+        (cd "$source_dir" &&
+            LD_PRELOAD="$preload" ASAN_OPTIONS=detect_leaks=0 PYTHONPATH="$build_dir/python" \
+            ZALVO_BUILD_DIR="$build_dir" PYTHONDONTWRITEBYTECODE=1 \
+            timeout "$test_timeout" /usr/bin/python3 -m pytest -x -q -p no:cacheprovider "$program")
+    else
+        local name="${program%%:*}" executable filter=()
+        [[ "$program" == *:* ]] && filter=("--gtest_filter=${program#*:}")
+        executable="$(find "$build_dir/tests" -name "$name" -type f -perm -u+x -print -quit)"
+        [[ -n "$executable" ]] || { echo "mutate.sh: no program $name in $build_dir/tests"; return 2; }
+        timeout "$test_timeout" "$executable" "${filter[@]}"
+    fi
+}
+
 # Warnings stay warnings here: a change that only adds a warning still runs
 # against its tests instead of counting as caught. Under AddressSanitizer and
 # UBSan a change that reads past a vector or overflows fails at once, where a
-# plain build might pass by luck.
+# plain build might pass by luck. The planner is built too: its tests are
+# programs of the table like the library's.
 echo "== configuring and building the tests once in $build_dir"
 cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZALVO_SANITIZE="$sanitize" \
-      -DZALVO_BUILD_TESTS=ON -DZALVO_BUILD_TOOLS=OFF -DZALVO_WARNINGS_AS_ERRORS=OFF >"$log_dir/configure.log" 2>&1 ||
+      -DZALVO_BUILD_TESTS=ON -DZALVO_BUILD_TOOLS=ON "${python_flags[@]}" -DZALVO_WARNINGS_AS_ERRORS=OFF \
+      >"$log_dir/configure.log" 2>&1 ||
     { echo "mutate.sh: configure failed, see $log_dir/configure.log" >&2; exit 2; }
 
-programs="$(awk -F'\t' '!/^#/ && NF >= 4 {print $4}' "$scratch/mutations.tsv" | tr ' ' '\n' | sort -u)"
-# shellcheck disable=SC2086
-cmake --build "$build_dir" -j "$jobs" --target $programs >"$log_dir/baseline.log" 2>&1 ||
+# shellcheck disable=SC2046,SC2086
+cmake --build "$build_dir" -j "$jobs" --target $(targets_of $programs) >"$log_dir/baseline.log" 2>&1 ||
     { echo "mutate.sh: the unchanged tree does not build, see $log_dir/baseline.log" >&2; exit 2; }
 for program in $programs; do
-    "$build_dir/tests/$program" >"$log_dir/baseline-$program.log" 2>&1 ||
-        { echo "mutate.sh: $program fails on the unchanged tree, see $log_dir/baseline-$program.log" >&2; exit 2; }
+    log="$log_dir/baseline-$(tr -c 'A-Za-z0-9_.\n-' _ <<<"$program").log"
+    run_program "$program" >"$log" 2>&1 ||
+        { echo "mutate.sh: $program fails on the unchanged tree, see $log" >&2; exit 2; }
 done
 
 # Replaces the first occurrence of a literal text; exit 3 when it is missing.
@@ -178,14 +227,14 @@ while IFS=$'\t' read -r file find replacement program || [[ -n "$file" ]]; do
         stale+=("$label"); echo "stale     $label"; rm -f "$backup"; continue
     fi
     log="$log_dir/mutation-$row.log"
-    # shellcheck disable=SC2086
-    if ! cmake --build "$build_dir" -j "$jobs" --target $program >"$log" 2>&1; then
+    # shellcheck disable=SC2046,SC2086
+    if ! cmake --build "$build_dir" -j "$jobs" --target $(targets_of $program) >"$log" 2>&1; then
         compile+=("$label"); echo "compile   $label"
     else
         passed=1
         for each in $program; do
             # A change that makes a program loop for ever is caught too.
-            timeout "$test_timeout" "$build_dir/tests/$each" >>"$log" 2>&1 || { passed=0; break; }
+            run_program "$each" >>"$log" 2>&1 || { passed=0; break; }
         done
         if ((passed)); then
             survived+=("$label"); echo "SURVIVED  $label"
@@ -200,8 +249,8 @@ while IFS=$'\t' read -r file find replacement program || [[ -n "$file" ]]; do
 done <"$scratch/mutations.tsv"
 
 # Leaves the scratch build matching the tree again.
-# shellcheck disable=SC2086
-cmake --build "$build_dir" -j "$jobs" --target $programs >"$log_dir/restore.log" 2>&1 || true
+# shellcheck disable=SC2046,SC2086
+cmake --build "$build_dir" -j "$jobs" --target $(targets_of $programs) >"$log_dir/restore.log" 2>&1 || true
 
 section() {
     local title="$1"; shift
