@@ -1,8 +1,5 @@
-# Fails when a file of the planner's rooms under SOURCE_DIR/tools includes a
-# header of a room above its own, or one of the planner's headers without
-# naming its room, so that the folders keep showing the planner from the
-# bottom up: reading a plate, planning it, writing its outputs, running a
-# job or a batch, the command line on top.
+# Fails when a file of a room under SOURCE_DIR/tools includes a header of a room above its own, or one without
+# naming its room: the folders show the planner bottom up (read a plate, plan, write, run, the command line).
 cmake_minimum_required(VERSION 3.25)
 set(rooms input plan output run cli)
 # Generated at build time, beside no room.

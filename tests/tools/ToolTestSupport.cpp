@@ -1,14 +1,17 @@
 #include "ToolTestSupport.h"
 
 #include "cli/CommandLine.h"
+#include "input/SamplePlate.h"
 
+#include <gtest/gtest.h>
+#include <png.h>
 #include <zlib.h>
 
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <fstream>
 #include <iterator>
-#include <random>
+#include <map>
 #include <sstream>
 
 namespace ZalvoPlanTest {
@@ -29,37 +32,28 @@ void AppendChunk(std::vector<std::uint8_t>& out, const std::string& type, const 
 }  // namespace
 
 ScratchDirectory::ScratchDirectory() {
-    static std::mt19937_64 random{std::random_device{}()};
-    path_ = std::filesystem::temp_directory_path() /
-            ("zalvo-plan-test-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
-    std::filesystem::create_directories(path_);
+    std::string pattern = (fs::temp_directory_path() / "zalvo-plan-test-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data());
 }
 
 ScratchDirectory::~ScratchDirectory() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    fs::remove_all(path_, ignored);
 }
 
-std::filesystem::path ScratchDirectory::Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-    return Write(name, std::string(bytes.begin(), bytes.end()));
+fs::path ScratchDirectory::Write(const std::string& name, const std::string& text) const {
+    std::ofstream(path_ / name, std::ios::binary) << text;
+    return path_ / name;
 }
 
-std::filesystem::path ScratchDirectory::Write(const std::string& name, const std::string& text) const {
-    const auto path = path_ / name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
-
-std::vector<std::string> ScratchDirectory::Entries(const std::filesystem::path& directory) {
+std::vector<std::string> ScratchDirectory::Entries(const fs::path& directory) {
     std::vector<std::string> names;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
-        names.push_back(entry.path().filename().string());
-    }
+    for (const auto& entry : fs::directory_iterator(directory, error)) names.push_back(entry.path().filename());
     return names;
 }
 
-std::string ReadText(const std::filesystem::path& path) {
+std::string ReadText(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
@@ -69,6 +63,14 @@ CommandResult RunPlanner(const std::vector<std::string>& arguments, const std::s
     std::ostringstream out, err;
     const int code = ZalvoPlan::RunCommandLine(arguments, in, out, err, false);
     return {code, out.str(), err.str()};
+}
+
+ZalvoPlan::PlanParameters SampleParameters() {
+    ZalvoPlan::PlanParameters parameters;
+    parameters.resolution = ZalvoPlan::kSampleResolution;
+    parameters.minimumDistance = 0.5 / 25.4 * 72000.0;
+    parameters.preferredDistance = 1.5 / 25.4 * 72000.0;
+    return parameters;
 }
 
 std::vector<std::uint8_t> PngBuilder::Build() const {
@@ -84,18 +86,15 @@ std::vector<std::uint8_t> PngBuilder::Build() const {
     std::vector<std::uint8_t> compressed(compressedSize);
     compress(compressed.data(), &compressedSize, raw.data(), static_cast<uLong>(raw.size()));
     compressed.resize(compressedSize);
-
-    std::vector<std::uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    std::vector<std::uint8_t> header;
+    std::vector<std::uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'}, header, physical;
     AppendBigEndian(header, declaredWidth != 0 ? declaredWidth : width);
     AppendBigEndian(header, declaredHeight != 0 ? declaredHeight : height);
     header.insert(header.end(), {bitDepth, colourType, 0, 0, 0});
     AppendChunk(png, "IHDR", header);
     if (pixelsPerMetre >= 0) {
-        std::vector<std::uint8_t> physical;
         AppendBigEndian(physical, static_cast<std::uint32_t>(pixelsPerMetre));
         AppendBigEndian(physical, static_cast<std::uint32_t>(pixelsPerMetre));
-        physical.push_back(1);
+        physical.push_back(1);  // the unit: metres
         AppendChunk(png, "pHYs", physical);
     }
     if (colourType == 3) AppendChunk(png, "PLTE", palette);
@@ -103,6 +102,62 @@ std::vector<std::uint8_t> PngBuilder::Build() const {
     AppendChunk(png, "IDAT", compressed);
     AppendChunk(png, "IEND", {});
     return png;
+}
+
+std::int64_t DecodedPng::Count(ZalvoPlan::Colour colour, std::uint32_t firstRow, std::uint32_t endRow) const {
+    std::int64_t count = 0;
+    for (std::uint32_t y = firstRow; y < std::min(endRow, height); ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) count += At(x, y) == colour;
+    }
+    return count;
+}
+
+DecodedPng DecodeRgb(const std::string& bytes, const ZalvoPlan::Colour* background) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) return {};
+    png.format = PNG_FORMAT_RGB;
+    std::vector<std::uint8_t> rgb(PNG_IMAGE_SIZE(png));
+    const auto colour = background ? png_color{background->red, background->green, background->blue} : png_color{};
+    if (!png_image_finish_read(&png, background ? &colour : nullptr, rgb.data(), 0, nullptr)) return {};
+    return {png.width, png.height, std::move(rgb)};
+}
+
+pugi::xml_document ParseXml(const std::string& text) {
+    pugi::xml_document document;
+    const auto parsed = document.load_string(text.c_str());
+    EXPECT_TRUE(parsed) << parsed.description() << " at byte " << parsed.offset;
+    return document;
+}
+
+pugi::xml_document ParseHtml(const std::string& html) {
+    std::map<std::size_t, std::string> inserts;  // text to put before a byte of `html`
+    const auto each = [&](const std::string& part, const auto& at) {
+        for (auto found = html.find(part); found != std::string::npos; found = html.find(part, found + 1)) at(found);
+    };
+    for (const std::string bare : {" checked", " hidden"}) {
+        each(bare, [&](std::size_t at) {
+            if (html[at + bare.size()] == ' ' || html[at + bare.size()] == '>') inserts[at + bare.size()] += "=\"\"";
+        });
+    }
+    for (const char* element : {"<meta ", "<input ", "<img ", "<br>"}) {
+        each(element, [&](std::size_t at) {
+            if (const auto end = html.find('>', at); html[end - 1] != '/') inserts[end] += "/";
+        });
+    }
+    for (const std::string element : {"script", "style"}) {
+        each("<" + element, [&](std::size_t at) {
+            inserts[html.find('>', at) + 1] += "<![CDATA[";
+            inserts[html.find("</" + element + ">", at)] += "]]>";
+        });
+    }
+    std::string xml;
+    std::size_t from = 0;
+    for (const auto& [at, text] : inserts) {
+        xml += html.substr(from, at - from) + text;
+        from = at;
+    }
+    return ParseXml(xml + html.substr(from));
 }
 
 }  // namespace ZalvoPlanTest
