@@ -1,27 +1,19 @@
 #include "wiggle/Connect.h"
 
 #include "StretchMakers.h"
-#include "support/Printers.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <tuple>
+#include <type_traits>
 
 namespace Zalvo::Detail {
 namespace {
 
-// Rooms are written in field order: min column, max column, max row, min row,
-// first stretch, end stretch, then the row (horizontal) or column (vertical).
-
-using ZalvoTest::Flat;
-using ZalvoTest::Settings;
+using namespace ZalvoTest;
 
 // Minimum band 2, sufficient band 4, window 8, half width 4.
-const RoomSettings Default = Settings(2, 4, 8, 4);
-
-NoRoom PiecesOf(const Stretches& stretches, std::int32_t first, std::int32_t end) {
-    return StretchNoRoom(stretches, first, end);
-}
+const RoomSettings kDefault{2, 4, 8, 4};
 
 struct HorizontalCase {
     const char* name;
@@ -30,158 +22,116 @@ struct HorizontalCase {
     std::int32_t minimumBand;
     WiggleRoom expected;
 };
-
 HorizontalCase Case(const char* name, Stretches stretches, const HorizontalRoom& before, const HorizontalRoom& after,
                     std::int32_t minimumBand, WiggleRoom expected) {
     return {name, std::move(stretches), before, after, minimumBand, std::move(expected)};
 }
-
 class ConnectHorizontalTest : public ::testing::TestWithParam<HorizontalCase> {};
-
 TEST_P(ConnectHorizontalTest, PicksTheFirstBranchThatApplies) {
     const auto& p = GetParam();
-    const RoomSettings settings = Settings(p.minimumBand, 4, 8, 4);
-    EXPECT_EQ(ConnectHorizontal(p.before, p.after, p.stretches, settings), p.expected);
+    EXPECT_EQ(ConnectHorizontal(p.before, p.after, p.stretches, {p.minimumBand, 4, 8, 4}), p.expected);
 }
 
-const Stretches MeetingLow{Flat(0, 29, 5, 9, 0), Flat(30, 59, 12, 19, 10)};
-const Stretches MeetingHigh{Flat(0, 29, 8, 9, 0), Flat(30, 59, 17, 19, 10)};
-const Stretches NarrowFirst{Flat(0, 2, 5, 9, 0), Flat(3, 32, 12, 19, 10)};
-const Stretches WindowWideFirst{Flat(0, 7, 5, 9, 0), Flat(8, 37, 12, 19, 10)};
+// The rooms and stretches of the cases; a room's stretches are its 5th and 6th fields.
+const HorizontalRoom kLow{0, 29, 9, 0, 0, 1, 4}, kHigh{30, 59, 19, 10, 1, 2, 14};
+const HorizontalRoom kFlat{0, 9, 3, 0, 0, 1, 1}, kRising{10, 29, 13, 10, 1, 3, 11};
+const HorizontalRoom kFlat2{0, 19, 3, 0, 0, 2, 1};
+const HorizontalRoom kLeft3{0, 2, 9, 0, 0, 1, 4}, kRight3{3, 32, 19, 10, 1, 2, 14};
+const Stretches kLowSide{Flat(0, 29, 5, 9, 0), Flat(30, 59, 12, 19, 10)};
+const Stretches kHighSide{Flat(0, 29, 8, 9, 0), Flat(30, 59, 17, 19, 10)};
 // The path runs as many rows inside each band (7 .. 9 and 10 .. 12).
-const Stretches MeetingEven{Flat(0, 29, 7, 9, 0), Flat(30, 59, 12, 19, 10)};
-const Stretches Shared{Flat(0, 9, 1, 3, 0), Flat(10, 19, 5, 13, 0), Flat(20, 29, 11, 13, 10)};
-const Stretches IntoAfter{Flat(0, 9, 1, 3, 0), Flat(10, 14, 6, 13, 0), Flat(15, 29, 11, 13, 10)};
-const Stretches WideButShallow{Flat(0, 9, 1, 3, 0), Flat(10, 12, 6, 13, 0), Flat(13, 29, 8, 12, 1)};
-const Stretches ShallowAtTheWindow{Flat(0, 9, 1, 3, 0), Flat(10, 12, 6, 13, 0), Flat(13, 17, 8, 12, 1)};
-const Stretches WideAndDeep{Flat(0, 9, 1, 3, 0), Flat(10, 12, 6, 13, 0), Flat(13, 29, 8, 13, 0)};
-const Stretches IntoBefore{Flat(0, 9, 1, 3, 0), Flat(10, 19, 6, 13, 0), Flat(20, 29, 11, 13, 10)};
-const Stretches Apart{Flat(0, 9, 1, 3, 0), Flat(10, 19, 11, 13, 10)};
-// The rooms' bands 5 .. 5 and 7 .. 12 leave row 6 between them: a connecting
-// band must reach it from both sides. Stretch 1 is one row high (6 .. 6).
-const Stretches OneRowBetween{Flat(0, 11, 5, 5, 5), Flat(12, 21, 6, 6, 6), Flat(22, 31, 9, 12, 7)};
-// The same with the first stretch reaching row 6 too, and as wide as the
-// second: both walks find a box of ten columns.
-const Stretches EqualWalks{Flat(0, 9, 5, 6, 5), Flat(10, 19, 6, 6, 6), Flat(20, 29, 9, 12, 7)};
+const Stretches kEvenSides{Flat(0, 29, 7, 9, 0), Flat(30, 59, 12, 19, 10)};
+const Stretches kNarrow{Flat(0, 2, 5, 9, 0), Flat(3, 32, 12, 19, 10)};
+const Stretches kWindowWide{Flat(0, 7, 5, 9, 0), Flat(8, 37, 12, 19, 10)};
+const Stretches kShared{Flat(0, 9, 1, 3, 0), Flat(10, 19, 5, 13, 0), Flat(20, 29, 11, 13, 10)};
+const Stretches kIntoAfter{Flat(0, 9, 1, 3, 0), Flat(10, 14, 6, 13, 0), Flat(15, 29, 11, 13, 10)};
+const Stretches kShallow{Flat(0, 9, 1, 3, 0), Flat(10, 12, 6, 13, 0), Flat(13, 29, 8, 12, 1)};
+const Stretches kShallowAt8{Flat(0, 9, 1, 3, 0), Flat(10, 12, 6, 13, 0), Flat(13, 17, 8, 12, 1)};
+const Stretches kDeep{Flat(0, 9, 1, 3, 0), Flat(10, 12, 6, 13, 0), Flat(13, 29, 8, 13, 0)};
+const Stretches kIntoBefore{Flat(0, 9, 1, 3, 0), Flat(10, 19, 6, 13, 0), Flat(20, 29, 11, 13, 10)};
+const Stretches kApart{Flat(0, 9, 1, 3, 0), Flat(10, 19, 11, 13, 10)};
+// Bands 5 .. 5 and 7 .. 12 leave row 6 (stretch 1) for a connecting band to reach from both sides.
+const Stretches kOneRow{Flat(0, 11, 5, 5, 5), Flat(12, 21, 6, 6, 6), Flat(22, 31, 9, 12, 7)};
+// The same with stretch 0 reaching row 6 too and as wide: both walks find ten columns.
+const Stretches kEqualWalks{Flat(0, 9, 5, 6, 5), Flat(10, 19, 6, 6, 6), Flat(20, 29, 9, 12, 7)};
 
 INSTANTIATE_TEST_SUITE_P(
     Branches, ConnectHorizontalTest,
     ::testing::Values(
-        // The path spends more rows in the first band: cut at its right end.
-        Case("MeetingBandsCutFromTheBetterCoveredFirst", MeetingLow, {0, 29, 9, 0, 0, 1, 4}, {30, 59, 19, 10, 1, 2, 14},
-             2, VerticalRoom{21, 29, 9, 0, 0, 1, 25}),
-        Case("MeetingBandsCutFromTheBetterCoveredSecond", MeetingHigh, {0, 29, 9, 0, 0, 1, 4},
-             {30, 59, 19, 10, 1, 2, 14}, 2, VerticalRoom{30, 38, 19, 10, 1, 2, 34}),
-        // As well covered and as wide: the cut comes from the second.
-        Case("MeetingBandsEvenlyCoveredCutFromTheSecond", MeetingEven, {0, 29, 9, 0, 0, 1, 4},
-             {30, 59, 19, 10, 1, 2, 14}, 2, VerticalRoom{30, 38, 19, 10, 1, 2, 34}),
-        Case("NarrowSideSpansMinimumBandPlusOne", NarrowFirst, {0, 2, 9, 0, 0, 1, 4}, {3, 32, 19, 10, 1, 2, 14}, 2,
-             VerticalRoom{0, 2, 9, 0, 0, 1, 1}),
-        Case("NarrowSideMayReachOneColumnOffThePlate", NarrowFirst, {0, 2, 9, 0, 0, 1, 4}, {3, 32, 19, 10, 1, 2, 14}, 5,
-             VerticalRoom{-1, 2, 9, 0, 0, 1, 0}),
-        // Exactly the window (8 columns) wide: the cut spans the window, not
-        // the minimum band.
-        Case("WindowWideSideSpansTheWindow", WindowWideFirst, {0, 7, 9, 0, 0, 1, 4}, {8, 37, 19, 10, 1, 2, 14}, 2,
-             VerticalRoom{-1, 7, 9, 0, 0, 1, 3}),
-        Case("SharedStretchesBecomeTheConnection", Shared, {0, 19, 3, 0, 0, 2, 1}, {10, 29, 13, 10, 1, 3, 11}, 2,
-             VerticalRoom{10, 19, 13, 0, 1, 2, 14}),
-        // The shared stretch is exactly as wide as the narrowest room.
-        Case("SharedStretchesExactlyTheNarrowestWidth", Shared, {0, 19, 3, 0, 0, 2, 1}, {10, 29, 13, 10, 1, 3, 11}, 10,
-             VerticalRoom{10, 19, 13, 0, 1, 2, 14}),
-        Case("ForwardWalkIntoTheSecondRoom", IntoAfter, {0, 9, 3, 0, 0, 1, 1}, {10, 29, 13, 10, 1, 3, 11}, 2,
-             VerticalRoom{10, 14, 13, 0, 0, 3, 12}),
-        Case("WindowWideStepCoveringFewerRowsStops", WideButShallow, {0, 9, 3, 0, 0, 1, 1}, {10, 29, 13, 10, 1, 3, 11},
-             2, VerticalRoom{10, 12, 13, 0, 0, 3, 11}),
-        Case("StepOfExactlyTheWindowCoveringFewerRowsStops", ShallowAtTheWindow, {0, 9, 3, 0, 0, 1, 1},
-             {10, 17, 13, 10, 1, 3, 11}, 2, VerticalRoom{10, 12, 13, 0, 0, 3, 11}),
-        Case("WindowWideStepCoveringAsManyRowsGoesOn", WideAndDeep, {0, 9, 3, 0, 0, 1, 1}, {10, 29, 13, 10, 1, 3, 11},
-             2, VerticalRoom{10, 29, 13, 0, 0, 3, 19}),
-        Case("BackwardWalkIntoTheFirstRoom", IntoBefore, {0, 19, 3, 0, 0, 2, 1}, {20, 29, 13, 10, 2, 3, 11}, 2,
-             VerticalRoom{10, 19, 13, 0, 0, 3, 14}),
-        // Forward: the band narrows to row 6 alone, which still reaches
-        // both floors; the stretch after it leaves no common row.
-        // Backward: the first stretch stops below row 6.
-        Case("ForwardWalkKeepsABandOfOneRowThatReachesBothFloors", OneRowBetween, {0, 11, 5, 5, 0, 1, 5},
-             {12, 31, 12, 7, 1, 3, 9}, 2, VerticalRoom{12, 21, 6, 6, 0, 3, 16}),
-        Case("EqualWalksPreferTheOneIntoTheSecondRoom", EqualWalks, {0, 9, 5, 5, 0, 1, 5}, {10, 29, 12, 7, 1, 3, 9}, 2,
-             VerticalRoom{10, 19, 6, 6, 0, 3, 14}),
-        Case("NoWayAcrossKeepsThePixels", Apart, {0, 9, 3, 0, 0, 1, 1}, {10, 19, 13, 10, 1, 2, 11}, 2,
-             PiecesOf(Apart, 0, 2))),
-    ZalvoTest::CaseName());
-
-struct WindowCase {
-    const char* name;
-    HorizontalRoom room;
-    std::int32_t x;
-    VerticalRoom expected;
-    std::int64_t minimumWidth = 2;
-};
-
-class VerticalWindowTest : public ::testing::TestWithParam<WindowCase> {};
-
-TEST_P(VerticalWindowTest, CutsAroundThePixel) {
-    const auto& p = GetParam();
-    EXPECT_EQ(VerticalWindow(p.room, {p.x, 10}, p.minimumWidth, Default), p.expected);
-}
-
-constexpr HorizontalRoom Wide{10, 49, 9, 0, 3, 5, 4};
+        // Cut at the end of the room whose band covers more of the path's rows; on a tie, from the second.
+        Case("CutFromTheBetterCoveredFirst", kLowSide, kLow, kHigh, 2, Vertical(21, 29, 9, 0, 25, 0, 1)),
+        Case("CutFromTheBetterCoveredSecond", kHighSide, kLow, kHigh, 2, Vertical(30, 38, 19, 10, 34, 1, 2)),
+        Case("EvenCoverCutsFromTheSecond", kEvenSides, kLow, kHigh, 2, Vertical(30, 38, 19, 10, 34, 1, 2)),
+        Case("NarrowSideSpansBandPlusOne", kNarrow, kLeft3, kRight3, 2, Vertical(0, 2, 9, 0, 1, 0, 1)),
+        Case("NarrowSideMayLeaveThePlate", kNarrow, kLeft3, kRight3, 5, Vertical(-1, 2, 9, 0, 0, 0, 1)),
+        // Exactly the window (8 columns) wide: the cut spans the window, not the minimum band.
+        Case("WindowWideSpansTheWindow", kWindowWide, {0, 7, 9, 0, 0, 1, 4}, {8, 37, 19, 10, 1, 2, 14}, 2,
+             Vertical(-1, 7, 9, 0, 3, 0, 1)),
+        Case("SharedStretches", kShared, kFlat2, kRising, 2, Vertical(10, 19, 13, 0, 14, 1, 2)),
+        Case("SharedExactlyTheNarrowest", kShared, kFlat2, kRising, 10, Vertical(10, 19, 13, 0, 14, 1, 2)),
+        Case("ForwardWalk", kIntoAfter, kFlat, kRising, 2, Vertical(10, 14, 13, 0, 12, 0, 3)),
+        Case("WideShallowStepStops", kShallow, kFlat, kRising, 2, Vertical(10, 12, 13, 0, 11, 0, 3)),
+        Case("WindowWideShallowStepStops", kShallowAt8, kFlat, {10, 17, 13, 10, 1, 3, 11}, 2,
+             Vertical(10, 12, 13, 0, 11, 0, 3)),
+        Case("WideDeepStepGoesOn", kDeep, kFlat, kRising, 2, Vertical(10, 29, 13, 0, 19, 0, 3)),
+        Case("BackwardWalk", kIntoBefore, kFlat2, {20, 29, 13, 10, 2, 3, 11}, 2, Vertical(10, 19, 13, 0, 14, 0, 3)),
+        // Forward the band narrows to row 6, still reaching both floors; backward stretch 0 stops below it.
+        Case("OneRowBandReachingBothFloors", kOneRow, {0, 11, 5, 5, 0, 1, 5}, {12, 31, 12, 7, 1, 3, 9}, 2,
+             Vertical(12, 21, 6, 6, 16, 0, 3)),
+        Case("EqualWalksPreferForward", kEqualWalks, {0, 9, 5, 5, 0, 1, 5}, {10, 29, 12, 7, 1, 3, 9}, 2,
+             Vertical(10, 19, 6, 6, 14, 0, 3)),
+        Case("NoWayAcrossKeepsThePixels", kApart, kFlat, {10, 19, 13, 10, 1, 2, 11}, 2, StretchNoRoom(kApart, 0, 2))),
+    CaseName());
 
 // Half width 4; minimum width 2 reaches 1.5 columns, 3 reaches 2.
-INSTANTIATE_TEST_SUITE_P(
-    Cases, VerticalWindowTest,
-    ::testing::Values(WindowCase{"NearTheLeftEnd", Wide, 9, {10, 17, 9, 0, 3, 5, 13}},
-                      WindowCase{"NearTheRightEnd", Wide, 49, {42, 49, 9, 0, 3, 5, 45}},
-                      WindowCase{"HalfWidthEachSide", Wide, 30, {26, 34, 9, 0, 3, 5, 30}},
-                      WindowCase{"HalfWidthExactlyToTheStart", Wide, 14, {10, 18, 9, 0, 3, 5, 14}},
-                      WindowCase{"HalfWidthExactlyToTheEnd", Wide, 45, {41, 49, 9, 0, 3, 5, 45}},
-                      WindowCase{"HalfTheMinimumWidthEachSide", Wide, 12, {11, 13, 9, 0, 3, 5, 12}},
-                      WindowCase{"ReachExactlyToTheStartIsNotNear", Wide, 12, {10, 14, 9, 0, 3, 5, 12}, 3},
-                      WindowCase{"ReachExactlyToTheEndIsNotNear", Wide, 47, {45, 49, 9, 0, 3, 5, 47}, 3},
-                      WindowCase{"RoomNarrowerThanTheWindow", {10, 14, 9, 0, 3, 5, 4}, 10, {10, 14, 9, 0, 3, 5, 12}}),
-    ZalvoTest::CaseName());
-
-// ConnectToNoRoom and ConnectFromNoRoom mirror each other, so every case is
-// run on both: as written through ConnectToNoRoom, and mirrored (columns
-// reversed, stretches and pixels in reverse order) through ConnectFromNoRoom.
-constexpr std::int32_t kMirror = 100;
-
-Box Mirrored(const Box& box) { return {kMirror - box.maxColumn, kMirror - box.minColumn, box.maxRow, box.minRow}; }
-
-std::vector<Pixel> Mirrored(std::vector<Pixel> pixels) {
-    for (Pixel& pixel : pixels) pixel.x = kMirror - pixel.x;
-    std::reverse(pixels.begin(), pixels.end());
-    return pixels;
+TEST(VerticalWindowTest, CutsAroundThePixel) {
+    const HorizontalRoom wide{10, 49, 9, 0, 3, 5, 4};
+    // Pixel column, minimum width: the window's columns and line.
+    const std::array<std::int32_t, 5> cases[] = {{9, 2, 10, 17, 13},    // near the left end
+                                                 {49, 2, 42, 49, 45},   // near the right end
+                                                 {30, 2, 26, 34, 30},   // half width each side
+                                                 {14, 2, 10, 18, 14},   // half width exactly to the start
+                                                 {45, 2, 41, 49, 45},   // ... and to the end
+                                                 {12, 2, 11, 13, 12},   // half the minimum width each side
+                                                 {12, 3, 10, 14, 12},   // reach exactly to the start is not near
+                                                 {47, 3, 45, 49, 47}};  // ... nor to the end
+    for (const auto& [x, width, lo, hi, column] : cases)
+        EXPECT_EQ(WiggleRoom(VerticalWindow(wide, {x, 10}, width, kDefault)), Vertical(lo, hi, 9, 0, column, 3, 5))
+            << x;
+    EXPECT_EQ(WiggleRoom(VerticalWindow({10, 14, 9, 0, 3, 5, 4}, {10, 10}, 2, kDefault)),
+              Vertical(10, 14, 9, 0, 12, 3, 5));  // narrower than the window
 }
 
+// ConnectFromNoRoom mirrors ConnectToNoRoom: each case also runs with columns, stretches and pixels reversed.
 struct Mirror {
     std::int32_t count;  // stretches
 
-    Stretches operator()(const Stretches& stretches) const {
+    static std::int32_t X(std::int32_t x) { return 100 - x; }
+    static std::vector<Pixel> Pixels(std::vector<Pixel> pixels) {
+        for (Pixel& pixel : pixels) pixel.x = X(pixel.x);
+        std::reverse(pixels.begin(), pixels.end());
+        return pixels;
+    }
+    Stretches All(const Stretches& stretches) const {
         Stretches mirrored;
         for (auto it = stretches.rbegin(); it != stretches.rend(); ++it)
-            mirrored.push_back({Mirrored(it->pixels), Mirrored(it->box)});
+            mirrored.push_back(
+                {Pixels(it->pixels), {X(it->box.maxColumn), X(it->box.minColumn), it->box.maxRow, it->box.minRow}});
         return mirrored;
     }
-    HorizontalRoom operator()(const HorizontalRoom& room) const {
-        const Box box = Mirrored(BoxOf(room));
-        return {box.minColumn, box.maxColumn,           box.maxRow,
-                box.minRow,    count - room.endStretch, count - room.firstStretch,
-                room.row};
+    template <class Room>
+    Room One(Room room) const {
+        std::tie(room.firstStretch, room.endStretch) = std::pair{count - room.endStretch, count - room.firstStretch};
+        if constexpr (std::is_same_v<Room, NoRoom>) {
+            room.pixels = Pixels(room.pixels);
+        } else {
+            std::tie(room.minColumn, room.maxColumn) = std::pair{X(room.maxColumn), X(room.minColumn)};
+            if constexpr (std::is_same_v<Room, VerticalRoom>) room.column = Middle(room.minColumn, room.maxColumn);
+        }
+        return room;
     }
-    NoRoom operator()(const NoRoom& piece) const {
-        return {Mirrored(piece.pixels), count - piece.endStretch, count - piece.firstStretch};
-    }
-    WiggleRoom operator()(const WiggleRoom& room) const {
-        if (const auto* piece = std::get_if<NoRoom>(&room)) return (*this)(*piece);
-        const auto& vertical = std::get<VerticalRoom>(room);
-        const Box box = Mirrored(BoxOf(vertical));
-        return VerticalRoom{box.minColumn,
-                            box.maxColumn,
-                            box.maxRow,
-                            box.minRow,
-                            count - vertical.endStretch,
-                            count - vertical.firstStretch,
-                            Middle(box.minColumn, box.maxColumn)};
+    WiggleRoom One(const WiggleRoom& room) const {
+        return std::visit([this](const auto& r) { return WiggleRoom(One(r)); }, room);
     }
 };
 
@@ -192,18 +142,19 @@ struct NoRoomCase {
     NoRoom piece;
     WiggleRoom expected;
 };
-
 NoRoomCase Case(const char* name, Stretches stretches, const HorizontalRoom& room, NoRoom piece, WiggleRoom expected) {
     return {name, std::move(stretches), room, std::move(piece), std::move(expected)};
 }
-
+// The piece is the last of three stretches.
+NoRoomCase Case(const char* name, const Stretches& stretches, const HorizontalRoom& room, WiggleRoom expected) {
+    return Case(name, stretches, room, StretchNoRoom(stretches, 2, 3), std::move(expected));
+}
 class ConnectNoRoomTest : public ::testing::TestWithParam<NoRoomCase> {};
-
 TEST_P(ConnectNoRoomTest, ToThePieceAndMirroredFromIt) {
     const auto& p = GetParam();
-    EXPECT_EQ(ConnectToNoRoom(p.room, p.piece, p.stretches, Default), p.expected);
-    const Mirror mirror{static_cast<std::int32_t>(p.stretches.size())};
-    EXPECT_EQ(ConnectFromNoRoom(mirror(p.piece), mirror(p.room), mirror(p.stretches), Default), mirror(p.expected));
+    EXPECT_EQ(ConnectToNoRoom(p.room, p.piece, p.stretches, kDefault), p.expected);
+    const Mirror m{static_cast<std::int32_t>(p.stretches.size())};
+    EXPECT_EQ(ConnectFromNoRoom(m.One(p.piece), m.One(p.room), m.All(p.stretches), kDefault), m.One(p.expected));
 }
 
 Stretch WithBox(Stretch stretch, const Box& box) {
@@ -212,43 +163,34 @@ Stretch WithBox(Stretch stretch, const Box& box) {
 }
 
 // The room covers stretches 0 .. 1 on row 4; the piece, stretch 2, lies far away.
-const Stretches Far{Flat(0, 9, 4, 9, 0), Flat(10, 19, 4, 15, 0), Flat(40, 49, 30, 35, 25)};
-Stretches FarNarrowed() {
-    Stretches stretches = Far;
-    stretches[1].box.minRow = 3;  // no longer holds the room's lowest row
-    return stretches;
-}
-
-// A gap stretch (1) between the room (stretch 0) and the piece (stretch 2):
-// its pixels do not touch the room, so the reach goes on into stretch 0,
-// whose box holds the gap's last pixel and narrows the common box.
+const Stretches kFar{Flat(0, 9, 4, 9, 0), Flat(10, 19, 4, 15, 0), Flat(40, 49, 30, 35, 25)};
+// Stretch 1 no longer holds the room's lowest row.
+const Stretches kFarNarrowed{kFar[0], WithBox(kFar[1], {10, 19, 15, 3}), kFar[2]};
+// Gap stretch 1 does not touch the room, so the reach goes on into stretch 0, which narrows the common box.
 Stretches Gap(const Stretch& between) {
     return {WithBox(Flat(0, 9, 4, 9, 0), {0, 25, 9, 0}), between, Flat(40, 49, 30, 35, 25)};
 }
-const Stretches GapWide = Gap(WithBox(Flat(11, 19, 6, 12, 2), {5, 19, 12, 2}));
-const Stretches GapLow = Gap(WithBox(Flat(11, 19, 2, 2, 0), {5, 19, 2, 0}));
-const Stretches GapNarrow = Gap(Stretch{{{7, 6}}, {5, 6, 12, 2}});
+const Stretches kGapWide = Gap(WithBox(Flat(11, 19, 6, 12, 2), {5, 19, 12, 2}));
+const Stretches kGapLow = Gap(WithBox(Flat(11, 19, 2, 2, 0), {5, 19, 2, 0}));
+const Stretches kGapNarrow = Gap(Stretch{{{7, 6}}, {5, 6, 12, 2}});
 // The piece (stretch 0) passes the room's ring at (9, 10) and (30, 10).
-const Stretches Touching{Flat(0, 0, 0, 0, 0), Flat(10, 49, 4, 9, 0)};
+const Stretches kTouching{Flat(0, 0, 0, 0, 0), Flat(10, 49, 4, 9, 0)};
+constexpr HorizontalRoom kToGap{0, 5, 9, 2, 0, 1, 4}, kToFar{0, 19, 9, 0, 0, 2, 4}, kBeside{10, 49, 9, 0, 1, 2, 4};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ConnectNoRoomTest,
-    ::testing::Values(Case("WindowAroundTheLastTouchingPixel", Touching, {10, 49, 9, 0, 1, 2, 4},
-                           {{{5, 20}, {9, 10}, {30, 10}}, 0, 1}, VerticalRoom{26, 34, 9, 0, 1, 2, 30}),
-                      Case("WindowAtTheEndNearTheTouchingPixel", Touching, {10, 49, 9, 0, 1, 2, 4},
-                           {{{30, 20}, {49, 10}}, 0, 1}, VerticalRoom{42, 49, 9, 0, 1, 2, 45}),
-                      Case("PieceFarAwayUsesTheRoomsLastStretch", Far, {0, 19, 9, 0, 0, 2, 4}, StretchNoRoom(Far, 2, 3),
-                           VerticalRoom{10, 19, 15, 0, 0, 2, 14}),
-                      Case("StretchNoLongerHoldingTheRoomsRowsKeepsThePixels", FarNarrowed(), {0, 19, 9, 0, 0, 2, 4},
-                           StretchNoRoom(Far, 2, 3), StretchNoRoom(FarNarrowed(), 0, 2)),
-                      // The room ends at column 5, where the common box starts.
-                      Case("ReachThroughAGapNarrowsToEveryStretchsBox", GapWide, {0, 5, 9, 2, 0, 1, 4},
-                           StretchNoRoom(GapWide, 2, 3), VerticalRoom{5, 19, 9, 2, 0, 2, 12}),
-                      Case("CommonRowsEndingAtTheRoomsLowestRowStillHoldIt", GapLow, {0, 5, 9, 2, 0, 1, 4},
-                           StretchNoRoom(GapLow, 2, 3), VerticalRoom{5, 19, 2, 0, 0, 2, 12}),
-                      Case("CommonColumnsExactlyTheMinimumWidthAreEnough", GapNarrow, {0, 5, 9, 2, 0, 1, 4},
-                           StretchNoRoom(GapNarrow, 2, 3), VerticalRoom{5, 6, 9, 2, 0, 2, 5})),
-    ZalvoTest::CaseName());
+    ::testing::Values(
+        Case("WindowAroundTheLastTouchingPixel", kTouching, kBeside, {{{5, 20}, {9, 10}, {30, 10}}, 0, 1},
+             Vertical(26, 34, 9, 0, 30, 1, 2)),
+        Case("WindowAtTheEndNearTheTouchingPixel", kTouching, kBeside, {{{30, 20}, {49, 10}}, 0, 1},
+             Vertical(42, 49, 9, 0, 45, 1, 2)),
+        Case("PieceFarAwayUsesTheRoomsLastStretch", kFar, kToFar, Vertical(10, 19, 15, 0, 14, 0, 2)),
+        Case("StretchWithoutTheRoomsRowsKeepsThePixels", kFarNarrowed, kToFar, StretchNoRoom(kFarNarrowed, 0, 2)),
+        // The room ends at column 5, where the common box starts.
+        Case("ReachThroughAGapNarrowsToEveryBox", kGapWide, kToGap, Vertical(5, 19, 9, 2, 12, 0, 2)),
+        Case("CommonRowsEndingAtTheRoomsLowestRowHoldIt", kGapLow, kToGap, Vertical(5, 19, 2, 0, 12, 0, 2)),
+        Case("CommonColumnsOfTheMinimumWidthAreEnough", kGapNarrow, kToGap, Vertical(5, 6, 9, 2, 5, 0, 2))),
+    CaseName());
 
 }  // namespace
 }  // namespace Zalvo::Detail
