@@ -23,8 +23,7 @@ public:
     }
     void Add(std::int32_t value) { Add(static_cast<std::uint64_t>(static_cast<std::uint32_t>(value))); }
     void Add(const Pixel& pixel) {
-        Add(pixel.x);
-        Add(pixel.y);
+        for (const std::int32_t coordinate : {pixel.x, pixel.y}) Add(coordinate);
     }
     void Add(const std::vector<Pixel>& path) {
         Add(static_cast<std::uint64_t>(path.size()));

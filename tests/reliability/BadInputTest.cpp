@@ -307,7 +307,6 @@ class BadInputOptimize : public ::testing::Test {
 protected:
     Counting cost, penalty;
     const Path path{{0, 1}, {1, 1}, {2, 2}};
-
     auto Optimize(const Terrain& terrain, std::int32_t clearance = 0, const Path& line = {}) {
         return OptimizePixelPath(line.empty() ? path : line, clearance, terrain, cost, penalty);
     }

@@ -47,8 +47,8 @@ bool IsWholeLogLine(const std::string& line) {
 }
 
 TEST(ConcurrentCalls, EveryFunctionOnSharedInputsWithLoggingOn) {
-    const BlobPlate plate(48, 32, 7);  // its members only read
-    const std::set<Pixel> seeds{{30, 10}, {30, 11}, {30, 12}};
+    const BlobPlate plate(48, 32, 7);                           // its members only read
+    const std::set<Pixel> seeds{{25, 12}, {25, 13}, {25, 14}};  // on a crossable blob
     LogCapture log({20, 21, 30});
     const Terrain shared = CreateTerrain(plate, Impassable(plate), seeds, MilliPoints(2000), MilliPoints(5000));
     const auto found = FindShortestPixelPath(shared, PixelCost);

@@ -77,14 +77,13 @@ TEST(BoxPredicates, InsideOnTheBorderOrOnTheRing) {
     const Box box{2, 5, 8, 3};
     const std::string rows[] = {"........", ".RRRRRR.", ".REEEER.", ".REIIER.", ".REIIER.",
                                 ".REIIER.", ".REIIER.", ".REEEER.", ".RRRRRR.", "........"};
-    for (std::int32_t y = 1; y <= 10; ++y) {
+    for (std::int32_t y = 1; y <= 10; ++y)
         for (std::int32_t x = 0; x < 8; ++x) {
             const char c = rows[y - 1][static_cast<std::size_t>(x)];
             EXPECT_EQ(InBox({x, y}, box), c == 'E' || c == 'I') << x << "," << y;
             EXPECT_EQ(OnBoxEdge({x, y}, box), c == 'E') << x << "," << y;
             EXPECT_EQ(OnBoxRing({x, y}, box), c == 'R') << x << "," << y;
         }
-    }
     EXPECT_FALSE(InBox({3, 5}, Box{5, 2, 8, 3}));  // inverted
     const Box extreme{kMin32, kMax32, kMax32, kMin32}, rightEdge{kMax32, kMax32, 0, 0};
     EXPECT_TRUE(InBox({kMin32, kMax32}, extreme));

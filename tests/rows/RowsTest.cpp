@@ -12,7 +12,6 @@ namespace {
 
 using namespace ZalvoTest;
 using Rooms = std::vector<WiggleRoom>;
-using testing::PrintToString;
 
 // Clearances 0 and 2, radius 10, minimum width 2, line width 3: base margin 4, preferred width 4.
 Rooms Adjust(bool plateUsage, Rooms rooms, const std::vector<Pixel>& path) {
@@ -103,7 +102,8 @@ TEST(HorizontalRoomMargin, RaisesBaseMarginTowardsVerticalNeighbours) {
         {{room, Vertical(0, 8, 9, 1, 6)}, 0, 4},
         {{Vertical(18, 30, 9, 1, 25), room, Vertical(0, 8, 9, 1, 6)}, 1, 4}};
     for (const auto& [rooms, index, margin] : cases)
-        EXPECT_EQ(HorizontalRoomMargin(rooms, index, RowParameters{1, 4, 10, 2}), margin) << PrintToString(rooms);
+        EXPECT_EQ(HorizontalRoomMargin(rooms, index, RowParameters{1, 4, 10, 2}), margin)
+            << testing::PrintToString(rooms);
 }
 
 TEST(UsableBand, FallsBackToTheMiddleWithoutOverflow) {

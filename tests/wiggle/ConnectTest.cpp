@@ -105,7 +105,6 @@ TEST(VerticalWindowTest, CutsAroundThePixel) {
 // ConnectFromNoRoom mirrors ConnectToNoRoom: each case also runs with columns, stretches and pixels reversed.
 struct Mirror {
     std::int32_t count;  // stretches
-
     static std::int32_t X(std::int32_t x) { return 100 - x; }
     static std::vector<Pixel> Pixels(std::vector<Pixel> pixels) {
         for (Pixel& pixel : pixels) pixel.x = X(pixel.x);
@@ -157,10 +156,7 @@ TEST_P(ConnectNoRoomTest, ToThePieceAndMirroredFromIt) {
     EXPECT_EQ(ConnectFromNoRoom(m.One(p.piece), m.One(p.room), m.All(p.stretches), kDefault), m.One(p.expected));
 }
 
-Stretch WithBox(Stretch stretch, const Box& box) {
-    stretch.box = box;
-    return stretch;
-}
+Stretch WithBox(const Stretch& stretch, const Box& box) { return {stretch.pixels, box}; }
 
 // The room covers stretches 0 .. 1 on row 4; the piece, stretch 2, lies far away.
 const Stretches kFar{Flat(0, 9, 4, 9, 0), Flat(10, 19, 4, 15, 0), Flat(40, 49, 30, 35, 25)};

@@ -149,5 +149,12 @@ TEST(RunRecordCleaningTest, MergesTrimsAndDropsRecords) {
         EXPECT_EQ(DropRedundantHorizontalRuns(kept), kept);
 }
 
+// One room per record; the row (-1 + -4) / 2 truncates toward zero.
+TEST(BuildInitialRoomsTest, MakesOneRoomPerRecord) {
+    const Stretches stretches{Flat(0, 4, -2, -1, -4), Flat(5, 9, -2, 0, -4), Flat(10, 11, -2, 3, -2)};
+    EXPECT_EQ(BuildInitialRooms({{H, 0, 2}, {N, 2, 3}}, stretches),
+              (std::vector{Horizontal(0, 9, -1, -4, -2, 0, 2), Fixed({{10, -2}, {11, -2}}, 2, 3)}));
+}
+
 }  // namespace
 }  // namespace Zalvo::Detail
