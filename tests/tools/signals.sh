@@ -12,7 +12,6 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 "$plan" --sample-size 1600x800 --no-svg --out "$work/sample" -q
 mkdir "$work/in"
 for i in 1 2 3 4 5 6; do cp "$work/sample/plan.png" "$work/in/plate$i.png"; done
-
 check_complete_folders() {
     if find "$1" -name '.zalvo-plan-staging-*' | grep -q .; then fail "a staging folder is left in $1"; fi
     for folder in "$1"/plate*; do
@@ -21,21 +20,18 @@ check_complete_folders() {
         done
     done
 }
-
 for signal in INT TERM; do
     out="$work/stopped-$signal"
     "$plan" "$work/in" --out "$out" -j 1 -q &
     pid=$!
     sleep 0.5
     kill -s "$signal" "$pid"
-    status=0
-    wait "$pid" || status=$?
+    status=0 && wait "$pid" || status=$?
     [ "$status" -eq $((128 + $(kill -l "$signal"))) ] || fail "SIG$signal: exit $status"
     [ "$(tail -n +2 "$out/summary.csv" | wc -l)" -eq 6 ] || fail "the summary does not list all 6 plates"
     grep -q ',interrupted,' "$out/summary.csv" || fail "no plate is listed as interrupted"
     check_complete_folders "$out"
 done
-
 # A closed standard output: the first line ends the reader, not the batch.
 "$plan" "$work/in" --out "$work/piped" -j 2 | head -n 1 > /dev/null
 [ "$(grep -c ',ok,' "$work/piped/summary.csv")" -eq 6 ] || fail "a closed standard output cost plates"
