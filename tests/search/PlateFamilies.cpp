@@ -1,6 +1,7 @@
 #include "PlateFamilies.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
 
 namespace ZalvoTest {
@@ -15,30 +16,23 @@ std::int32_t Draw(std::mt19937_64& random, std::int32_t low, std::int32_t high) 
 constexpr std::int32_t SheetMargin = 30;
 constexpr std::int32_t LineHeight = 14;
 constexpr std::int32_t LinePitch = 24;
-constexpr std::int32_t GlyphGap = 3;
-constexpr std::int32_t WordGap = 10;
 
-// One of a few stroke patterns, so that glyphs have holes and thin bars like
-// printed letters: vertical stems, a top bar, a middle bar, a bottom bar.
+// Stroke patterns with holes and thin bars, as printed letters have: E, H, O, I.
 bool GlyphCovers(std::int32_t pattern, std::int32_t gx, std::int32_t gy, std::int32_t width) {
-    const bool leftStem = gx < 2;
-    const bool rightStem = gx >= width - 2;
-    const bool top = gy < 2;
+    const bool leftStem = gx < 2, rightStem = gx >= width - 2, top = gy < 2, bottom = gy >= LineHeight - 2;
     const bool middle = gy >= LineHeight / 2 - 1 && gy <= LineHeight / 2;
-    const bool bottom = gy >= LineHeight - 2;
     switch (pattern) {
-        case 0: return leftStem || top || middle || bottom;      // E
-        case 1: return leftStem || rightStem || middle;          // H
-        case 2: return leftStem || rightStem || top || bottom;   // O
-        default: return gx >= width / 2 - 1 && gx <= width / 2;  // I
+        case 0: return leftStem || top || middle || bottom;
+        case 1: return leftStem || rightStem || middle;
+        case 2: return leftStem || rightStem || top || bottom;
+        default: return gx >= width / 2 - 1 && gx <= width / 2;
     }
 }
 
-// Words of 2 to 9 glyphs along one line until the width is used up; each
-// word takes the kind `wordKind` gives it.
+// Words of 2 to 9 glyphs until the width is used up, each of the kind `wordKind` gives.
 void PlaceTextLine(DrawnPlate& plate, std::int32_t left, std::int32_t line, std::int32_t width,
                    const std::function<Kind()>& wordKind, std::mt19937_64& random) {
-    for (std::int32_t x = left;; x += WordGap) {
+    for (std::int32_t x = left;; x += 10) {
         const Kind kind = wordKind();
         const std::int32_t glyphs = Draw(random, 2, 9);
         for (std::int32_t g = 0; g < glyphs; ++g) {
@@ -48,7 +42,7 @@ void PlaceTextLine(DrawnPlate& plate, std::int32_t left, std::int32_t line, std:
             for (std::int32_t gx = 0; gx < glyphWidth; ++gx)
                 for (std::int32_t gy = 0; gy < LineHeight; ++gy)
                     if (GlyphCovers(pattern, gx, gy, glyphWidth)) plate.Fill(x + gx, line + gy, kind);
-            x += glyphWidth + GlyphGap;
+            x += glyphWidth + 3;
         }
     }
 }
@@ -60,32 +54,15 @@ void PlaceText(DrawnPlate& plate, std::int32_t left, std::int32_t top, std::int3
         PlaceTextLine(plate, left, line, width, wordKind, random);
 }
 
-// A text page: lines across the whole plate; one word in five is impassable
-// (a bold heading, say), the rest crossable.
-DrawnPlate MakeTextPlate(std::int32_t columns, std::int32_t rows, double resolution, std::uint64_t seed) {
-    DrawnPlate plate(columns, rows, resolution);
-    std::mt19937_64 kinds(seed ^ 0x7e47ULL);
-    const auto wordKind = [&kinds] { return kinds() % 5 == 0 ? Kind::Impassable : Kind::Crossable; };
-    PlaceText(plate, 0, LinePitch / 2, columns, rows - LinePitch / 2, wordKind, seed);
-    plate.CountItem();
-    return plate;
-}
-
-struct BlobShape {
-    std::int32_t smallestSide;
-    std::int32_t largestSide;
-    double share;  // of the plate's pixels covered
-};
-
-// Rectangles at random places until `shape.share` of the plate is covered;
-// one in four is crossable, the rest impassable.
-DrawnPlate MakeBlobPlate(std::int32_t columns, std::int32_t rows, double resolution, const BlobShape& shape,
-                         std::uint64_t seed) {
+// Rectangles of sides `smallest` to `largest` until `share` of the plate is
+// covered; one in four crossable.
+DrawnPlate MakeBlobPlate(std::int32_t columns, std::int32_t rows, double resolution, std::int32_t smallest,
+                         std::int32_t largest, double share, std::uint64_t seed) {
     DrawnPlate plate(columns, rows, resolution);
     std::mt19937_64 random(seed);
-    while (plate.ContentShare() < shape.share) {
-        const std::int32_t width = Draw(random, shape.smallestSide, shape.largestSide);
-        const std::int32_t height = Draw(random, shape.smallestSide, shape.largestSide);
+    while (plate.ContentShare() < share) {
+        const std::int32_t width = Draw(random, smallest, largest);
+        const std::int32_t height = Draw(random, smallest, largest);
         const std::int32_t left = Draw(random, -width / 2, columns - 1);
         const std::int32_t top = Draw(random, -height / 2, rows - 1);
         plate.FillRectangle(left, top, width, height, random() % 4 == 0 ? Kind::Crossable : Kind::Impassable);
@@ -95,47 +72,25 @@ DrawnPlate MakeBlobPlate(std::int32_t columns, std::int32_t rows, double resolut
 }
 
 DrawnPlate MakeFamilyPlate(const PlateFamily& family, std::int32_t columns, std::int32_t rows, std::uint64_t seed) {
+    const double ppi = family.resolution;
     switch (family.content) {
-        case Content::Labels: return MakeLabelPlate(columns, rows, family.resolution, seed);
-        case Content::Text: return MakeTextPlate(columns, rows, family.resolution, seed);
-        case Content::SmallBlobs: return MakeBlobPlate(columns, rows, family.resolution, {4, 24, 0.10}, seed);
-        case Content::DenseBlobs: return MakeBlobPlate(columns, rows, family.resolution, {8, 64, 0.25}, seed);
-        case Content::SparseBlobs: return MakeBlobPlate(columns, rows, family.resolution, {16, 96, 0.04}, seed);
+        case Content::Labels: return MakeLabelPlate(columns, rows, ppi, seed);
+        case Content::Text: {  // one word in five impassable
+            DrawnPlate plate(columns, rows, ppi);
+            std::mt19937_64 kinds(seed ^ 0x7e47ULL);
+            const auto wordKind = [&kinds] { return kinds() % 5 == 0 ? Kind::Impassable : Kind::Crossable; };
+            PlaceText(plate, 0, LinePitch / 2, columns, rows - LinePitch / 2, wordKind, seed);
+            plate.CountItem();
+            return plate;
+        }
+        case Content::SmallBlobs: return MakeBlobPlate(columns, rows, ppi, 4, 24, 0.10, seed);
+        case Content::DenseBlobs: return MakeBlobPlate(columns, rows, ppi, 8, 64, 0.25, seed);
+        case Content::SparseBlobs: return MakeBlobPlate(columns, rows, ppi, 16, 96, 0.04, seed);
     }
-    return DrawnPlate(columns, rows, family.resolution);
+    return DrawnPlate(columns, rows, ppi);
 }
-
-// Points to millipoints, as CreateTerrain takes margins.
-Zalvo::MilliPoints Points(double points) { return Zalvo::MilliPoints(points * 1000.0); }
 
 }  // namespace
-
-DrawnPlate::DrawnPlate(std::int32_t columns, std::int32_t rows, double resolution)
-    : columns_(columns),
-      rows_(rows),
-      resolution_(resolution),
-      kinds_(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), Free) {}
-
-Zalvo::ImpassableFunction DrawnPlate::ImpassableFunction() const {
-    return [this](const Zalvo::Pixel& pixel) { return IsPixelImpassable(pixel); };
-}
-
-void DrawnPlate::Fill(std::int32_t x, std::int32_t y, Kind kind) {
-    if (x < 0 || x >= columns_ || y < 0 || y >= rows_) return;
-    Kind& cell = kinds_[static_cast<std::size_t>(y) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(x)];
-    if (cell == Free) ++occupied_;
-    cell = kind;
-}
-
-void DrawnPlate::FillRectangle(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,
-                               Kind kind) {
-    for (std::int32_t y = std::max(top, 0); y < std::min(top + height, rows_); ++y)
-        for (std::int32_t x = std::max(left, 0); x < std::min(left + width, columns_); ++x) Fill(x, y, kind);
-}
-
-double DrawnPlate::ContentShare() const {
-    return kinds_.empty() ? 0.0 : static_cast<double>(occupied_) / static_cast<double>(kinds_.size());
-}
 
 DrawnPlate MakeLabelPlate(std::int32_t columns, std::int32_t rows, double resolution, std::uint64_t seed) {
     DrawnPlate plate(columns, rows, resolution);
@@ -179,40 +134,26 @@ const std::vector<PlateFamily>& PlateFamilies() {
 Zalvo::Terrain MakeFamilyTerrain(const PlateFamily& family, std::int32_t columns, std::int32_t rows,
                                  std::uint64_t seed) {
     const DrawnPlate plate = MakeFamilyPlate(family, columns, rows, seed);
-    return Zalvo::CreateTerrain(plate, plate.ImpassableFunction(), {}, Points(family.minimumPoints),
-                                Points(family.preferredPoints));
+    return Zalvo::CreateTerrain(plate, plate.ImpassableFunction(), {},
+                                Zalvo::MilliPoints(family.minimumPoints * 1000.0),
+                                Zalvo::MilliPoints(family.preferredPoints * 1000.0));
 }
 
+// Small next to the height costs (up to 30 on ramps), as a host's preferences
+// are: they reorder near-ties without walling anything off.
 Zalvo::PixelCostFunction FamilyPenalty(const PlateFamily& family, const Zalvo::Terrain& terrain) {
-    // Small next to the height costs (up to 30 on ramps), as a host's
-    // preferences are: they reorder near-ties without walling anything off.
-    constexpr double RowStep = 0.25;
-    constexpr std::int32_t RowPeriod = 8;
-    constexpr double ColumnStep = 0.1;
-    constexpr std::int32_t ColumnPeriod = 32;
-    constexpr double SlopeWeight = 20.0;
     switch (family.penalty) {
         case PenaltyShape::Zero: return [](const Zalvo::Pixel&) { return 0.0; };
-        case PenaltyShape::ByRow:
-            return [](const Zalvo::Pixel& p) { return RowStep * static_cast<double>(p.y % RowPeriod); };
-        case PenaltyShape::ByColumn:
-            return [](const Zalvo::Pixel& p) { return ColumnStep * static_cast<double>(p.x % ColumnPeriod); };
+        case PenaltyShape::ByRow: return [](const Zalvo::Pixel& p) { return 0.25 * static_cast<double>(p.y % 8); };
+        case PenaltyShape::ByColumn: return [](const Zalvo::Pixel& p) { return 0.1 * static_cast<double>(p.x % 32); };
         case PenaltyShape::Slope:
-            return [&terrain](const Zalvo::Pixel& p) {
-                return SlopeWeight * Zalvo::GetSlope(Zalvo::GetHeight(terrain, p));
-            };
+            return [&terrain](const Zalvo::Pixel& p) { return 20.0 * Zalvo::GetSlope(Zalvo::GetHeight(terrain, p)); };
     }
     return {};
 }
 
 std::string Describe(PenaltyShape shape) {
-    switch (shape) {
-        case PenaltyShape::Zero: return "zero";
-        case PenaltyShape::ByRow: return "by row";
-        case PenaltyShape::ByColumn: return "by column";
-        case PenaltyShape::Slope: return "slope";
-    }
-    return "";
+    return std::array{"zero", "by row", "by column", "slope"}.at(static_cast<std::size_t>(shape));
 }
 
 }  // namespace ZalvoTest

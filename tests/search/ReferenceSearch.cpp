@@ -3,7 +3,6 @@
 #include "search/ShortestPath.h"
 #include "support/Printers.h"
 
-#include <array>
 #include <map>
 #include <utility>
 
@@ -13,49 +12,32 @@ namespace {
 using Zalvo::Pixel;
 using namespace Zalvo::Detail;
 
-struct SearchStep {
-    std::int32_t dx;
-    std::int32_t dy;
-    double length;
-};
-
-// The order in which an expansion examines the neighbours of a pixel.
-constexpr std::array<SearchStep, 8> kSearchSteps{{
-    {-1, -1, kDiagonalStep},
-    {-1, 0, kStraightStep},
-    {-1, 1, kDiagonalStep},
-    {0, -1, kStraightStep},
-    {0, 1, kStraightStep},
-    {1, -1, kDiagonalStep},
-    {1, 0, kStraightStep},
-    {1, 1, kDiagonalStep},
-}};
-
-// The relaxation step by step as the rules state it, one neighbour at a time
-// from the step table, with every index computed afresh; the library's
-// column-by-column version must do exactly this.
+// The relaxation as the rules state it: the eight neighbours column by column,
+// top to bottom, every index computed afresh.
 template <class File>
 void LiteralRelaxNeighbours(SearchState& state, const Filing& from, double g, File&& file) {
-    const Pixel& pixel = from.pixel;
     const std::int32_t columns = state.grid.columns;
-    for (const SearchStep& step : kSearchSteps) {
-        const std::int32_t nx = pixel.x + step.dx;
-        if (nx < 0 || nx >= columns) continue;
-        const std::int32_t ny = Zalvo::PositiveModulo(pixel.y + step.dy, state.grid.rows);
-        double& stored = state.table.costs[CellIndex(state.table, nx, ny)];
-        if (!(stored > g)) continue;
-        const Pixel neighbour{nx, ny};
-        const double penalty = CallPixelCost(state.pixelCost, neighbour, state.penalties);
-        const std::uint8_t height = state.grid.heights[static_cast<std::size_t>(nx)][ny];
-        const double cost = (HeightCost(height) + (g + step.length)) + penalty;
-        if (!(stored > cost)) continue;
-        if (cost < state.penalties.costFloor || from.cells >= state.cellCount ||
-            BelowEveryAcyclicChain(cost, from.cells + 1, state.penalties))
-            ThrowNegativeCycle(neighbour);
-        stored = cost;
-        if (!(state.bound > cost)) continue;
-        file(Filing{neighbour, from.cells + 1}, cost, static_cast<double>(columns - 1 - nx) + cost);
-        if (nx == columns - 1) state.bound = cost;
+    for (std::int32_t dx = -1; dx <= 1; ++dx) {
+        for (std::int32_t dy = -1; dy <= 1; ++dy) {
+            const std::int32_t nx = from.pixel.x + dx;
+            if ((dx == 0 && dy == 0) || nx < 0 || nx >= columns) continue;
+            const std::int32_t ny = Zalvo::PositiveModulo(from.pixel.y + dy, state.grid.rows);
+            double& stored = state.table.costs[CellIndex(state.table, nx, ny)];
+            if (!(stored > g)) continue;
+            const Pixel neighbour{nx, ny};
+            const double penalty = CallPixelCost(state.pixelCost, neighbour, state.penalties);
+            const double step = dx != 0 && dy != 0 ? kDiagonalStep : kStraightStep;
+            const double cost =
+                (HeightCost(state.grid.heights[static_cast<std::size_t>(nx)][ny]) + (g + step)) + penalty;
+            if (!(stored > cost)) continue;
+            if (cost < state.penalties.costFloor || from.cells >= state.cellCount ||
+                BelowEveryAcyclicChain(cost, from.cells + 1, state.penalties))
+                ThrowNegativeCycle(neighbour);
+            stored = cost;
+            if (!(state.bound > cost)) continue;
+            file(Filing{neighbour, from.cells + 1}, cost, static_cast<double>(columns - 1 - nx) + cost);
+            if (nx == columns - 1) state.bound = cost;
+        }
     }
 }
 
@@ -64,42 +46,13 @@ struct Key {
     double f;
 };
 
-// Smaller f first; for equal f the larger g (the chain that got further).
-// Equivalent keys are exactly the keys whose two doubles compare equal.
+// Smaller f first, then the larger g; equivalent keys are those whose doubles compare equal.
 struct KeyOrder {
     bool operator()(const Key& a, const Key& b) const { return a.f < b.f || (a.f == b.f && a.g > b.g); }
 };
 
-// The pixels of one key in pixel order, each with the length of its chain.
-using PixelSet = std::map<Pixel, std::uint64_t>;
-using OrderedOpenList = std::map<Key, PixelSet, KeyOrder>;
-
-void File(OrderedOpenList& open, const Filing& filing, double g, double f) {
-    open[Key{g, f}].emplace(filing.pixel, filing.cells);
-}
-
-void ExpandCheapestEntry(SearchState& state, OrderedOpenList& open) {
-    const auto first = open.begin();
-    const Key key = first->first;
-    if (key.f > state.bound) {
-        open.clear();
-        return;
-    }
-    const PixelSet pixels = std::move(first->second);
-    open.erase(first);
-    for (const auto& [pixel, cells] : pixels)
-        LiteralRelaxNeighbours(state, Filing{pixel, cells}, key.g,
-                               [&open](const Filing& neighbour, double g, double f) { File(open, neighbour, g, f); });
-}
-
-CostTable BuildOrderedCostTable(const SearchGrid& grid, const Zalvo::PixelCostFunction& pixelCost) {
-    SearchState state = StartSearch(grid, pixelCost);
-    OrderedOpenList open;
-    SeedFirstColumn(state, [&open](const Filing& filing, double g, double f) { File(open, filing, g, f); });
-    state.bound = kAcceptanceLimit;
-    while (!open.empty()) ExpandCheapestEntry(state, open);
-    return std::move(state.table);
-}
+// Per key, its pixels in pixel order, each with its chain's length.
+using OrderedOpenList = std::map<Key, std::map<Pixel, std::uint64_t>, KeyOrder>;
 
 }  // namespace
 
@@ -107,7 +60,20 @@ std::optional<std::vector<Pixel>> ReferenceFindShortestPixelPath(const Zalvo::Te
                                                                  const Zalvo::PixelCostFunction& pixelCost) {
     const std::optional<SearchGrid> grid = MakeSearchGrid(terrain);
     if (!grid) return std::nullopt;
-    return PixelPathFromCostTable(BuildOrderedCostTable(*grid, pixelCost));
+    SearchState state = StartSearch(*grid, pixelCost);
+    OrderedOpenList open;
+    const auto file = [&open](const Filing& filing, double g, double f) {
+        open[Key{g, f}].emplace(filing.pixel, filing.cells);
+    };
+    SeedFirstColumn(state, file);
+    state.bound = kAcceptanceLimit;
+    while (!open.empty() && !(open.begin()->first.f > state.bound)) {
+        const Key key = open.begin()->first;
+        const auto pixels = std::move(open.begin()->second);
+        open.erase(open.begin());
+        for (const auto& [pixel, cells] : pixels) LiteralRelaxNeighbours(state, Filing{pixel, cells}, key.g, file);
+    }
+    return PixelPathFromCostTable(state.table);
 }
 
 }  // namespace ZalvoTest

@@ -1,10 +1,6 @@
-// The cheapest-line search written as plainly as it is defined: an ordered
-// map from keys to ordered pixel sets as the open list, and the neighbours
-// relaxed one step-table entry at a time. It shares with the library the
-// prices, the penalty checks, the end row and the backtrace, so comparing
-// the two checks the open list and the relaxation the library uses for
-// speed. Free of any test framework: the comparison benchmark compiles it
-// too.
+// The cheapest-line search as plainly as it is defined: an ordered map of keys to pixel sets as the open list,
+// neighbours relaxed one at a time. It shares the prices, penalty checks, end row and backtrace with the
+// library, so comparing them checks the library's open list and relaxation. The benchmarks compile it too.
 #pragma once
 
 #include <zalvo/zalvo.h>

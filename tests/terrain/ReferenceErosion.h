@@ -1,6 +1,6 @@
 // The ring-by-ring erosion, one full scan of the grid per ring: the literal
-// definition against which the library's erosion is checked and measured.
-// Free of any test framework so that benchmarks can compile it too.
+// definition the library's erosion is checked and measured against. Free of
+// any test framework so that benchmarks can compile it too.
 #pragma once
 
 #include <zalvo/zalvo.h>
@@ -9,12 +9,6 @@
 #include <vector>
 
 namespace ZalvoTest {
-
-// Clears `result` (keeping its capacity) and fills it, column by column and
-// within a column row by row, with the cells below `threshold` that have an
-// eight-neighbour of `threshold` or more. Columns are clamped at the first
-// and last column, rows wrap.
-void FindBorderPixels(const Zalvo::Terrain& terrain, std::uint8_t threshold, std::vector<Zalvo::Pixel>& result);
 
 // Per entry h of `profile`, in order: below 254, the cells of 0 next to
 // non-zero cells become h; otherwise the cells below 253 next to 253 or more
