@@ -3,40 +3,29 @@
 import json
 import sys
 
-import numpy as np
 import pytest
 
 import zalvo
-from conftest import without_timings
+from conftest import plates, reports, without_timings
 
-
-def plates():
-    """Plates that plan differently: the sample at three sizes and a plate without a line."""
-    closed = np.full((24, 48), 255, np.uint8)
-    closed[:, 20] = 0
-    return [zalvo.sample_plate(128, 64), closed, zalvo.sample_plate(96, 48), zalvo.sample_plate(64, 32)]
-
-
-def reports(results):
-    return [without_timings(json.loads(result.to_json())) for result in results]
+PIXELS = {"min_distance": "1px", "preferred_distance": "3px"}
 
 
 @pytest.fixture(scope="module")
 def one_by_one():
-    return reports(zalvo.plan(image, min_distance="1px", preferred_distance="3px") for image in plates())
+    return reports(zalvo.plan(image, **PIXELS) for image in plates())
 
 
 @pytest.mark.parametrize("workers", [None, 1, 2, 5])
 def test_threads_return_the_results_in_input_order(one_by_one, workers):
-    results = zalvo.plan_many(plates(), workers=workers, min_distance="1px", preferred_distance="3px")
+    results = zalvo.plan_many(plates(), workers=workers, **PIXELS)
     assert reports(results) == one_by_one
     assert [result.terrain.shape for result in results] == [image.shape[:2] for image in plates()]
 
 
 def test_dask_cluster_returns_the_results_in_input_order(one_by_one, blobs, dask_client):
     assert len(dask_client.scheduler_info()["workers"]) == 2
-    results = zalvo.plan_many(plates(), client=dask_client, min_distance="1px", preferred_distance="3px")
-    assert reports(results) == one_by_one
+    assert reports(zalvo.plan_many(plates(), client=dask_client, **PIXELS)) == one_by_one
     from_file = zalvo.plan_many([str(blobs.image)], client=dask_client, **blobs.options)
     assert without_timings(json.loads(from_file[0].to_json())) == blobs.expected
     with pytest.raises(ValueError, match="not both"):
@@ -52,8 +41,8 @@ def test_progress_counts_every_plate_and_the_failed_ones(one_by_one, request, ru
     else:
         monkeypatch.setitem(sys.modules, "tqdm", None)  # import tqdm raises ImportError
     where = {"client": request.getfixturevalue("dask_client")} if runner == "dask" else {"workers": 2}
-    results = zalvo.plan_many(plates() + [tmp_path / "missing.png"], progress=True, errors="return",
-                              min_distance="1px", preferred_distance="3px", **where)
+    results = zalvo.plan_many(plates() + [tmp_path / "missing.png"], progress=True, errors="return", **PIXELS,
+                              **where)
     assert reports(results[:4]) == one_by_one and results[4].status == "error"
     shown = capsys.readouterr().err
     if with_tqdm:
@@ -64,11 +53,3 @@ def test_progress_counts_every_plate_and_the_failed_ones(one_by_one, request, ru
         assert [line.removesuffix(", 1 failed") for line in lines] == \
             [f"plan_many: {done} of 5 plates done" for done in range(6)]
         assert lines[-1].endswith(", 1 failed")
-
-
-def test_results_survive_pickling_as_they_travel_between_processes(blobs_plan):
-    import pickle
-
-    copy = pickle.loads(pickle.dumps(blobs_plan))
-    assert copy.to_json() == blobs_plan.to_json()
-    assert copy.rooms == blobs_plan.rooms and np.array_equal(copy.terrain, blobs_plan.terrain)

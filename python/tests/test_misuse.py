@@ -1,7 +1,5 @@
-"""Misuse of the package: objects made without their constructor, pickled
-states that lie, plan_many given one bad plate among good ones, arguments of
-the wrong kind or size. Every case raises an exception that names what was
-wrong, before any costly work; none may crash the interpreter."""
+"""Misuse of the package (README's rows for it): each raises an exception naming what was wrong, before any
+costly work; none may crash the interpreter."""
 
 import copy
 import json
@@ -15,22 +13,13 @@ import pytest
 from hypothesis import given, settings, strategies as st
 
 import zalvo
-from test_functions import RecordingPlate
-from test_many import plates, reports
+from conftest import FREE, ROW_PATH, WHITE, RecordingPlate, huge, plates, reports, terrain_of
 
-FREE = np.zeros((4, 5), np.uint8)
-WHITE = np.full((24, 48), 255, np.uint8)
-ROW_PATH = np.array([[0, 1], [1, 1], [2, 1], [3, 1], [4, 1]], np.int32)
 ROOMS = [zalvo.HorizontalRoom(minColumn=0, maxColumn=4, maxRow=3, minRow=0, endStretch=1, row=1)]
 INT32 = st.integers(-2**31, 2**31 - 1)
 # Every class the extension binds, found rather than listed, with arguments its constructor needs.
 BOUND_CLASSES = [c for c in vars(zalvo._zalvo).values() if isinstance(c, type) and type(c) is type(zalvo.Distance)]
 CONSTRUCTOR_ARGUMENTS = {zalvo.Distance: ("1mm",)}
-
-
-def huge(shape, dtype=np.uint8):
-    """An array of `shape` that costs no memory: every cell is the same byte."""
-    return np.broadcast_to(np.zeros((), dtype), shape)
 
 
 def unconstructed(cls):
@@ -54,13 +43,15 @@ class TestObjectsMadeWithoutTheirConstructor:
         uses += [lambda name=name: setattr(made, name, ROW_PATH if name == "pixels" else 0)
                  for name in properties_of(cls) if vars(cls)[name].fset is not None]
         if cls is zalvo.Distance:
-            uses += [lambda: float(made), lambda: str(made), lambda: hash(made), lambda: zalvo.mm(1) == made,
-                     lambda: zalvo.create_terrain(FREE, minimum_distance=made, preferred_distance=0, resolution=72)]
-        else:
-            uses += [lambda: zalvo.calculate_sparse_pixel_path_through_wiggle_rooms([made])]
+            uses += [lambda: float(made), lambda: str(made), lambda: hash(made), lambda: zalvo.mm(1) == made]
         for use in uses:
             with pytest.raises(TypeError, match=f"{cls.__name__}.__new__ without __init__"):
                 use()
+        # Passed to a function, it is named as that function's argument.
+        with pytest.raises(TypeError, match=rf"^(minimum_distance|rooms\[0\]): this {cls.__name__} was made by"):
+            if cls is zalvo.Distance:
+                zalvo.create_terrain(FREE, minimum_distance=made, preferred_distance=0, resolution=72)
+            zalvo.calculate_sparse_pixel_path_through_wiggle_rooms([made])
 
     @pytest.mark.parametrize("cls", BOUND_CLASSES, ids=lambda c: c.__name__)
     def test_init_or_setstate_afterwards_gives_a_whole_object(self, cls):
@@ -70,38 +61,40 @@ class TestObjectsMadeWithoutTheirConstructor:
         assert made == restored == cls(*CONSTRUCTOR_ARGUMENTS.get(cls, ()))
 
 
-class TestPickledStates:
-    @given(st.one_of(
-        st.builds(lambda cls, fields: cls(*fields), st.sampled_from([zalvo.HorizontalRoom, zalvo.VerticalRoom]),
-                  st.lists(INT32, min_size=7, max_size=7)),
-        st.builds(lambda points, first, end: zalvo.NoRoom(np.array(points, np.int32).reshape(-1, 2), first, end),
-                  st.lists(st.tuples(INT32, INT32), max_size=5), INT32, INT32),
-        st.builds(lambda unit, value: zalvo.px(value, 300) if unit == "px" else getattr(zalvo, unit)(value),
-                  st.sampled_from(["mm", "cm", "inch", "pt", "mpt", "px"]), st.floats(0, 1e6))))
-    def test_objects_round_trip(self, made):
-        assert pickle.loads(pickle.dumps(made)) == made and repr(copy.deepcopy(made)) == repr(made)
+def round_trips(made):
+    assert pickle.loads(pickle.dumps(made)) == made and repr(copy.deepcopy(made)) == repr(made)
 
-    @pytest.mark.parametrize(
-        "cls, state, error, message",
-        [
-            (zalvo.Distance, [0.0, "0mm"], TypeError, r"Distance state must be a tuple \(milli_points, text\), not"),
-            (zalvo.Distance, (0.0,), ValueError, "Distance state must hold 2 fields"),
-            (zalvo.Distance, ("0", "0mm"), TypeError, "milli_points must be a number, not str"),
-            (zalvo.Distance, (True, "1mpt"), TypeError, "milli_points must be a number, not bool"),
-            (zalvo.Distance, (0.0, 0), TypeError, "text must be a str, not int"),
-            (zalvo.Distance, (-1.0, "1mm"), ValueError, "milli_points must be a finite number of 0 or more, not -1"),
-            (zalvo.Distance, (math.nan, "1px"), ValueError, "finite number of 0 or more, not nan"),
-            (zalvo.Distance, (math.inf, "1px"), ValueError, "finite number of 0 or more, not inf"),
-            (zalvo.Distance, (1.0, "1 furlong"), ValueError, "Distance state text"),
-            (zalvo.Distance, (5.0, "1mm"), ValueError, "milli_points 5 is not the text '1mm', which gives 2834.6"),
-            (zalvo.HorizontalRoom, (0,) * 6, ValueError, "HorizontalRoom state must hold 7 fields, not 6"),
-            (zalvo.VerticalRoom, (0,) * 6 + ("1",), TypeError, "VerticalRoom state column must be an int, not str"),
-            (zalvo.HorizontalRoom, (2**31,) + (0,) * 6, ValueError, "state minColumn = 2147483648 lies outside"),
-            (zalvo.NoRoom, (ROW_PATH.astype(float), 0, 0), TypeError, "NoRoom state pixels must have dtype int32"),
-            (zalvo.NoRoom, (np.zeros((2, 3), np.int32), 0, 0), ValueError, r"NoRoom state pixels must have shape"),
-            (zalvo.NoRoom, (ROW_PATH, None, 0), TypeError, "NoRoom state firstStretch must be an int"),
-        ],
-    )
+
+class TestPickledStates:
+    @given(st.sampled_from([zalvo.HorizontalRoom, zalvo.VerticalRoom]), st.lists(INT32, min_size=7, max_size=7))
+    def test_box_rooms_round_trip(self, cls, fields):
+        round_trips(cls(*fields))
+
+    @given(st.lists(st.tuples(INT32, INT32), max_size=5), INT32, INT32)
+    def test_no_rooms_round_trip(self, points, first, end):
+        round_trips(zalvo.NoRoom(np.array(points, np.int32).reshape(-1, 2), first, end))
+
+    @given(st.sampled_from(["mm", "cm", "inch", "pt", "mpt", "px"]), st.floats(0, 1e6))
+    def test_distances_round_trip(self, unit, value):
+        round_trips(zalvo.px(value, 300) if unit == "px" else getattr(zalvo, unit)(value))
+
+    @pytest.mark.parametrize("cls, state, error, message", [
+        (zalvo.Distance, [0.0, "0mm"], TypeError, r"Distance state must be a tuple \(milli_points, text\), not"),
+        (zalvo.Distance, (0.0,), ValueError, "Distance state must hold 2 fields"),
+        (zalvo.Distance, ("0", "0mm"), TypeError, "milli_points must be a number, not str"),
+        (zalvo.Distance, (True, "1mpt"), TypeError, "milli_points must be a number, not bool"),
+        (zalvo.Distance, (0.0, 0), TypeError, "text must be a str, not int"),
+        (zalvo.Distance, (-1.0, "1mm"), ValueError, "milli_points must be a finite number of 0 or more, not -1"),
+        (zalvo.Distance, (math.nan, "1px"), ValueError, "finite number of 0 or more, not nan"),
+        (zalvo.Distance, (math.inf, "1px"), ValueError, "finite number of 0 or more, not inf"),
+        (zalvo.Distance, (1.0, "1 furlong"), ValueError, "Distance state text"),
+        (zalvo.Distance, (5.0, "1mm"), ValueError, "milli_points 5 is not the text '1mm', which gives 2834.6"),
+        (zalvo.HorizontalRoom, (0,) * 6, ValueError, "HorizontalRoom state must hold 7 fields, not 6"),
+        (zalvo.VerticalRoom, (0,) * 6 + ("1",), TypeError, "VerticalRoom state column must be an int, not str"),
+        (zalvo.HorizontalRoom, (2**31,) + (0,) * 6, ValueError, "state minColumn = 2147483648 lies outside"),
+        (zalvo.NoRoom, (ROW_PATH.astype(float), 0, 0), TypeError, "NoRoom state pixels must have dtype int32"),
+        (zalvo.NoRoom, (np.zeros((2, 3), np.int32), 0, 0), ValueError, r"NoRoom state pixels must have shape"),
+        (zalvo.NoRoom, (ROW_PATH, None, 0), TypeError, "NoRoom state firstStretch must be an int")])
     def test_wrong_states_are_refused_naming_the_field(self, cls, state, error, message):
         made = unconstructed(cls)
         with pytest.raises(error, match=message):
@@ -115,36 +108,32 @@ class TestPlanMany:
         with pytest.raises(TypeError, match="items must be a list of images"):
             zalvo.plan_many(items)
 
-    @pytest.mark.parametrize(
-        "arguments, error, message",
-        [({"workers": "2"}, TypeError, "workers must be a positive int, not str"),
-         ({"workers": 1.5}, TypeError, "not float"), ({"workers": True}, TypeError, "not bool"),
-         ({"workers": 0}, ValueError, "workers must be at least 1, not 0"), ({"workers": -3}, ValueError, "-3"),
-         ({"errors": "ignore"}, ValueError, "errors must be 'raise' or 'return', not 'ignore'"),
-         ({"errors": None}, ValueError, "errors must be"),
-         ({"colour": "red"}, TypeError, "plan_many\\(\\) got an unknown option 'colour'"),
-         ({"progress": "yes"}, TypeError, "progress must be True or False, not str"),
-         ({"install": "sometimes"}, ValueError, "install must be 'auto', 'never' or the path of a wheel"),
-         ({"install": Path("missing.whl")}, ValueError, "missing.whl"), ({"install": None}, TypeError, "NoneType")],
-    )
+    @pytest.mark.parametrize("arguments, error, message", [
+        ({"workers": "2"}, TypeError, "workers must be a positive int, not str"),
+        ({"workers": 1.5}, TypeError, "not float"), ({"workers": True}, TypeError, "not bool"),
+        ({"workers": 0}, ValueError, "workers must be at least 1, not 0"), ({"workers": -3}, ValueError, "-3"),
+        ({"errors": "ignore"}, ValueError, "errors must be 'raise' or 'return', not 'ignore'"),
+        ({"errors": None}, ValueError, "errors must be"),
+        ({"colour": "red"}, TypeError, "plan_many\\(\\) got an unknown option 'colour'"),
+        ({"progress": "yes"}, TypeError, "progress must be True or False, not str"),
+        ({"install": "sometimes"}, ValueError, "install must be 'auto', 'never' or the path of a wheel"),
+        ({"install": Path("missing.whl")}, ValueError, "missing.whl"), ({"install": None}, TypeError, "NoneType")])
     def test_bad_arguments_are_refused_before_any_plate(self, arguments, error, message):
         with pytest.raises(error, match=message):
             zalvo.plan_many([Path("never-read.png")], **arguments)
 
     @pytest.fixture(params=["threads", "dask"])
-    def runner(self, request):
-        if request.param == "threads":
-            return {"workers": 2}
-        return {"client": request.getfixturevalue("dask_client")}
+    def planned(self, request, tmp_path):
+        """plan_many's keywords for a runner, and two good plates around a missing file and an empty image."""
+        runner = {"client": request.getfixturevalue("dask_client")} if request.param == "dask" else {"workers": 2}
+        good = plates()[:2]
+        items = [good[0], tmp_path / "missing.png", np.zeros((0, 4), np.uint8), good[1]]
+        return items, dict(runner, min_distance="1px", preferred_distance="3px"), good
 
-    def mixed(self, tmp_path):
-        good = plates()
-        return [good[0], tmp_path / "missing.png", np.zeros((0, 4), np.uint8), good[1]], [good[0], good[1]]
-
-    def test_failures_are_raised_after_every_plate_with_the_results(self, runner, tmp_path):
-        items, good = self.mixed(tmp_path)
+    def test_failures_are_raised_after_every_plate_with_the_results(self, planned):
+        items, options, good = planned
         with pytest.raises(zalvo.PlanManyError) as caught:
-            zalvo.plan_many(items, min_distance="1px", preferred_distance="3px", **runner)
+            zalvo.plan_many(items, **options)
         error = caught.value
         assert isinstance(error, ValueError)
         assert str(error).startswith("2 of 4 plates failed; the first is items[1] (missing.png): FileNotFoundError")
@@ -156,9 +145,9 @@ class TestPlanMany:
         copied = pickle.loads(pickle.dumps(error))
         assert str(copied) == str(error) and [e[:2] for e in copied.errors] == [e[:2] for e in error.errors]
 
-    def test_failures_can_be_returned_as_results(self, runner, tmp_path):
-        items, _ = self.mixed(tmp_path)
-        results = zalvo.plan_many(items, errors="return", min_distance="1px", preferred_distance="3px", **runner)
+    def test_failures_can_be_returned_as_results(self, planned):
+        items, options, _ = planned
+        results = zalvo.plan_many(items, errors="return", **options)
         assert [(r.source, r.status) for r in results] == \
             [("array", "ok"), ("missing.png", "error"), ("array", "error"), ("array", "no-path")]
         missing, empty = results[1], results[2]
@@ -173,52 +162,51 @@ class TestPlanMany:
 
 
 class TestMessagesNameTheArgument:
-    @pytest.mark.parametrize(
-        "call, error, message",
-        [
-            (lambda: zalvo.plan(WHITE, split_columns=5), TypeError,
-             "split_columns must be a sequence of ints, not int"),
-            (lambda: zalvo.plan(WHITE, split_columns="12"), TypeError, "split_columns must be .* not str"),
-            (lambda: zalvo.calculate_wiggle_room_around_pixel_path(ROW_PATH, FREE, 8, 3, 12, 5), TypeError,
-             "split_columns must be a sequence of ints, not int"),
-            (lambda: zalvo.find_shortest_pixel_path(FREE, lambda p: "cheap"), TypeError,
-             "pixel_cost must return a number, not str"),
-            (lambda: zalvo.optimize_pixel_path(ROW_PATH, 2, FREE, lambda p: None), TypeError,
-             "pixel_cost must return a number, not NoneType"),
-            (lambda: zalvo.optimize_pixel_path(ROW_PATH, 2, FREE, None, lambda d: [d]), TypeError,
-             "shift_penalty must return a number, not list"),
-            (lambda: zalvo.create_terrain(np.ones((2, 2), bool), lambda p: np.ones(2), minimum_distance=0,
-                                          preferred_distance=0, resolution=72), TypeError,
-             "impassable must return a truth value, not ndarray"),
-            (lambda: zalvo.create_terrain(RecordingPlate(np.ones((2, 2), bool), "72"), minimum_distance=0,
-                                          preferred_distance=0), TypeError,
-             r"plate.get_resolution\(\) must return a number, not str"),
-        ],
-    )
+    @pytest.mark.parametrize("call, error, message", [
+        (lambda: zalvo.plan(WHITE, split_columns=5), TypeError, "split_columns must be a sequence of ints, not int"),
+        (lambda: zalvo.plan(WHITE, split_columns="12"), TypeError, "split_columns must be .* not str"),
+        (lambda: zalvo.calculate_wiggle_room_around_pixel_path(ROW_PATH, FREE, 8, 3, 12, 5), TypeError,
+         "split_columns must be a sequence of ints, not int"),
+        (lambda: zalvo.find_shortest_pixel_path(FREE, lambda p: "cheap"), TypeError,
+         "pixel_cost must return a number, not str"),
+        (lambda: zalvo.optimize_pixel_path(ROW_PATH, 2, FREE, lambda p: None), TypeError,
+         "pixel_cost must return a number, not NoneType"),
+        (lambda: zalvo.optimize_pixel_path(ROW_PATH, 2, FREE, None, lambda d: [d]), TypeError,
+         "shift_penalty must return a number, not list"),
+        (lambda: terrain_of(np.ones((2, 2), bool), lambda p: np.ones(2)), TypeError,
+         "impassable must return a truth value, not ndarray"),
+        (lambda: terrain_of(RecordingPlate(np.ones((2, 2), bool), "72")), TypeError,
+         r"plate.get_resolution\(\) must return a number, not str")])
     def test_bad_values_and_callables(self, call, error, message):
         with pytest.raises(error, match=message) as caught:
             call()
         if "must return" in message:
             assert caught.value.__cause__ is not None, "the conversion's own error stays as the cause"
 
-    @pytest.mark.parametrize(
-        "given, message",
-        [({"minimum_distance": -1000}, "minimum_distance must be a finite length of 0 or more, not -1000mpt"),
-         ({"preferred_distance": -0.5}, "preferred_distance must be a finite length"),
-         ({"minimum_distance": math.nan}, "minimum_distance"), ({"preferred_distance": math.inf}, "preferred_distance"),
-         ({"resolution": -72}, "resolution must be a finite number of pixels per inch, 0 or more, not -72"),
-         ({"resolution": math.nan}, "resolution must be"), ({"resolution": math.inf}, "resolution must be")],
-    )
-    def test_terrain_distances_and_resolution_must_be_finite_and_not_negative(self, given, message):
-        arguments = dict({"minimum_distance": 0, "preferred_distance": 0, "resolution": 72}, **given)
+    @pytest.mark.parametrize("given, message", [
+        ({"minimum_distance": -1000}, "minimum_distance must be a finite length of 0 or more, not -1000mpt"),
+        ({"preferred_distance": -0.5}, "preferred_distance must be a finite length"),
+        ({"minimum_distance": math.nan}, "minimum_distance"), ({"preferred_distance": math.inf}, "preferred_distance")])
+    def test_terrain_distances_must_be_finite_and_not_negative(self, given, message):
+        self.refused_by_create_terrain(given, message)
+
+    @pytest.mark.parametrize("given, message", [
+        ({"resolution": -72}, "resolution must be a finite number of pixels per inch, 0 or more, not -72"),
+        ({"resolution": math.nan}, "resolution must be"), ({"resolution": math.inf}, "resolution must be")])
+    def test_terrain_resolution_must_be_finite_and_not_negative(self, given, message):
+        self.refused_by_create_terrain(given, message)
+        occupied = np.pad(np.ones((1, 1), bool), 2)
+        assert np.count_nonzero(terrain_of(occupied, minimum_distance=zalvo.mm(1), resolution=0)) == 1, "no margin"
+
+    @staticmethod
+    def refused_by_create_terrain(given, message):
         with pytest.raises(ValueError, match=message):
-            zalvo.create_terrain(np.ones((2, 2), bool), **arguments)
+            terrain_of(np.ones((2, 2), bool), **given)
 
     def test_a_missing_image_file_is_file_not_found(self, tmp_path):
-        missing = tmp_path / "missing.png"
         with pytest.raises(FileNotFoundError, match="missing.png") as caught:
-            zalvo.plan(missing)
-        assert caught.value.filename == str(missing)
+            zalvo.plan(tmp_path / "missing.png")
+        assert caught.value.filename == str(tmp_path / "missing.png")
 
     @pytest.mark.parametrize("make, text", [(lambda: zalvo.mm(-0.0), "0mm"), (lambda: zalvo.pt(-0.0), "0pt"),
                                             (lambda: zalvo.px(-0.0, 300), "0px")])
@@ -226,6 +214,8 @@ class TestMessagesNameTheArgument:
         distance = make()
         assert str(distance) == text and repr(distance) == f"Distance('{text}', milli_points=0)"
         assert math.copysign(1, float(distance)) == 1 == math.copysign(1, zalvo.Distance("-0mm").milli_points)
+
+    def test_lengths_beyond_a_double_are_refused(self):
         with pytest.raises(ValueError, match="'1e308in' is too large: more millipoints than a double holds"):
             zalvo.Distance("1e308in")
 
@@ -239,8 +229,7 @@ INTEGER_ARGUMENTS = [
     (lambda v: zalvo.calculate_wiggle_room_around_pixel_path(ROW_PATH, FREE, 8, 3, 12, [v])),
     (lambda v: zalvo.plan(WHITE, min_distance="0px", clearance=v)),
     (lambda v: zalvo.plan(WHITE, min_distance="0px", split_columns=[v])),
-    (lambda v: zalvo.sample_plate(v, 32)), (lambda v: unconstructed(zalvo.HorizontalRoom).__setstate__((v,) * 7)),
-]
+    (lambda v: zalvo.sample_plate(v, 32)), (lambda v: unconstructed(zalvo.HorizontalRoom).__setstate__((v,) * 7))]
 
 
 @given(st.sampled_from(INTEGER_ARGUMENTS), st.floats())
@@ -250,26 +239,21 @@ def test_a_float_where_an_int_goes_is_refused_never_cut(call, value):
 
 
 class TestBoundsBeforeWork:
-    @pytest.mark.parametrize(
-        "call, message",
-        [
-            (lambda: zalvo.find_shortest_pixel_path(huge((50000, 50000))),
-             r"terrain has more cells than the 2147483648 the library accepts \(shape \(50000, 50000\)\)"),
-            (lambda: zalvo.find_shortest_pixel_path(FREE, huge((50000, 50000), float)), "pixel_cost has more cells"),
-            (lambda: zalvo.find_shortest_pixel_path(FREE, huge((4, 10**8), float)),
-             r"pixel_cost must have the shape \(4, 5\), not \(4, 100000000\)"),
-            (lambda: zalvo.optimize_pixel_path(ROW_PATH, 0, FREE, None, huge((2**31 + 1,), float)),
-             "shift_penalty has more entries than there are distances"),
-            (lambda: zalvo.get_row_count(np.lib.stride_tricks.as_strided(FREE, (2**31, 2**31), (0, 0))),
-             r"shape \(2147483648, 2147483648\)"),
-            (lambda: zalvo.create_terrain(huge((50000, 50000), bool), minimum_distance=0, preferred_distance=0,
-                                          resolution=72), "occupied has more cells"),
-            (lambda: zalvo.create_terrain(np.ones((2, 2), bool), huge((2, 10**9), bool), minimum_distance=0,
-                                          preferred_distance=0, resolution=72), r"impassable must have the shape"),
-            (lambda: zalvo.plan(huge((12000, 12000, 4))), "image of 12000x12000 pixels exceeds the planner's limit"),
-            (lambda: zalvo.plan(huge((2, 10**8))), "image of 100000000x2 pixels exceeds"),
-        ],
-    )
+    @pytest.mark.parametrize("call, message", [
+        (lambda: zalvo.find_shortest_pixel_path(huge((50000, 50000))),
+         r"terrain has more cells than the 2147483648 the library accepts \(shape \(50000, 50000\)\)"),
+        (lambda: zalvo.find_shortest_pixel_path(FREE, huge((50000, 50000), float)), "pixel_cost has more cells"),
+        (lambda: zalvo.find_shortest_pixel_path(FREE, huge((4, 10**8), float)),
+         r"pixel_cost must have the shape \(4, 5\), not \(4, 100000000\)"),
+        (lambda: zalvo.optimize_pixel_path(ROW_PATH, 0, FREE, None, huge((2**31 + 1,), float)),
+         "shift_penalty has more entries than there are distances"),
+        (lambda: zalvo.get_row_count(np.lib.stride_tricks.as_strided(FREE, (2**31, 2**31), (0, 0))),
+         r"shape \(2147483648, 2147483648\)"),
+        (lambda: terrain_of(huge((50000, 50000), bool)), "occupied has more cells"),
+        (lambda: terrain_of(np.ones((2, 2), bool), huge((2, 10**9), bool)),
+         r"impassable must have the shape \(2, 2\), not \(2, 1000000000\)"),
+        (lambda: zalvo.plan(huge((12000, 12000, 4))), "image of 12000x12000 pixels exceeds the planner's limit"),
+        (lambda: zalvo.plan(huge((2, 10**8))), "image of 100000000x2 pixels exceeds")])
     def test_oversized_arrays_are_refused_before_they_are_copied(self, call, message):
         tracemalloc.start()
         try:
@@ -316,8 +300,7 @@ CALLS = [
     (zalvo.Distance, {"text": "1mm", "resolution": None}), (zalvo.NoRoom, {"pixels": ROW_PATH, "firstStretch": 0}),
     (zalvo.VerticalRoom, {"minColumn": 0, "column": 0}), (zalvo.sample_plate, {"columns": 64, "rows": 32}),
     (zalvo.plan, {"image": WHITE, "resolution": 300, "min_distance": "1px", "clearance": 2, "penalty": "slope",
-                  "split_columns": (), "line_width": 3}),
-]
+                  "split_columns": (), "line_width": 3})]
 
 
 @settings(max_examples=300)

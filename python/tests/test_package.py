@@ -1,6 +1,5 @@
-"""The package as users get it: its version, an install into a prefix of its
-own, the wheel in a fresh virtual environment and on Dask workers that lacked
-zalvo, the example script and the notebook."""
+"""The package as users get it: its version, an install into a prefix of its own, the wheel in a fresh virtual
+environment and on Dask workers that lacked zalvo, the example script and the notebook."""
 
 import importlib.util
 import json
@@ -19,20 +18,35 @@ import numpy as np
 import pytest
 
 import zalvo
-from conftest import CLUSTER_TIMEOUT_SECONDS, REPOSITORY, build_directory, without_timings
-from test_many import plates, reports
+from conftest import CLUSTER_TIMEOUT_SECONDS, REPOSITORY, build_directory, plates, reports, without_timings
 
 EXAMPLES = REPOSITORY / "python" / "examples"
 # A wheel build reuses the build tree; it compiles only when the sources changed since.
 WHEEL_BUILD_TIMEOUT_SECONDS = 1800
 CAN_BUILD_WHEELS = all(importlib.util.find_spec(name) for name in ("pip", "setuptools", "wheel")) and \
     bool(shutil.which("cmake"))
+PIP_WHEEL = [sys.executable, "-m", "pip", "wheel", str(REPOSITORY / "python"), "--no-build-isolation", "--no-deps",
+             "--no-index", "-w"]
+PLAN_THE_SAMPLE = "import zalvo; print(zalvo.__file__); print(zalvo.plan(zalvo.sample_plate()).status)"
 
 
 def wheel_test(test):
-    """A test of the wheel: marked "wheel", and skipped where pip, setuptools, wheel or cmake is missing."""
     skip = pytest.mark.skipif(not CAN_BUILD_WHEELS, reason="building the wheel needs pip, setuptools, wheel and cmake")
     return pytest.mark.wheel(skip(test))
+
+
+def bare_environment(home, **extra):
+    """No PYTHONPATH, no library path, no variable of zalvo's: what a fresh shell of another user has."""
+    return {"PATH": "/usr/local/bin:/usr/bin:/bin", "HOME": str(home), "LANG": "C.UTF-8", **extra}
+
+
+def plans_from(python, folder, environment):
+    """Plans the sample plate in a fresh interpreter started in `folder`: the package's location and the status."""
+    run = subprocess.run([str(python), "-c", PLAN_THE_SAMPLE], cwd=folder, capture_output=True, text=True,
+                         env=environment)
+    assert run.returncode == 0, run.stderr
+    location, status = run.stdout.split()
+    return Path(location), status
 
 
 def test_version_is_the_headers():
@@ -40,45 +54,21 @@ def test_version_is_the_headers():
     assert zalvo.__version__ == re.search(r'#define ZALVO_VERSION "([^"]+)"', header).group(1)
 
 
-def python_without_the_build_tree(**extra):
-    environment = {key: value for key, value in os.environ.items() if key != "PYTHONPATH"}
-    environment.update(extra)
-    return environment
-
-
-def bare_environment(home):
-    """No PYTHONPATH, no library path, no variable of zalvo's: what a fresh shell of another user has."""
-    return {"PATH": "/usr/local/bin:/usr/bin:/bin", "HOME": str(home), "LANG": "C.UTF-8"}
-
-
-@pytest.fixture(scope="module")
-def installed_prefix(tmp_path_factory):
-    prefix = tmp_path_factory.mktemp("prefix")
+def test_an_install_imports_from_its_own_prefix_and_plans(tmp_path):
+    prefix = tmp_path / "prefix"
     subprocess.run(["cmake", "--install", str(build_directory()), "--prefix", str(prefix)], check=True,
                    stdout=subprocess.DEVNULL)
-    return prefix
-
-
-def test_an_install_imports_from_its_own_prefix_and_plans(installed_prefix, tmp_path):
-    packages = list(installed_prefix.glob("lib*/python3*/site-packages"))
-    assert len(packages) == 1, "the package goes to the prefix's Python directory"
-    script = ("import zalvo, json; print(zalvo.__file__); "
-              "print(json.loads(zalvo.plan(zalvo.sample_plate()).to_json())['status'])")
-    # From another directory, so that nothing of the build tree or the sources can be picked up.
-    run = subprocess.run([sys.executable, "-c", script], cwd=tmp_path, capture_output=True, text=True,
-                         env=python_without_the_build_tree(PYTHONPATH=str(packages[0])))
-    assert run.returncode == 0, run.stderr
-    location, status = run.stdout.split()
-    assert Path(location).is_relative_to(installed_prefix)
-    assert status == "ok"
+    (packages,) = prefix.glob("lib*/python3*/site-packages")
+    # From another folder, so that nothing of the build tree or the sources can be picked up.
+    location, status = plans_from(sys.executable, tmp_path, bare_environment(tmp_path, PYTHONPATH=str(packages)))
+    assert location.is_relative_to(prefix) and status == "ok"
 
 
 @pytest.fixture(scope="module")
 def wheel(tmp_path_factory):
     """The wheel, built as README says, reusing the build tree under test."""
     wheelhouse = tmp_path_factory.mktemp("wheelhouse")
-    run = subprocess.run([sys.executable, "-m", "pip", "wheel", str(REPOSITORY / "python"), "--no-build-isolation",
-                          "--no-deps", "--no-index", "-w", str(wheelhouse)], capture_output=True, text=True,
+    run = subprocess.run(PIP_WHEEL + [str(wheelhouse)], capture_output=True, text=True,
                          env=dict(os.environ, ZALVO_CMAKE_BUILD_DIR=str(build_directory().resolve())),
                          timeout=WHEEL_BUILD_TIMEOUT_SECONDS)
     assert run.returncode == 0, run.stdout[-4000:] + run.stderr[-4000:]
@@ -95,9 +85,8 @@ def test_a_wrong_build_tree_to_reuse_is_refused_before_anything_is_written(tmp_p
     build.mkdir()
     if cache:
         (build / "CMakeCache.txt").write_text(cache)
-    run = subprocess.run([sys.executable, "-m", "pip", "wheel", str(REPOSITORY / "python"), "--no-build-isolation",
-                          "--no-deps", "--no-index", "-w", str(tmp_path / "wheelhouse")], capture_output=True,
-                         text=True, env=dict(os.environ, ZALVO_CMAKE_BUILD_DIR=given or str(build)))
+    run = subprocess.run(PIP_WHEEL + [str(tmp_path / "wheelhouse")], capture_output=True, text=True,
+                         env=dict(os.environ, ZALVO_CMAKE_BUILD_DIR=given or str(build)))
     assert run.returncode != 0 and message in run.stdout + run.stderr
     assert [path.name for path in build.iterdir()] == (["CMakeCache.txt"] if cache else [])
     assert not (REPOSITORY / "python" / "build").exists(), "a relative path was taken inside the sources"
@@ -108,18 +97,17 @@ def venv(wheel, tmp_path_factory):
     """A fresh virtual environment that sees Debian's numpy, matplotlib and distributed, with the wheel installed."""
     root = tmp_path_factory.mktemp("venv")
     subprocess.run([sys.executable, "-m", "venv", "--system-site-packages", "--without-pip", str(root)], check=True)
-    python = root / "bin" / "python"
-    subprocess.run([str(python), "-m", "pip", "install", "--no-deps", "--no-index", "--disable-pip-version-check",
-                    str(wheel)], check=True, capture_output=True, env=bare_environment(root))
-    return python
+    subprocess.run([str(root / "bin" / "python"), "-m", "pip", "install", "--no-deps", "--no-index",
+                    "--disable-pip-version-check", str(wheel)], check=True, capture_output=True,
+                   env=bare_environment(root))
+    return root / "bin" / "python"
 
 
 def dynamic_section(path):
     """The (NEEDED names, RUNPATH entries) of a shared object, as the loader reads them."""
     text = subprocess.run(["readelf", "-d", str(path)], check=True, capture_output=True, text=True).stdout
-    needed = re.findall(r"\(NEEDED\).*\[(.+)\]", text)
     runpath = re.search(r"\((?:RUNPATH|RPATH)\).*\[(.*)\]", text)
-    return needed, runpath.group(1).split(":") if runpath else []
+    return re.findall(r"\(NEEDED\).*\[(.+)\]", text), runpath.group(1).split(":") if runpath else []
 
 
 @wheel_test
@@ -141,12 +129,8 @@ def test_the_wheel_holds_the_package_and_the_libraries_its_module_finds_beside_i
 
 @wheel_test
 def test_the_installed_wheel_plans_from_any_folder_without_environment_variables(venv, tmp_path):
-    script = "import zalvo; print(zalvo.__file__); print(zalvo.plan(zalvo.sample_plate()).status)"
-    run = subprocess.run([str(venv), "-c", script], cwd=tmp_path, capture_output=True, text=True,
-                         env=bare_environment(tmp_path))
-    assert run.returncode == 0, run.stderr
-    location, status = run.stdout.split()
-    assert Path(location).is_relative_to(venv.parent.parent) and status == "ok"
+    location, status = plans_from(venv, tmp_path, bare_environment(tmp_path))
+    assert location.is_relative_to(venv.parent.parent) and status == "ok"
 
 
 @pytest.mark.parametrize("arguments, figure", [([], "plan/plan_a_plate.png"), (["out/plate.png"], "out/plate.png")])
@@ -156,26 +140,23 @@ def test_the_example_saves_its_figure_under_plan_or_where_told_and_explains_its_
     assert run.returncode == 0, run.stderr
     assert [path.relative_to(tmp_path).as_posix() for path in tmp_path.rglob("*") if path.is_file()] == [figure]
     assert (tmp_path / figure).read_bytes().startswith(b"\x89PNG")
-    plate = zalvo.sample_plate(640, 320)
-    slope, planner = (len(zalvo.plan(plate, penalty=penalty).cut_line) for penalty in ("slope", "none"))
+    slope, planner = (len(zalvo.plan(zalvo.sample_plate(640, 320), penalty=penalty).cut_line)
+                      for penalty in ("slope", "none"))
     assert f'penalty="slope" keeps the line away from content: {slope} corners, where zalvo-plan\'s default ' \
            f'penalty="none" gives {planner}' in run.stdout
 
 
 def test_the_notebook_is_stored_without_outputs_and_runs_writing_only_where_it_runs(tmp_path):
-    nbformat = pytest.importorskip("nbformat")
-    nbclient = pytest.importorskip("nbclient")
+    nbformat, nbclient = pytest.importorskip("nbformat"), pytest.importorskip("nbclient")
     (stored,) = EXAMPLES.glob("*.ipynb")
     notebook = nbformat.read(stored, as_version=4)
     code = [cell for cell in notebook.cells if cell.cell_type == "code"]
     assert all(not cell.outputs and cell.execution_count is None for cell in code), "stored with outputs"
-    run_in = tmp_path / "run"
-    run_in.mkdir()
     # Raises CellExecutionError, naming the cell, when any cell fails.
     nbclient.NotebookClient(notebook, kernel_name="python3", timeout=CLUSTER_TIMEOUT_SECONDS,
-                            resources={"metadata": {"path": str(run_in)}}).execute()
-    written = {path.relative_to(run_in).parts[:2] for path in run_in.rglob("*") if path.is_file()}
-    assert written == {("plan", "notebook")}
+                            resources={"metadata": {"path": str(tmp_path)}}).execute()
+    assert {path.relative_to(tmp_path).parts[:2] for path in tmp_path.rglob("*") if path.is_file()} == \
+        {("plan", "notebook")}
     shown = [output.get("data", {}).get("text/plain", "") for output in code[-1].outputs]
     assert any(text.count("<PlanResult sample-") == 3 for text in shown), shown
 
@@ -185,41 +166,31 @@ def cluster_without_zalvo(tmp_path):
     """The scheduler file of a scheduler and two worker processes on 127.0.0.1, started by the dask-scheduler and
     dask-worker commands without the build tree on their path, so that they cannot import zalvo."""
     # The commands beside this interpreter first: the workers must run the Python the wheel is built for.
-    commands = [shutil.which(name, path=os.path.dirname(sys.executable)) or shutil.which(name)
-                for name in ("dask-scheduler", "dask-worker")]
-    if not all(commands):
+    scheduler, worker = (shutil.which(name, path=os.path.dirname(sys.executable)) or shutil.which(name)
+                         for name in ("dask-scheduler", "dask-worker"))
+    if not (scheduler and worker):
         pytest.skip("the dask-scheduler and dask-worker commands are not installed")
-    scheduler_file = tmp_path / "scheduler.json"
-    environment = bare_environment(tmp_path)
-    started = []
-
-    def start(command, name):
-        with open(tmp_path / f"{name}.log", "wb") as log:
-            # A session of its own: the worker command's nanny and worker processes end with it.
-            started.append(subprocess.Popen(command, cwd=tmp_path, env=environment, stdout=log,
-                                            stderr=subprocess.STDOUT, start_new_session=True))
-
+    scheduler_file, logs, started = tmp_path / "scheduler.json", tmp_path / "cluster.log", []
+    # Each in a session of its own, ended with all its processes. The scheduler ends itself when left idle, and
+    # the workers when it is gone, should this process die.
+    arguments = [[scheduler, "--host", "127.0.0.1", "--port", "0", "--no-dashboard", "--idle-timeout", "600"],
+                 [worker, "--host", "127.0.0.1", "--nworkers", "2", "--nthreads", "1", "--no-dashboard",
+                  "--memory-limit", "0", "--death-timeout", "60", "--local-directory", str(tmp_path / "workers")]]
     try:
-        # The scheduler ends itself when left idle, and the workers when it is gone, should this process die.
-        start([commands[0], "--host", "127.0.0.1", "--port", "0", "--no-dashboard", "--idle-timeout", "600",
-               "--scheduler-file", str(scheduler_file)], "scheduler")
-        deadline = time.monotonic() + CLUSTER_TIMEOUT_SECONDS
-        while not (scheduler_file.exists() and scheduler_file.stat().st_size):
-            assert started[0].poll() is None and time.monotonic() < deadline, (tmp_path / "scheduler.log").read_text()
-            time.sleep(0.2)
-        start([commands[1], "--scheduler-file", str(scheduler_file), "--host", "127.0.0.1", "--nworkers", "2",
-               "--nthreads", "1", "--no-dashboard", "--memory-limit", "0", "--death-timeout", "60",
-               "--local-directory", str(tmp_path / "workers")], "workers")
+        with open(logs, "wb") as log:
+            for command in arguments:
+                started.append(subprocess.Popen(command + ["--scheduler-file", str(scheduler_file)], cwd=tmp_path,
+                                                env=bare_environment(tmp_path), stdout=log, stderr=subprocess.STDOUT,
+                                                start_new_session=True))
+                deadline = time.monotonic() + CLUSTER_TIMEOUT_SECONDS
+                while not (scheduler_file.exists() and scheduler_file.stat().st_size):
+                    assert started[0].poll() is None and time.monotonic() < deadline, logs.read_text()
+                    time.sleep(0.2)
         yield scheduler_file
     finally:
-        for process in reversed(started):
-            os.killpg(process.pid, signal.SIGTERM)
-        for process in reversed(started):
-            try:
-                process.wait(timeout=30)
-            except subprocess.TimeoutExpired:
-                os.killpg(process.pid, signal.SIGKILL)
-                process.wait()
+        for process in started:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.wait()
 
 
 PLAN_ON_THE_CLUSTER = """
@@ -239,10 +210,9 @@ if __name__ == "__main__":
 @wheel_test
 def test_workers_started_without_zalvo_get_the_wheel_and_plan(cluster_without_zalvo, venv, tmp_path):
     distributed = pytest.importorskip("distributed")
-    paths = []
-    for index, plate in enumerate(plates()):
-        paths.append(tmp_path / f"plate{index}.npy")
-        np.save(paths[-1], plate)
+    paths = [tmp_path / f"plate{index}.npy" for index in range(len(plates()))]
+    for path, plate in zip(paths, plates()):
+        np.save(path, plate)
     with distributed.Client(scheduler_file=str(cluster_without_zalvo), timeout=CLUSTER_TIMEOUT_SECONDS,
                             set_as_default=False) as client:
         client.wait_for_workers(2, timeout=CLUSTER_TIMEOUT_SECONDS)
