@@ -95,7 +95,7 @@ fi
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 table="$(realpath "${1:-$root/scripts/mutations.tsv}")"
-scratch="${2:-$root/build/mutate}"
+scratch="$(realpath -m "${2:-$root/build/mutate}")"
 jobs="${JOBS:-2}"
 test_timeout="${TEST_TIMEOUT:-300}"
 sanitize="${SANITIZE-address}"
