@@ -1,6 +1,5 @@
-// The grid accessors, the cell classes, the row wrap and the one way of
-// writing a message, which every stage uses. (That messages of concurrent
-// calls stay whole is checked with every function in test_reliability.)
+// The grid accessors, the cell classes, the row wrap and the one way of writing a message, which every stage uses.
+// (That messages of concurrent calls stay whole is checked with every function in test_reliability.)
 #include "cells/Cells.h"
 #include "cells/Log.h"
 #include "support/Extremes.h"

@@ -36,8 +36,7 @@ TEST(DensePath, BridgesGapsWithRoundedLines) {
         EXPECT_EQ(CalculateDensePixelPath(path), dense) << testing::PrintToString(path);
 }
 
-// The slope 1/14 added seven times falls just short of 0.5, where 7 / 14 is
-// exactly 0.5: the accumulated value decides.
+// The slope 1/14 added seven times falls just short of 0.5, where 7 / 14 is exactly 0.5: the accumulated value decides.
 TEST(DensePath, SlopeIsAccumulatedByAddition) {
     const Path dense = CalculateDensePixelPath({{0, 0}, {14, 1}});
     ASSERT_EQ(dense.size(), 15u);
@@ -53,8 +52,7 @@ TEST(DensePath, RefusesLinesBeyond32BitCountsBeforeAllocating) {
     EXPECT_THROW(CalculateDensePixelPath({{0, 0}, {1 << 30, 0}, {0, 0}, {1 << 30, 0}}), std::length_error);
 }
 
-// On a 3 x 8 grid blocked at (0, 6) and (1, 3): the free shifts up and down,
-// less the clearance.
+// On a 3 x 8 grid blocked at (0, 6) and (1, 3): the free shifts up and down, less the clearance.
 TEST(ScanShiftLimit, NearestBlockOverAllPixelsLessClearance) {
     Terrain terrain = Free(3, 8);
     terrain[0][6] = 253;

@@ -1,5 +1,4 @@
-# Fails unless the dynamic symbol table of LIBRARY defines the public Zalvo
-# functions and nothing else of its own.
+# Fails unless the dynamic symbol table of LIBRARY defines the public Zalvo functions and nothing else of its own.
 execute_process(COMMAND nm -D -C --defined-only ${LIBRARY}
                 OUTPUT_VARIABLE symbols RESULT_VARIABLE result)
 if(NOT result EQUAL 0)

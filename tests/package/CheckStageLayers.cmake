@@ -1,6 +1,5 @@
-# Fails when a file of a stage under SOURCE_DIR/src includes a header of a
-# stage that is neither its own nor one it uses (cmake/ZalvoStages.cmake), so
-# that the folders keep showing the pipeline from the bottom up.
+# Fails when a file of a stage under SOURCE_DIR/src includes a header of a stage that is neither its own nor one it
+# uses (cmake/ZalvoStages.cmake), so that the folders keep showing the pipeline from the bottom up.
 cmake_minimum_required(VERSION 3.25)
 set(PROJECT_SOURCE_DIR ${SOURCE_DIR})
 include(${SOURCE_DIR}/cmake/ZalvoStages.cmake)

@@ -1,8 +1,6 @@
-# Builds Zalvo against a host's own logging library and geometry headers, in
-# place of the stand-ins: installs the host's library, configures, builds and
-# installs the library from SOURCE_DIR with ZALVO_LOGGING_TARGET and
-# ZALVO_ORVEX_INCLUDE_DIR, checks that no stand-in was installed, and runs a
-# host that uses both.
+# Builds Zalvo against a host's own logging library and geometry headers, in place of the stand-ins: installs the
+# host's library, configures, builds and installs the library from SOURCE_DIR with ZALVO_LOGGING_TARGET and
+# ZALVO_ORVEX_INCLUDE_DIR, checks that no stand-in was installed, and runs a host that uses both.
 include(${CMAKE_CURRENT_LIST_DIR}/Run.cmake)
 set(host_dir ${CMAKE_CURRENT_LIST_DIR}/host_platform)
 file(REMOVE_RECURSE ${WORK_DIR})

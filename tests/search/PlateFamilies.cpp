@@ -54,8 +54,7 @@ void PlaceText(DrawnPlate& plate, std::int32_t left, std::int32_t top, std::int3
         PlaceTextLine(plate, left, line, width, wordKind, random);
 }
 
-// Rectangles of sides `smallest` to `largest` until `share` of the plate is
-// covered; one in four crossable.
+// Rectangles of sides `smallest` to `largest` until `share` of the plate is covered; one in four crossable.
 DrawnPlate MakeBlobPlate(std::int32_t columns, std::int32_t rows, double resolution, std::int32_t smallest,
                          std::int32_t largest, double share, std::uint64_t seed) {
     DrawnPlate plate(columns, rows, resolution);

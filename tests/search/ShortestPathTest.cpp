@@ -214,9 +214,8 @@ double KeyNear(std::mt19937& random, double last) {
     }
 }
 
-// Small grids make keys collide; the largest accepted one packs pixels into all
-// 32 bits, one row or one column leaves no bits to the other. A large-level
-// threshold of 1 keeps every spread column by column.
+// Small grids make keys collide; the largest accepted one packs pixels into all 32 bits, one row or one column leaves
+// no bits to the other. A large-level threshold of 1 keeps every spread column by column.
 class OpenListAgainstModel
     : public testing::TestWithParam<std::tuple<std::pair<std::int32_t, std::int32_t>, std::size_t, std::uint32_t>> {};
 

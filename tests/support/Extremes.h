@@ -1,6 +1,5 @@
-// The extreme values the tests feed the library: the ends of the 32-bit
-// coordinate range, where sums must not overflow, and the doubles a host
-// callable may return that are no number or no finite one.
+// The extreme values the tests feed the library: the ends of the 32-bit coordinate range, where sums must not
+// overflow, and the doubles a host callable may return that are no number or no finite one.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,5 @@
-// A plate held in memory for tests: a pixel class per pixel, and a record of
-// every call the library makes on it (and on the isImpassable callable it
-// hands out), in order.
+// A plate held in memory for tests: a pixel class per pixel, and a record of every call the library makes on it (and
+// on the isImpassable callable it hands out), in order.
 #pragma once
 
 #include <zalvo/zalvo.h>
@@ -34,20 +33,17 @@ public:
         friend bool operator==(const Call&, const Call&) = default;
     };
 
-    // All pixels free. Negative counts are reported as they are, and the
-    // plate then has no pixels at all.
+    // All pixels free. Negative counts are reported as they are, and the plate then has no pixels at all.
     FakePlate(std::int32_t columns, std::int32_t rows, double resolution = 72.0);
 
     // One string per row, one character per column: '.' free, 'M' crossable,
     // 'X' impassable (the characters of the terrain dump).
     static FakePlate FromRows(std::initializer_list<std::string> rows, double resolution = 72.0);
 
-    // Called before each recorded call returns its answer; may throw to
-    // play a failing host.
+    // Called before each recorded call returns its answer; may throw to play a failing host.
     void SetCallHook(std::function<void(const Call&)> hook) { hook_ = std::move(hook); }
 
-    // Answers from the pixel classes and records its calls on this plate.
-    // The plate must outlive the callable.
+    // Answers from the pixel classes and records its calls on this plate. The plate must outlive the callable.
     Zalvo::ImpassableFunction IsImpassableFunction() const;
 
     const std::vector<Call>& Calls() const { return calls_; }

@@ -1,5 +1,4 @@
-// Captures what the library writes to std::clog and controls log levels for
-// the duration of a test.
+// Captures what the library writes to std::clog and controls log levels for the duration of a test.
 #pragma once
 
 #include <Logging/Logging.h>

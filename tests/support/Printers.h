@@ -1,6 +1,5 @@
-// How GoogleTest prints the library's values in a failure message: field by
-// field, instead of the bytes of the object. Found by argument-dependent
-// lookup, so every test file that compares these values includes this header.
+// How GoogleTest prints the library's values in a failure message: field by field, instead of the bytes of the
+// object. Found by argument-dependent lookup, so every test file that compares these values includes this header.
 #pragma once
 
 #include <zalvo/zalvo.h>

@@ -1,6 +1,5 @@
-// Default sanitizer options compiled into every test binary, so that the first
-// report aborts the test whether it runs under ctest, by hand or in a debugger.
-// The sanitizers run only in the g++ and clang builds for Linux.
+// Default sanitizer options compiled into every test binary, so that the first report aborts the test whether it runs
+// under ctest, by hand or in a debugger. The sanitizers run only in the g++ and clang builds for Linux.
 #if defined(__GNUC__) && !defined(_WIN32)
 extern "C" {
 __attribute__((visibility("default"))) const char* __asan_default_options() {

@@ -208,8 +208,7 @@ TEST(ErosionProfile, LongRampEndsInZerosAndTextUsesEveryBand) {
     EXPECT_EQ(ProfileToText({0, 1, 25, 26, 51, 52, 233, 234, 251, 252, 253, 254, 255}), ".00112899oMxX");
 }
 
-// The reference erosion, which the library's is compared with below, on pictures in dump characters, one
-// word per row.
+// The reference erosion, which the library's is compared with below, on pictures in dump characters, one word per row.
 TEST(ReferenceErosion, MatchesTheRingByRingDefinition) {
     for (const auto& [name, before, profile, after] :
          std::initializer_list<std::tuple<const char*, const char*, Profile, const char*>>{
@@ -256,8 +255,7 @@ TEST(ErodeTerrain, LongProfilesOnWideGridsGiveEveryColumnItsRing) {
     }
 }
 
-// Blobs of 255 or 253, or now and then of any heights, and profiles from
-// distances or of any entries in any order.
+// Blobs of 255 or 253, or now and then of any heights, and profiles from distances or of any entries in any order.
 TEST(ErodeTerrain, MatchesTheLiteralErosionOnRandomPlates) {
     static constexpr std::uint8_t kEntries[] = {255, 255, 254, 253, 252, 251, 100, 1, 0, 0};
     for (unsigned seed = 1; seed <= 1500; ++seed) {

@@ -1,6 +1,5 @@
-// A host that only knows the installed package. Besides calling the library it
-// checks that the library's diagnostics reach the host's own std::clog: on
-// Windows that holds only when host and DLL share one C++ runtime.
+// A host that only knows the installed package. Besides calling the library it checks that the library's diagnostics
+// reach the host's own std::clog: on Windows that holds only when host and DLL share one C++ runtime.
 #include <Logging/Logging.h>
 #include <zalvo/zalvo.h>
 

@@ -1,6 +1,5 @@
-// A host with its own logging library and geometry headers, linking a Zalvo
-// built against them: the library must ask the host's logging library, and
-// the package must hand the host's headers on.
+// A host with its own logging library and geometry headers, linking a Zalvo built against them: the library must ask
+// the host's logging library, and the package must hand the host's headers on.
 #include <Logging/Logging.h>
 #include <zalvo/zalvo.h>
 

@@ -1,6 +1,5 @@
-// The host geometry library's own coordinate header, reduced to what Zalvo
-// uses: a length in millipoints held as one double. HOST_ORVEX tells a test
-// that this header, not Zalvo's stand-in, was compiled.
+// The host geometry library's own coordinate header, reduced to what Zalvo uses: a length in millipoints held as one
+// double. HOST_ORVEX tells a test that this header, not Zalvo's stand-in, was compiled.
 #pragma once
 
 #define HOST_ORVEX 1
