@@ -25,7 +25,8 @@ INSTANTIATE_TEST_SUITE_P(Units, LengthConversionTest,
                                            std::pair{" 0.5 mm ", 0.5 / 25.4 * 72000.0}, std::pair{"3px", 720.0},
                                            std::pair{"1e1pt", 10000.0}));
 
-// Pixels come back through the library's conversion as that many or just below: more would add a ring of margin.
+// Pixels come back through the library's conversion as that many or just below (more would add a ring of margin),
+// from the longest length that does.
 TEST(PixelLengthTest, NeverComesBackAsMorePixels) {
     const auto back = [](int pixels, double resolution) {
         return ToPixels(ToMilliPoints({static_cast<double>(pixels), LengthUnit::Pixel}, resolution), resolution);
@@ -36,6 +37,9 @@ TEST(PixelLengthTest, NeverComesBackAsMorePixels) {
             EXPECT_LE(back(pixels, resolution), pixels) << pixels << "px at " << resolution;
             EXPECT_EQ(std::ceil(back(pixels, resolution)), pixels) << pixels << "px at " << resolution;
             exact += back(pixels, resolution) == pixels;
+            const double length = ToMilliPoints({static_cast<double>(pixels), LengthUnit::Pixel}, resolution);
+            // 0 px is no length at all; every other count is met by the longest length that fits.
+            EXPECT_TRUE(pixels == 0 || ToPixels(std::nextafter(length, HUGE_VAL), resolution) > pixels) << pixels;
             EXPECT_TRUE(resolution != 72.0 || back(pixels, resolution) == pixels) << pixels << "px at 72 ppi";
         }
     }
