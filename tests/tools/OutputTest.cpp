@@ -96,7 +96,8 @@ TEST(SamplePlanTest, AMaximumSizeScalesBothPicturesDownAndTheLineSurvives) {
     EXPECT_EQ(png.width, 300u);
     EXPECT_GT(png.height, 150u);  // the plate, then the legend
     EXPECT_GT(png.Count(CutLineColour(), 0, 150), 300);
-    const auto plate = ParseXml(RenderSvg(image, result, 300)).select_node("//svg[@id='plate']").node();
+    const pugi::xml_document svg = ParseXml(RenderSvg(image, result, 300));  // kept: its nodes live in it
+    const auto plate = svg.select_node("//svg[@id='plate']").node();
     EXPECT_EQ(std::string(plate.attribute("width").value()) + "x" + plate.attribute("height").value(), "300x150");
 }
 TEST(PictureScaleTest, EnlargesSmallPlatesAndHonoursTheMaximum) {
@@ -164,10 +165,7 @@ TEST_F(HtmlViewTest, IsOneFileThatLoadsNothingWithASwitchForEveryLayerAndTheLine
 class BrowserTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!fs::exists(kChromium)) {
-            GTEST_SKIP() << kChromium << " is missing, so the view is not tried in a browser; "
-                         << "scripts/bootstrap.sh installs Debian's chromium";
-        }
+        if (!fs::exists(kChromium)) GTEST_SKIP() << kChromium << " is missing; scripts/bootstrap.sh installs it";
     }
     // Plans a sample, opens its page with `action` (--screenshot=... or --dump-dom) and returns Chromium's stdout.
     std::string Browse(std::vector<std::string> options, const std::string& action) {
