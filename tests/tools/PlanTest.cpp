@@ -94,7 +94,8 @@ INSTANTIATE_TEST_SUITE_P(
         CutLineCase{"ExtremeRowsDoNotOverflow",
                     {{0, kMin}, {1, 0}, {2, kMax}, {3, kMax}},
                     {{0, kMin}, {1, 0}, {2, kMax}, {3, kMax}}},
-        CutLineCase{"ExtremeStraightRowsShrink", {{0, kMin}, {0, 0}, {0, kMax}}, {{0, kMin}, {0, kMax}}}),
+        CutLineCase{"ExtremeStraightRowsShrink", {{0, kMin}, {0, 0}, {0, kMax}}, {{0, kMin}, {0, kMax}}},
+        CutLineCase{"LowestTurnBackStays", {{0, kMin + 1}, {0, kMin}, {0, 0}}, {{0, kMin + 1}, {0, kMin}, {0, 0}}}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
 }  // namespace

@@ -37,7 +37,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Names{{"x/...png", "x/..png", "x/.png.png"}, {"__", "_", "_png"}},  // never . or ..
                       Names{{"x/summary.csv.png", "x/SUMMARY.JSON.pgm"}, {"summary.csv-2", "SUMMARY.JSON-2"}},
                       Names{{"x/Plate.png", "y/plate.pgm"}, {"Plate.png", "plate.pgm"}},  // case-blind stems
-                      Names{{"x/a\nb\\c\x7f.png"}, {"a_b_c_"}}, Names{{}, {}}));
+                      Names{{"x/a\nb\\c\x1f\x7f.png"}, {"a_b_c__"}}, Names{{}, {}}));
 
 // Any file name at all: one plain name inside --out, unique to a case-blind file system, never a summary's.
 TEST(OutputFolderNamesTest, EveryNameStaysInsideTheOutputFolder) {
@@ -78,8 +78,7 @@ TEST(SummaryTest, CsvQuotesWhatNeedsQuotingAndJsonCarriesTheSameRows) {
     EXPECT_EQ(json[0],
               Json::parse(R"({"file":"a.png","folder":"a","status":"ok","corners":4,"seconds":0.25,"error":null})"));
     EXPECT_EQ(json[1].at("error"), bad.error);
-    EXPECT_EQ(CountOf(0, "room") + ", " + CountOf(1, "room") + ", " + CountOf(2, "corner"),
-              "0 rooms, 1 room, 2 corners");
+    EXPECT_EQ(CountOf(0, "room") + "|" + CountOf(1, "room") + "|" + CountOf(2, "corner"), "0 rooms|1 room|2 corners");
 }
 using Failures = std::vector<Failure>;
 using F = Failure;
@@ -89,12 +88,12 @@ TEST_P(ExitCodeTest, BadInputOutranksEveryOtherFailure) {
     for (std::size_t i = 0; i < outcomes.size(); ++i) outcomes[i].failure = GetParam().first[i];
     EXPECT_EQ(ExitCodeFor(outcomes), GetParam().second);
 }
-INSTANTIATE_TEST_SUITE_P(Cases, ExitCodeTest,
-                         ::testing::Values(std::pair{Failures{F::None, F::None}, 0},
-                                           std::pair{Failures{F::None, F::PlanFailed}, 1},
-                                           std::pair{Failures{F::OutputFailed, F::PlanFailed}, 3},
-                                           std::pair{Failures{F::OutputFailed, F::BadInput, F::None}, 2},
-                                           std::pair{Failures{F::BadInput, F::Interrupted}, 130}));
+const std::vector<std::pair<Failures, int>> kExitCodes{{{F::None, F::None}, 0},
+                                                       {{F::None, F::PlanFailed}, 1},
+                                                       {{F::OutputFailed, F::PlanFailed}, 3},
+                                                       {{F::OutputFailed, F::BadInput, F::None}, 2},
+                                                       {{F::BadInput, F::Interrupted}, 130}};
+INSTANTIATE_TEST_SUITE_P(Cases, ExitCodeTest, ::testing::ValuesIn(kExitCodes));
 class BatchTest : public ::testing::Test {
 protected:
     CommandResult Run(const std::vector<std::string>& more, const fs::path& out = {}) const {
@@ -145,10 +144,7 @@ TEST_F(BatchTest, AllGoodPlatesExitWithZeroAndQuietSaysNothing) {
 // A stop signal as the handler asks for it: no new plate, every plate in the summary, a signalled exit.
 class BatchStopTest : public BatchTest {
 protected:
-    void TearDown() override {
-        SetFileSystemStepHook(nullptr);
-        ClearStopRequest();
-    }
+    void TearDown() override { SetFileSystemStepHook(nullptr), ClearStopRequest(); }
 };
 TEST_F(BatchStopTest, AStopBeforeTheFirstPlateListsEveryPlateAsInterrupted) {
     RequestStop(SIGTERM);
@@ -175,14 +171,14 @@ TEST_P(ShouldShowProgressTest, FollowsTheChoiceThenTheTerminal) {
     const auto& [choice, quiet, terminal, pixels, shown] = GetParam();
     EXPECT_EQ(ShouldShowProgress(choice, quiet, terminal, pixels), shown);
 }
-constexpr std::int64_t kLarge = kProgressPixelThreshold;
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ShouldShowProgressTest,
-    ::testing::Values(ShowCase{ProgressChoice::Automatic, false, true, kLarge, true},
-                      ShowCase{ProgressChoice::Automatic, false, true, kLarge - 1, false},  // over too quickly
-                      ShowCase{ProgressChoice::Automatic, true, true, kLarge, false},       // --quiet
-                      ShowCase{ProgressChoice::Automatic, false, false, kLarge, false},     // not a terminal
-                      ShowCase{ProgressChoice::Off, false, true, kLarge, false}));          // --no-progress
+constexpr std::int64_t kLarge = kProgressPixelThreshold;  // fewer pixels are planned too quickly to watch
+constexpr auto kAutomatic = ProgressChoice::Automatic;
+const std::vector<ShowCase> kShowCases{{kAutomatic, false, true, kLarge, true},
+                                       {kAutomatic, false, true, kLarge - 1, false},
+                                       {kAutomatic, true, true, kLarge, false},
+                                       {kAutomatic, false, false, kLarge, false},
+                                       {ProgressChoice::Off, false, true, kLarge, false}};
+INSTANTIATE_TEST_SUITE_P(Cases, ShouldShowProgressTest, ::testing::ValuesIn(kShowCases));
 
 // A display on a clock the test moves by hand.
 class ProgressDisplayTest : public ::testing::Test {
