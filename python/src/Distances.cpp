@@ -80,8 +80,7 @@ Distance ParseDistance(const std::string& text, const std::string& name, std::op
         if (!resolution) ThrowValueError(name + " '" + text + "' is in pixels: give the resolution too");
         CheckResolution(*resolution, name + " '" + text + "'");
     }
-    // + 0.0 turns -0 (from "-0mm") into 0.
-    const double milliPoints = ZalvoPlan::ToMilliPoints(length, resolution.value_or(0.0)) + 0.0;
+    const double milliPoints = ZalvoPlan::ToMilliPoints(length, resolution.value_or(0.0));
     if (!std::isfinite(milliPoints)) {
         ThrowValueError(name + " '" + text + "' is too large: more millipoints than a double holds");
     }

@@ -2,9 +2,6 @@
 
 #include "input/Units.h"
 
-#include <algorithm>
-#include <array>
-
 namespace ZalvoPython {
 namespace {
 
@@ -23,20 +20,6 @@ std::string PlateRecord::Describe(double minimumMilliPoints, double preferredMil
                 Number(ZalvoPlan::ToPixels(preferredMilliPoints, *resolution)) + " pixels";
     }
     return text;
-}
-
-std::int32_t MaskPlate::GetContentCount() const {
-    const auto cells = static_cast<std::size_t>(occupied_.rows) * static_cast<std::size_t>(occupied_.columns);
-    return static_cast<std::int32_t>(
-        std::count_if(occupied_.cells, occupied_.cells + cells, [](std::uint8_t cell) { return cell != 0; }));
-}
-
-bool MaskPlate::IsPixelOnContentEdge(const Zalvo::Pixel& pixel) const {
-    if (!IsPixelOccupied(pixel)) return false;
-    constexpr std::array<Zalvo::Pixel, 4> kNeighbourSteps{{{-1, 0}, {1, 0}, {0, -1}, {0, 1}}};
-    return std::any_of(kNeighbourSteps.begin(), kNeighbourSteps.end(), [&](const Zalvo::Pixel& step) {
-        return !IsPixelOccupied({pixel.x + step.x, pixel.y + step.y});
-    });
 }
 
 py::object PythonPlate::Call(const char* method) const {

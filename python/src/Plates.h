@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Arrays.h"
+#include "input/PlateImage.h"
 
 #include <optional>
 #include <string>
@@ -25,8 +26,10 @@ public:
     double GetResolution() const override { return resolution_; }
     std::int32_t GetPixelColumnCount() const override { return occupied_.columns; }
     std::int32_t GetPixelRowCount() const override { return occupied_.rows; }
-    std::int32_t GetContentCount() const override;
-    bool IsPixelOnContentEdge(const Zalvo::Pixel& pixel) const override;
+    std::int32_t GetContentCount() const override { return ZalvoPlan::CountOccupiedPixels(*this); }
+    bool IsPixelOnContentEdge(const Zalvo::Pixel& pixel) const override {
+        return ZalvoPlan::IsOccupiedPixelOnEdge(*this, pixel);
+    }
     bool IsPixelOccupied(const Zalvo::Pixel& pixel) const override {
         return occupied_.Contains(pixel) && occupied_.At(pixel.x, pixel.y) != 0;
     }

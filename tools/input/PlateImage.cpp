@@ -36,16 +36,18 @@ bool ImagePlate::Inside(const Zalvo::Pixel& pixel) const {
     return pixel.x >= 0 && pixel.x < image_.columns && pixel.y >= 0 && pixel.y < image_.rows;
 }
 
-std::int32_t ImagePlate::GetContentCount() const {
-    const auto count =
-        std::count_if(image_.classes.begin(), image_.classes.end(), [](PixelClass c) { return c != PixelClass::Free; });
-    return static_cast<std::int32_t>(count);
+std::int32_t CountOccupiedPixels(const Zalvo::PlateInterface& plate) {
+    std::int32_t count = 0;
+    for (std::int32_t x = 0; x < plate.GetPixelColumnCount(); ++x) {
+        for (std::int32_t y = 0; y < plate.GetPixelRowCount(); ++y) count += plate.IsPixelOccupied({x, y}) ? 1 : 0;
+    }
+    return count;
 }
 
-bool ImagePlate::IsPixelOnContentEdge(const Zalvo::Pixel& pixel) const {
-    if (!IsPixelOccupied(pixel)) return false;
+bool IsOccupiedPixelOnEdge(const Zalvo::PlateInterface& plate, const Zalvo::Pixel& pixel) {
+    if (!plate.IsPixelOccupied(pixel)) return false;
     for (const auto& [dx, dy] : {std::pair{-1, 0}, std::pair{1, 0}, std::pair{0, -1}, std::pair{0, 1}}) {
-        if (!IsPixelOccupied({pixel.x + dx, pixel.y + dy})) return true;
+        if (!plate.IsPixelOccupied({pixel.x + dx, pixel.y + dy})) return true;
     }
     return false;
 }

@@ -70,6 +70,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The content count and content edges of any plate, by its IsPixelOccupied,
+// for every plate the planner and the binding build: an edge pixel is
+// occupied and has an unoccupied pixel left, right, above or below it.
+std::int32_t CountOccupiedPixels(const Zalvo::PlateInterface& plate);
+bool IsOccupiedPixelOnEdge(const Zalvo::PlateInterface& plate, const Zalvo::Pixel& pixel);
+
 // The library's view of the image: occupied means any content class.
 class ImagePlate final : public Zalvo::PlateInterface {
 public:
@@ -78,8 +84,8 @@ public:
     double GetResolution() const override { return resolution_; }
     std::int32_t GetPixelColumnCount() const override { return image_.columns; }
     std::int32_t GetPixelRowCount() const override { return image_.rows; }
-    std::int32_t GetContentCount() const override;
-    bool IsPixelOnContentEdge(const Zalvo::Pixel& pixel) const override;
+    std::int32_t GetContentCount() const override { return CountOccupiedPixels(*this); }
+    bool IsPixelOnContentEdge(const Zalvo::Pixel& pixel) const override { return IsOccupiedPixelOnEdge(*this, pixel); }
     bool IsPixelOccupied(const Zalvo::Pixel& pixel) const override;
 
 private:

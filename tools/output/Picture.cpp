@@ -214,9 +214,8 @@ std::int32_t DisplayScale(std::int32_t columns) {
 
 double PictureScale(std::int32_t columns, std::int32_t rows, std::int32_t maxSize) {
     const double scale = DisplayScale(columns);
-    const std::int32_t longest = std::max({columns, rows, 1});
-    if (maxSize <= 0 || longest * scale <= maxSize) return scale;
-    return static_cast<double>(maxSize) / longest;
+    if (maxSize <= 0) return scale;
+    return std::min(scale, static_cast<double>(maxSize) / std::max({columns, rows, 1}));
 }
 
 LineWidths LineWidthsAt(double scale) {
