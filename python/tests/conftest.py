@@ -21,6 +21,7 @@ import zalvo  # noqa: E402  (after choosing the backend)
 
 REPOSITORY = Path(__file__).resolve().parents[2]
 EXAMPLES = REPOSITORY / "examples"
+BUILD_DIRECTORY = Path(os.environ.get("ZALVO_BUILD_DIR", REPOSITORY / "build" / "python"))
 EXAMPLE_NAMES = ["blobs", "text", "closed"]
 # A LocalCluster that has not started in this time is broken, not slow.
 CLUSTER_TIMEOUT_SECONDS = 120
@@ -28,15 +29,12 @@ FREE = np.zeros((4, 5), np.uint8)
 WHITE = np.full((24, 48), 255, np.uint8)
 ROW_PATH = np.array([[0, 1], [1, 1], [2, 1], [3, 1], [4, 1]], np.int32)
 INT32_MIN, INT32_MAX = -(2**31), 2**31 - 1
+PIXELS = {"min_distance": "1px", "preferred_distance": "3px"}
 _PLAN_OPTIONS = {option["flag"]: option for option in zalvo._zalvo._PLAN_OPTIONS}
 
 
 def pytest_configure(config):
     config.addinivalue_line("markers", "wheel: builds the wheel with pip and setuptools (deselect with -m 'not wheel')")
-
-
-def build_directory():
-    return Path(os.environ.get("ZALVO_BUILD_DIR", REPOSITORY / "build" / "python"))
 
 
 def options_from_arguments(arguments):
@@ -53,7 +51,6 @@ def options_from_arguments(arguments):
 
 class Example:
     def __init__(self, name):
-        self.name = name
         self.image = next(p for p in EXAMPLES.glob(name + ".*") if p.suffix not in (".args", ".json"))
         self.options = options_from_arguments((EXAMPLES / (name + ".args")).read_text().split())
         self.expected = json.loads((EXAMPLES / (name + ".expected.json")).read_text())
@@ -67,6 +64,12 @@ def blobs():
 @pytest.fixture(scope="session")
 def blobs_plan(blobs):
     return zalvo.plan(str(blobs.image), **blobs.options)
+
+
+@pytest.fixture(scope="session")
+def one_by_one():
+    """The reports of plates(), each planned alone with PIXELS."""
+    return reports(zalvo.plan(image, **PIXELS) for image in plates())
 
 
 @pytest.fixture(scope="session")
@@ -94,8 +97,7 @@ def pixels(array):
 
 def plates():
     """Plates that plan differently: the sample at three sizes and a plate without a line."""
-    closed = WHITE.copy()
-    closed[:, 20] = 0
+    closed = np.where(np.arange(WHITE.shape[1]) == 20, 0, WHITE).astype(np.uint8)  # a wall down column 20
     return [zalvo.sample_plate(128, 64), closed, zalvo.sample_plate(96, 48), zalvo.sample_plate(64, 32)]
 
 

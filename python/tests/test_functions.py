@@ -23,9 +23,8 @@ def test_the_pipeline_step_by_step_equals_the_planner(blobs_plan):
     found = zalvo.find_shortest_pixel_path(terrain)
     assert found.dtype == np.int32 and np.array_equal(found, blobs_plan.found_path)
     up, down = zalvo.optimize_pixel_path(found, 2, terrain, None, lambda distance: 0.1 * distance)
-    assert blobs_plan.optimized_paths.taken == "up"
-    assert np.array_equal(up, blobs_plan.optimized_paths.up.pixels)
-    assert np.array_equal(down, blobs_plan.optimized_paths.down.pixels)
+    planned = blobs_plan.optimized_paths
+    assert (planned.taken, pixels(planned.up.pixels), pixels(planned.down.pixels)) == ("up", pixels(up), pixels(down))
     rooms = zalvo.calculate_wiggle_room_around_pixel_path(up, terrain, 8, 3, 12)
     rooms = zalvo.adjust_horizontal_room_rows_for_optimal_plate_usage(rooms, up, 0, 2, 10, 2, 3)
     assert rooms == blobs_plan.rooms
@@ -37,25 +36,21 @@ class TestGridLayout:
 
     terrain = np.array([[0, 1, 2], [10, 11, 12]], np.uint8)  # 2 rows, 3 columns
 
-    def test_counts(self):
-        assert (zalvo.get_row_count(self.terrain), zalvo.get_column_count(self.terrain)) == (2, 3)
-
     @pytest.mark.parametrize("pixel, height", [((0, 0), 0), ((2, 0), 2), ((1, 1), 11), ((2, 3), 12), ((1, -1), 11),
                                                ((3, 0), 0), ((-1, 1), 0), ((0, INT32_MIN), 0), ((INT32_MAX, 1), 0)])
     def test_heights_wrap_rows_and_read_0_off_the_columns(self, pixel, height):
         assert zalvo.get_height(self.terrain, pixel) == height
 
     def test_terrain_comes_back_as_rows_and_columns(self):
-        occupied = np.zeros((3, 5), bool)
-        occupied[0, 4] = True  # top right
+        occupied = np.arange(15).reshape(3, 5) == 4  # only the top right pixel
         terrain = zalvo.create_terrain(occupied, minimum_distance=0, preferred_distance=0, resolution=72)
-        assert terrain.shape == (3, 5) and terrain.dtype == np.uint8
+        assert terrain.dtype == np.uint8 and terrain.shape == (3, 5)
+        assert (zalvo.get_row_count(terrain), zalvo.get_column_count(terrain)) == (3, 5)
         assert np.argwhere(terrain == 255).tolist() == [[0, 4]]
 
     def test_is_horizontal(self):
-        assert zalvo.is_horizontal(np.array([[0, 4], [1, 4]], np.int32))
-        assert not zalvo.is_horizontal(np.array([[0, 4], [1, 5]], np.int32))
-        assert not zalvo.is_horizontal(np.zeros((0, 2), np.int32))
+        paths = [[[0, 4], [1, 4]], [[0, 4], [1, 5]], []]
+        assert [zalvo.is_horizontal(np.array(path, np.int32).reshape(-1, 2)) for path in paths] == [True, False, False]
 
     @pytest.mark.parametrize("height, slope, corridor, passable", [(0, 0.0, False, True), (251, 1.0, False, True),
                                                                   (252, 1.0, True, True), (254, 1.0, False, False)])
@@ -65,9 +60,12 @@ class TestGridLayout:
 
 
 class TestCallSequences:
-    def test_a_cost_array_steers_the_search_like_the_same_callable(self):
-        costs, terrain = np.random.default_rng(7).uniform(0, 5, (12, 20)), np.zeros((12, 20), np.uint8)
-        by_array = zalvo.find_shortest_pixel_path(terrain, costs)
+    def test_a_cost_array_steers_the_search_like_the_same_callable_even_when_not_contiguous(self):
+        rng = np.random.default_rng(3)
+        costs, terrain = rng.uniform(0, 5, (10, 16)), rng.integers(0, 240, (10, 16)).astype(np.uint8)
+        strided_terrain, strided_costs = np.repeat(terrain, 2, axis=1)[:, ::2], np.repeat(costs, 2, axis=1)[:, ::2]
+        assert not strided_terrain.flags.c_contiguous and not strided_costs.flags.c_contiguous
+        by_array = zalvo.find_shortest_pixel_path(strided_terrain, strided_costs)  # read by copying
         assert np.array_equal(by_array, zalvo.find_shortest_pixel_path(terrain, lambda p: costs[p[1], p[0]]))
         assert not np.array_equal(by_array, zalvo.find_shortest_pixel_path(terrain))
 
@@ -81,15 +79,13 @@ class TestCallSequences:
 
     def test_shift_penalty_array_is_indexed_by_distance(self):
         path, terrain = MIDDLE_ROW, np.zeros((5, 3), np.uint8)
-        # Shift 2 is the cheapest in both directions.
-        up, down = zalvo.optimize_pixel_path(path, 2, terrain, None, np.array([3.0, 2.0, 1.0]))
+        up, down = zalvo.optimize_pixel_path(path, 2, terrain, None, np.array([3.0, 2.0, 1.0]))  # 2 is cheapest
         assert pixels(up)[0] == [0, 4] and pixels(down)[0] == [0, 0]
         with pytest.raises(ValueError, match="shift_penalty has 2 entries, none for the distance 2"):
             zalvo.optimize_pixel_path(path, 2, terrain, None, np.array([3.0, 2.0]))
 
     def test_plate_methods_are_called_as_the_library_calls_them(self):
-        occupied = np.zeros((2, 3), bool)
-        occupied[1, 2] = True
+        occupied = np.arange(6).reshape(2, 3) == 5  # only the bottom right pixel
         plate, asked = RecordingPlate(occupied, 72.0), []
         zalvo.create_terrain(plate, lambda p: asked.append(p) or True, minimum_distance=0, preferred_distance=0)
         assert plate.calls[:2] == ["get_pixel_row_count", "get_pixel_column_count"]

@@ -13,7 +13,7 @@ import pytest
 from hypothesis import given, settings, strategies as st
 
 import zalvo
-from conftest import FREE, ROW_PATH, WHITE, RecordingPlate, huge, plates, reports, terrain_of
+from conftest import FREE, PIXELS, ROW_PATH, WHITE, RecordingPlate, huge, plates, reports, terrain_of
 
 ROOMS = [zalvo.HorizontalRoom(minColumn=0, maxColumn=4, maxRow=3, minRow=0, endStretch=1, row=1)]
 INT32 = st.integers(-2**31, 2**31 - 1)
@@ -26,22 +26,18 @@ def unconstructed(cls):
     return cls.__new__(cls)
 
 
-def properties_of(cls):
-    return [name for name, value in vars(cls).items() if isinstance(value, property)]
-
-
 class TestObjectsMadeWithoutTheirConstructor:
     def test_every_bound_class_is_covered(self):
         assert {c.__name__ for c in BOUND_CLASSES} == {"Distance", "HorizontalRoom", "VerticalRoom", "NoRoom"}
 
     @pytest.mark.parametrize("cls", BOUND_CLASSES, ids=lambda c: c.__name__)
     def test_every_use_is_refused_naming_the_cause(self, cls):
-        made = unconstructed(cls)
+        made, properties = unconstructed(cls), [name for name, item in vars(cls).items() if isinstance(item, property)]
         assert repr(made) == f"<{cls.__name__} made by __new__ without __init__>"
         uses = [lambda: made == made, lambda: pickle.dumps(made), lambda: copy.deepcopy(made)]
-        uses += [lambda name=name: getattr(made, name) for name in properties_of(cls)]
+        uses += [lambda name=name: getattr(made, name) for name in properties]
         uses += [lambda name=name: setattr(made, name, ROW_PATH if name == "pixels" else 0)
-                 for name in properties_of(cls) if vars(cls)[name].fset is not None]
+                 for name in properties if vars(cls)[name].fset is not None]
         if cls is zalvo.Distance:
             uses += [lambda: float(made), lambda: str(made), lambda: hash(made), lambda: zalvo.mm(1) == made]
         for use in uses:
@@ -92,6 +88,8 @@ class TestPickledStates:
         (zalvo.HorizontalRoom, (0,) * 6, ValueError, "HorizontalRoom state must hold 7 fields, not 6"),
         (zalvo.VerticalRoom, (0,) * 6 + ("1",), TypeError, "VerticalRoom state column must be an int, not str"),
         (zalvo.HorizontalRoom, (2**31,) + (0,) * 6, ValueError, "state minColumn = 2147483648 lies outside"),
+        (zalvo.HorizontalRoom, (-2**31 - 1,) + (0,) * 6, ValueError, "minColumn = -2147483649 lies outside"),
+        (zalvo.HorizontalRoom, (2**70,) + (0,) * 6, ValueError, "minColumn = 1180591620717411303424 lies outside"),
         (zalvo.NoRoom, (ROW_PATH.astype(float), 0, 0), TypeError, "NoRoom state pixels must have dtype int32"),
         (zalvo.NoRoom, (np.zeros((2, 3), np.int32), 0, 0), ValueError, r"NoRoom state pixels must have shape"),
         (zalvo.NoRoom, (ROW_PATH, None, 0), TypeError, "NoRoom state firstStretch must be an int")])
@@ -124,29 +122,26 @@ class TestPlanMany:
 
     @pytest.fixture(params=["threads", "dask"])
     def planned(self, request, tmp_path):
-        """plan_many's keywords for a runner, and two good plates around a missing file and an empty image."""
+        """Two good plates around a missing file and an empty image, and plan_many's keywords for a runner."""
         runner = {"client": request.getfixturevalue("dask_client")} if request.param == "dask" else {"workers": 2}
-        good = plates()[:2]
-        items = [good[0], tmp_path / "missing.png", np.zeros((0, 4), np.uint8), good[1]]
-        return items, dict(runner, min_distance="1px", preferred_distance="3px"), good
+        items = [plates()[0], tmp_path / "missing.png", np.zeros((0, 4), np.uint8), plates()[1]]
+        return items, dict(runner, **PIXELS)
 
-    def test_failures_are_raised_after_every_plate_with_the_results(self, planned):
-        items, options, good = planned
+    def test_failures_are_raised_after_every_plate_with_the_results(self, planned, one_by_one):
+        items, options = planned
         with pytest.raises(zalvo.PlanManyError) as caught:
             zalvo.plan_many(items, **options)
-        error = caught.value
-        assert isinstance(error, ValueError)
+        assert isinstance(error := caught.value, ValueError)
         assert str(error).startswith("2 of 4 plates failed; the first is items[1] (missing.png): FileNotFoundError")
         assert [(index, source, type(exception)) for index, source, exception in error.errors] == \
             [(1, "missing.png", FileNotFoundError), (2, "array", ValueError)]
         assert error.results[1] is None and error.results[2] is None
-        assert reports([error.results[0], error.results[3]]) == \
-            reports(zalvo.plan(image, min_distance="1px", preferred_distance="3px") for image in good)
+        assert reports([error.results[0], error.results[3]]) == one_by_one[:2]
         copied = pickle.loads(pickle.dumps(error))
         assert str(copied) == str(error) and [e[:2] for e in copied.errors] == [e[:2] for e in error.errors]
 
     def test_failures_can_be_returned_as_results(self, planned):
-        items, options, _ = planned
+        items, options = planned
         results = zalvo.plan_many(items, errors="return", **options)
         assert [(r.source, r.status) for r in results] == \
             [("array", "ok"), ("missing.png", "error"), ("array", "error"), ("array", "no-path")]
@@ -188,28 +183,26 @@ class TestMessagesNameTheArgument:
         ({"preferred_distance": -0.5}, "preferred_distance must be a finite length"),
         ({"minimum_distance": math.nan}, "minimum_distance"), ({"preferred_distance": math.inf}, "preferred_distance")])
     def test_terrain_distances_must_be_finite_and_not_negative(self, given, message):
-        self.refused_by_create_terrain(given, message)
+        with pytest.raises(ValueError, match=message):
+            terrain_of(np.ones((2, 2), bool), **given)
 
     @pytest.mark.parametrize("given, message", [
         ({"resolution": -72}, "resolution must be a finite number of pixels per inch, 0 or more, not -72"),
         ({"resolution": math.nan}, "resolution must be"), ({"resolution": math.inf}, "resolution must be")])
     def test_terrain_resolution_must_be_finite_and_not_negative(self, given, message):
-        self.refused_by_create_terrain(given, message)
-        occupied = np.pad(np.ones((1, 1), bool), 2)
-        assert np.count_nonzero(terrain_of(occupied, minimum_distance=zalvo.mm(1), resolution=0)) == 1, "no margin"
-
-    @staticmethod
-    def refused_by_create_terrain(given, message):
         with pytest.raises(ValueError, match=message):
             terrain_of(np.ones((2, 2), bool), **given)
+        occupied = np.pad(np.ones((1, 1), bool), 2)
+        assert np.count_nonzero(terrain_of(occupied, minimum_distance=zalvo.mm(1), resolution=0)) == 1, "no margin"
 
     def test_a_missing_image_file_is_file_not_found(self, tmp_path):
         with pytest.raises(FileNotFoundError, match="missing.png") as caught:
             zalvo.plan(tmp_path / "missing.png")
         assert caught.value.filename == str(tmp_path / "missing.png")
 
-    @pytest.mark.parametrize("make, text", [(lambda: zalvo.mm(-0.0), "0mm"), (lambda: zalvo.pt(-0.0), "0pt"),
-                                            (lambda: zalvo.px(-0.0, 300), "0px")])
+    @pytest.mark.parametrize("make, text", [
+        (lambda: zalvo.mm(-0.0), "0mm"), (lambda: zalvo.pt(-0.0), "0pt"), (lambda: zalvo.px(-0.0, 300), "0px"),
+        (lambda: [d := unconstructed(zalvo.Distance), d.__setstate__((-0.0, "0mm"))][0], "0mm")])  # a pickled -0
     def test_minus_zero_is_shown_as_zero(self, make, text):
         distance = make()
         assert str(distance) == text and repr(distance) == f"Distance('{text}', milli_points=0)"
@@ -243,6 +236,8 @@ class TestBoundsBeforeWork:
         (lambda: zalvo.find_shortest_pixel_path(huge((50000, 50000))),
          r"terrain has more cells than the 2147483648 the library accepts \(shape \(50000, 50000\)\)"),
         (lambda: zalvo.find_shortest_pixel_path(FREE, huge((50000, 50000), float)), "pixel_cost has more cells"),
+        (lambda: zalvo.find_shortest_pixel_path(FREE, huge((2, 2**30), float)),  # the most cells: only the shape fails
+         r"pixel_cost must have the shape \(4, 5\), not \(2, 1073741824\)"),
         (lambda: zalvo.find_shortest_pixel_path(FREE, huge((4, 10**8), float)),
          r"pixel_cost must have the shape \(4, 5\), not \(4, 100000000\)"),
         (lambda: zalvo.optimize_pixel_path(ROW_PATH, 0, FREE, None, huge((2**31 + 1,), float)),
@@ -264,6 +259,17 @@ class TestBoundsBeforeWork:
             tracemalloc.stop()
         assert peak < 1 << 20, f"{peak} bytes allocated before the refusal"
 
+    def test_a_cost_grid_is_zero_beyond_the_terrain_and_never_read_there(self):
+        """A path may run past the terrain's columns: there a cost grid gives 0, as a callable saying so does."""
+        rng = np.random.default_rng(5)
+        for _ in range(100):
+            rows, columns, row, clearance = (int(n) for n in rng.integers((3, 2, 0, 0), (8, 6, 3, 3)))
+            terrain = np.where(rng.random((rows, columns)) < 0.2, 200, 0).astype(np.uint8)
+            costs, path = rng.uniform(0, 5, (rows, columns)), np.array([[x, row] for x in range(columns + 2)], np.int32)
+            inside = lambda p: costs[p[1] % rows, p[0]] if p[0] < columns else 0.0  # noqa: E731
+            lines = [zalvo.optimize_pixel_path(path, clearance, terrain, cost) for cost in (costs, inside)]
+            assert all(map(np.array_equal, *lines)), (rows, columns, row, clearance)
+
     def test_rgba_arrays_wider_than_a_million_pixels_are_laid_over_white(self):
         rgba = np.full((2, 1_000_001, 4), 255, np.uint8)
         rgba[:, 5] = (0, 0, 0, 255)  # a wall: no line, so that only the image is worked on
@@ -276,31 +282,28 @@ class TestBoundsBeforeWork:
         assert np.array_equal(classes[0], classes[1])
 
 
-JUNK = st.one_of(
-    st.sampled_from([None, True, -1, 0, 7, 2**31, -2**31 - 1, 2**70, -0.0, math.nan, math.inf, 1e300, "", "x",
-                     "1mm", b"1", [], [1, "a"], (1,), {}, object(), np.zeros(3, np.uint8), np.zeros((4, 5)),
-                     np.zeros((4, 5), bool), np.zeros((2, 2, 2), np.uint8), np.zeros((0, 2), np.int32),
-                     np.full((4, 5), np.nan), huge((50000, 50000)), lambda *_: "x", lambda *_: np.ones(2)]),
-    st.sampled_from(BOUND_CLASSES).map(unconstructed), st.floats(), st.integers(-3, 40),
-    st.text("0123456789.-e mxpint", max_size=5))
+JUNK_VALUES = [
+    None, True, -1, 0, 7, 2**31, -2**31 - 1, 2**70, -0.0, math.nan, math.inf, 1e300, "", "x", "1mm", b"1", [], [1, "a"],
+    (1,), {}, object(), np.zeros(3, np.uint8), np.zeros((4, 5)), np.zeros((4, 5), bool), np.zeros((2, 2, 2), np.uint8),
+    np.zeros((0, 2), np.int32), np.full((4, 5), np.nan), huge((50000, 50000)), lambda *_: "x", lambda *_: np.ones(2)]
+JUNK = st.one_of(st.sampled_from(JUNK_VALUES), st.sampled_from(BOUND_CLASSES).map(unconstructed), st.floats(),
+                 st.integers(-3, 40), st.text("0123456789.-e mxpint", max_size=5))
 CALLS = [
-    (zalvo.find_shortest_pixel_path, {"terrain": FREE, "pixel_cost": None}),
-    (zalvo.optimize_pixel_path, {"path": ROW_PATH, "clearance": 2, "terrain": FREE, "pixel_cost": None,
-                                 "shift_penalty": None}),
-    (zalvo.calculate_wiggle_room_around_pixel_path, {"path": ROW_PATH, "terrain": FREE, "transition_half_width": 8,
-                                                     "minimum_band": 3, "sufficient_band": 12, "split_columns": ()}),
-    (zalvo.adjust_horizontal_room_rows_for_optimal_plate_usage,
-     {"rooms": ROOMS, "path": ROW_PATH, "existing_clearance": 0, "wanted_clearance": 2, "corner_radius": 10,
-      "minimum_width": 2, "line_width": 3}),
-    (zalvo.calculate_sparse_pixel_path_through_wiggle_rooms, {"rooms": ROOMS}),
-    (zalvo.create_terrain, {"plate": np.ones((3, 4), bool), "impassable": None, "corridor_seeds": None,
-                            "minimum_distance": 0, "preferred_distance": 0, "resolution": 72}),
-    (zalvo.get_height, {"terrain": FREE, "pixel": (1, 2)}), (zalvo.is_horizontal, {"path": ROW_PATH}),
-    (zalvo.get_slope, {"height": 3}), (zalvo.px, {"value": 3, "resolution": 300}),
-    (zalvo.Distance, {"text": "1mm", "resolution": None}), (zalvo.NoRoom, {"pixels": ROW_PATH, "firstStretch": 0}),
-    (zalvo.VerticalRoom, {"minColumn": 0, "column": 0}), (zalvo.sample_plate, {"columns": 64, "rows": 32}),
-    (zalvo.plan, {"image": WHITE, "resolution": 300, "min_distance": "1px", "clearance": 2, "penalty": "slope",
-                  "split_columns": (), "line_width": 3})]
+    (zalvo.find_shortest_pixel_path, dict(terrain=FREE, pixel_cost=None)), (zalvo.is_horizontal, dict(path=ROW_PATH)),
+    (zalvo.optimize_pixel_path, dict(path=ROW_PATH, clearance=2, terrain=FREE, pixel_cost=None, shift_penalty=None)),
+    (zalvo.calculate_wiggle_room_around_pixel_path,
+     dict(path=ROW_PATH, terrain=FREE, transition_half_width=8, minimum_band=3, sufficient_band=12, split_columns=())),
+    (zalvo.adjust_horizontal_room_rows_for_optimal_plate_usage, dict(rooms=ROOMS, path=ROW_PATH, existing_clearance=0,
+                                                                     wanted_clearance=2, corner_radius=10,
+                                                                     minimum_width=2, line_width=3)),
+    (zalvo.calculate_sparse_pixel_path_through_wiggle_rooms, dict(rooms=ROOMS)), (zalvo.get_slope, dict(height=3)),
+    (zalvo.create_terrain, dict(plate=np.ones((3, 4), bool), impassable=None, corridor_seeds=None, minimum_distance=0,
+                                preferred_distance=0, resolution=72)),
+    (zalvo.get_height, dict(terrain=FREE, pixel=(1, 2))), (zalvo.px, dict(value=3, resolution=300)),
+    (zalvo.Distance, dict(text="1mm", resolution=None)), (zalvo.NoRoom, dict(pixels=ROW_PATH, firstStretch=0)),
+    (zalvo.VerticalRoom, dict(minColumn=0, column=0)), (zalvo.sample_plate, dict(columns=64, rows=32)),
+    (zalvo.plan, dict(image=WHITE, resolution=300, min_distance="1px", clearance=2, penalty="slope", split_columns=(),
+                      line_width=3))]
 
 
 @settings(max_examples=300)

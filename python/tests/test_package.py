@@ -18,13 +18,12 @@ import numpy as np
 import pytest
 
 import zalvo
-from conftest import CLUSTER_TIMEOUT_SECONDS, REPOSITORY, build_directory, plates, reports, without_timings
+from conftest import CLUSTER_TIMEOUT_SECONDS, REPOSITORY, BUILD_DIRECTORY, plates, without_timings
 
 EXAMPLES = REPOSITORY / "python" / "examples"
 # A wheel build reuses the build tree; it compiles only when the sources changed since.
 WHEEL_BUILD_TIMEOUT_SECONDS = 1800
-CAN_BUILD_WHEELS = all(importlib.util.find_spec(name) for name in ("pip", "setuptools", "wheel")) and \
-    bool(shutil.which("cmake"))
+CAN_BUILD_WHEELS = all(map(importlib.util.find_spec, ("pip", "setuptools", "wheel"))) and bool(shutil.which("cmake"))
 PIP_WHEEL = [sys.executable, "-m", "pip", "wheel", str(REPOSITORY / "python"), "--no-build-isolation", "--no-deps",
              "--no-index", "-w"]
 PLAN_THE_SAMPLE = "import zalvo; print(zalvo.__file__); print(zalvo.plan(zalvo.sample_plate()).status)"
@@ -40,10 +39,9 @@ def bare_environment(home, **extra):
     return {"PATH": "/usr/local/bin:/usr/bin:/bin", "HOME": str(home), "LANG": "C.UTF-8", **extra}
 
 
-def plans_from(python, folder, environment):
+def plans_from(python, folder, env):
     """Plans the sample plate in a fresh interpreter started in `folder`: the package's location and the status."""
-    run = subprocess.run([str(python), "-c", PLAN_THE_SAMPLE], cwd=folder, capture_output=True, text=True,
-                         env=environment)
+    run = subprocess.run([str(python), "-c", PLAN_THE_SAMPLE], cwd=folder, capture_output=True, text=True, env=env)
     assert run.returncode == 0, run.stderr
     location, status = run.stdout.split()
     return Path(location), status
@@ -56,7 +54,7 @@ def test_version_is_the_headers():
 
 def test_an_install_imports_from_its_own_prefix_and_plans(tmp_path):
     prefix = tmp_path / "prefix"
-    subprocess.run(["cmake", "--install", str(build_directory()), "--prefix", str(prefix)], check=True,
+    subprocess.run(["cmake", "--install", str(BUILD_DIRECTORY), "--prefix", str(prefix)], check=True,
                    stdout=subprocess.DEVNULL)
     (packages,) = prefix.glob("lib*/python3*/site-packages")
     # From another folder, so that nothing of the build tree or the sources can be picked up.
@@ -69,7 +67,7 @@ def wheel(tmp_path_factory):
     """The wheel, built as README says, reusing the build tree under test."""
     wheelhouse = tmp_path_factory.mktemp("wheelhouse")
     run = subprocess.run(PIP_WHEEL + [str(wheelhouse)], capture_output=True, text=True,
-                         env=dict(os.environ, ZALVO_CMAKE_BUILD_DIR=str(build_directory().resolve())),
+                         env=dict(os.environ, ZALVO_CMAKE_BUILD_DIR=str(BUILD_DIRECTORY.resolve())),
                          timeout=WHEEL_BUILD_TIMEOUT_SECONDS)
     assert run.returncode == 0, run.stdout[-4000:] + run.stderr[-4000:]
     (built,) = wheelhouse.glob("*.whl")
@@ -208,7 +206,7 @@ if __name__ == "__main__":
 
 
 @wheel_test
-def test_workers_started_without_zalvo_get_the_wheel_and_plan(cluster_without_zalvo, venv, tmp_path):
+def test_workers_started_without_zalvo_get_the_wheel_and_plan(cluster_without_zalvo, venv, tmp_path, one_by_one):
     distributed = pytest.importorskip("distributed")
     paths = [tmp_path / f"plate{index}.npy" for index in range(len(plates()))]
     for path, plate in zip(paths, plates()):
@@ -226,7 +224,6 @@ def test_workers_started_without_zalvo_get_the_wheel_and_plan(cluster_without_za
                          timeout=3 * CLUSTER_TIMEOUT_SECONDS)
     assert run.returncode == 0, run.stderr[-4000:]
     planned = json.loads(run.stdout)
-    assert [without_timings(report) for report in planned["reports"]] == \
-        reports(zalvo.plan(plate, min_distance="1px", preferred_distance="3px") for plate in plates())
+    assert [without_timings(report) for report in planned["reports"]] == one_by_one
     assert len(planned["imported"]) == 2
     assert all(Path(path).is_relative_to(tmp_path / "workers") for path in planned["imported"])

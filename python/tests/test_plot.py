@@ -2,10 +2,10 @@
 
 import dataclasses
 
-import matplotlib.colors
-import matplotlib.lines
 import matplotlib.pyplot as plt
 import pytest
+from matplotlib.colors import to_hex
+from matplotlib.lines import Line2D
 
 import zalvo
 from conftest import plates
@@ -14,7 +14,7 @@ COLOURS = zalvo.PICTURE_COLOURS
 
 
 def line_colours(ax):
-    return [matplotlib.colors.to_hex(line.get_color()) for line in ax.get_lines()]
+    return [to_hex(line.get_color()) for line in ax.get_lines()]
 
 
 @pytest.fixture
@@ -31,19 +31,17 @@ def test_plot_draws_terrain_lines_room_boxes_and_the_legend(blobs_plan, ax, tmp_
     assert ax.get_images()[0].get_array().shape == blobs_plan.terrain.shape + (3,)
     assert set(line_colours(ax)) == {COLOURS["path"], COLOURS["sparse_path"]}
     # The blobs line runs above row 0, across the row seam: it is drawn at both edges.
-    sparse = [line for line in ax.get_lines() if matplotlib.colors.to_hex(line.get_color()) == COLOURS["sparse_path"]]
+    sparse = [line for line in ax.get_lines() if to_hex(line.get_color()) == COLOURS["sparse_path"]]
     lowest = blobs_plan.sparse_path[:, 1].min()
     assert lowest < 0 and len(sparse) == 2
     assert {min(line.get_ydata()) for line in sparse} == {lowest, lowest + blobs_plan.terrain.shape[0]}
     boxed = [room for room in blobs_plan.rooms if not isinstance(room, zalvo.NoRoom)]
     assert boxed and len(ax.patches) == len(sparse) * len(boxed)
-    edges = {matplotlib.colors.to_hex(patch.get_edgecolor()) for patch in ax.patches}
-    assert edges == {COLOURS["horizontal_room"], COLOURS["vertical_room"]}
+    assert {to_hex(p.get_edgecolor()) for p in ax.patches} == {COLOURS["horizontal_room"], COLOURS["vertical_room"]}
     legend = ax.get_legend()
     assert [text.get_text() for text in legend.get_texts()] == [meaning for _, meaning in zalvo.PICTURE_LEGEND]
     handles = getattr(legend, "legend_handles", None) or legend.legendHandles  # renamed in matplotlib 3.7
-    assert {matplotlib.colors.to_hex(handle.get_color()) for handle in handles
-            if isinstance(handle, matplotlib.lines.Line2D)} == set(line_colours(ax))
+    assert {to_hex(handle.get_color()) for handle in handles if isinstance(handle, Line2D)} == set(line_colours(ax))
     ax.figure.savefig(tmp_path / "plan.png")
     assert (tmp_path / "plan.png").stat().st_size > 0
 

@@ -157,7 +157,7 @@ std::pair<std::string, Json> OtherValue(const PlanOption& option, const Json& by
             return {other->name, other->name};
         }
         case OptionKind::Pixels: return {std::to_string(byDefault.get<int>() + 1), byDefault.get<int>() + 1};
-        case OptionKind::Number: return {"7.5", 7.5};
+        case OptionKind::Number: return {"1e6", 1e6};  // its largest
         case OptionKind::Columns: break;
     }
     return {"5", Json::array({5})};
@@ -212,7 +212,7 @@ TEST_P(BadInputTest, FailsWithOneLineAndWritesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, BadInputTest,
     ::testing::Values(
-        Bad{{"@missing.png"}, "cannot open the file"}, Bad{{"@truncated.png"}, "corrupt PNG image"},
+        Bad{{"@missing.png"}, "cannot open the file"}, Bad{{"@truncated.png"}, "PNG image: truncated image data"},
         Bad{{"@garbage.png"}, "corrupt PNG image"}, Bad{{"@crc.png"}, "crc.png: corrupt PNG image"},
         Bad{{"@empty.png"}, "empty.png: the file is empty"}, Bad{{"@picture.gif"}, "unsupported image format"},
         Bad{{"-"}, "standard input: the file is empty"}, Bad{{"@plain"}, "no PNG, PBM, PGM or PPM images"},
@@ -231,6 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{{"--min-distance", "1e-400mm"}, "'1e-400mm' is too small to tell from 0"},
         Bad{{"--preferred-distance", "1e400mm"}, "'1e400mm' is too large"},
         Bad{{"--penalty-weight", "heavy"}, "'heavy' is not a number"},
+        Bad{{"--penalty-weight", "-1"}, "'-1' is out of range: it must be from 0 to 1000000"},
         Bad{{"-o", "sub/plan"}, "must be a plain file name"}, Bad{{"--out", ""}, "--out needs a folder name"},
         Bad{{"--picture-max-size", "4"},
             "--picture-max-size: '4' is out of range: it must be 0 (full size) or from 16"},

@@ -86,6 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                       std::tuple{255, 128, 128, C},                            // pink rim of a red line: grey
                       std::tuple{128, 0, 0, I},                                // dark red rim on black: black
                       std::tuple{191, 0, 0, I},                                // too dark a red for a seed
+                      std::tuple{200, 72, 60, S}, std::tuple{200, 73, 60, C},  // red's excess at its bound
                       std::tuple{0, 0, 255, I}, std::tuple{255, 255, 0, F}));  // other colours by brightness
 
 // The bytes of `text`, then `tail` (which may hold zeros).
@@ -134,14 +135,14 @@ TEST_P(BadNetpbmTest, NamesTheProblem) {
 }
 INSTANTIATE_TEST_SUITE_P(
     Cases, BadNetpbmTest,
-    ::testing::Values(Texts{"P5 4 4 255\n\x01\x02", "truncated pixel data"},
-                      Texts{"P6 10000 10000 65535\n\x01", "truncated pixel data"},
-                      Texts{"P4 9 2\n\x01", "truncated pixel data"}, Texts{"P1 2 2 0 1 1", "truncated pixel data"},
-                      Texts{"P2 2 1 10 3 11", "exceeds the maximum value"},
-                      Texts{"P2 2 1 0 0 0", "maximum value must lie in 1..65535"},
-                      Texts{"P5 2", "truncated before the height"},
-                      Texts{"P5 x 2 255", "expected a number for the width"}, Texts{"P1 0 5", "has no pixels"},
-                      Texts{"P5 20000 20000 255\n", "exceeds the limit"}, Texts{"P1 2 1 0 2", "must be 0 or 1"}));
+    ::testing::Values(
+        Texts{"P5 4 4 255\n\x01\x02", "truncated pixel data"},
+        Texts{"P6 10000 10000 65535\n\x01", "truncated pixel data"}, Texts{"P4 9 2\n\x01", "truncated pixel data"},
+        Texts{"P1 2 2 0 1 1", "truncated pixel data"}, Texts{"P2 2 1 10 3 11", "exceeds the maximum value"},
+        Texts{"P2 2 1 0 0 0", "maximum value must lie in 1..65535"}, Texts{"P5 2", "truncated before the height"},
+        Texts{"P5 x 2 255", "expected a number for the width"}, Texts{"P1 0 5", "has no pixels"},
+        Texts{"P5 20000 20000 255\n", "exceeds the limit"}, Texts{"P1 2 1 0 2", "must be 0 or 1"},
+        Texts{"P5 1000000000 1 255", "exceeds the limit"}, Texts{"P5 1000000001 1", "width is too large"}));
 
 // A header may declare far more pixels than its data holds: refused before they are allocated.
 TEST(PngTest, AHeaderThatItsDataCannotFillIsRefusedAsTruncated) {
@@ -150,6 +151,15 @@ TEST(PngTest, AHeaderThatItsDataCannotFillIsRefusedAsTruncated) {
     EXPECT_THAT([&] { DecodePng(bomb.Build(), "bomb.png"); },
                 ThrowsMessage<InputError>(
                     HasSubstr("bomb.png: truncated PNG image: it declares 10000x10000 pixels but holds only")));
+}
+
+// A file cut inside its pHYs chunk declares no resolution, and nothing past its end is read.
+TEST(PngTest, AResolutionChunkCutShortIsNoResolution) {
+    const auto whole = Png(1, 1, 0, {255}, 3937);
+    constexpr std::string_view kChunk = "pHYs";
+    const auto type = std::search(whole.begin(), whole.end(), kChunk.begin(), kChunk.end());
+    EXPECT_EQ(PngPixelsPerMetre(whole), 3937u);
+    EXPECT_EQ(PngPixelsPerMetre(Bytes(whole.begin(), type + 6)), std::nullopt);
 }
 
 // libpng refuses a side above 1,000,000 pixels unless told otherwise; only the planner's pixel count limit holds.
@@ -254,6 +264,14 @@ TEST(ImagePlateTest, AnswersTheLibraryFromTheClasses) {
                              IsImpassableClass(image.At(0, 0)), IsImpassableClass(image.At(2, 0))}),
                 ElementsAre(true, false, false, false, true, false));
     EXPECT_EQ(CorridorSeeds(image), (std::set<Zalvo::Pixel>{{0, 0}, {2, 1}}));
+    // A 3x3 block in the top left corner: each edge named has one unoccupied neighbour, beyond the plate or free.
+    const auto block = DecodePlateImage(Text("P1 5 4 1 1 1 0 0 1 1 1 0 0 1 1 1 0 0 0 0 0 0 0"), "block.pbm");
+    const ImagePlate blockPlate(block, 72.0);
+    EXPECT_EQ(blockPlate.GetContentCount(), 9);
+    std::vector<bool> edges;
+    for (const Zalvo::Pixel p : {Zalvo::Pixel{0, 1}, {2, 1}, {1, 0}, {1, 2}, {1, 1}, {3, 1}})
+        edges.push_back(blockPlate.IsPixelOnContentEdge(p));
+    EXPECT_THAT(edges, ElementsAre(true, true, true, true, false, false));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "output/BitmapFont.h"
 #include "output/HtmlView.h"
 #include "output/OutputFiles.h"
+#include "output/Raster.h"
 #include "output/Report.h"
 
 #include <sys/wait.h>
@@ -74,10 +75,19 @@ TEST(SamplePlanTest, TheCutLineIsEquallyWideInTheSvgAndThePng) {
 TEST(SamplePlanTest, BothPicturesCarryALegendOfEveryColourInWordsOfTheBitmapFont) {
     const auto& s = ThePictures();
     const std::uint32_t plateHeight = static_cast<std::uint32_t>(s.image.rows) * s.scale;
-    for (const auto& entry : Legend()) {
-        const auto label = "//g[@id='legend']/rect[@fill='" + HexColour(entry.colour) + "']/following-sibling::text[1]";
-        EXPECT_STREQ(s.svg.select_node(label.c_str()).node().text().get(), entry.meaning);
-        EXPECT_GE(s.png.Count(entry.colour, plateHeight), 12 * 12) << entry.meaning;  // a swatch's inside
+    for (std::size_t i = 0; i < Legend().size(); ++i) {
+        const auto& entry = Legend()[i];
+        const auto query = "//g[@id='legend']/rect[@fill='" + HexColour(entry.colour) + "']";
+        const auto svgSwatch = s.svg.select_node(query.c_str()).node(), label = svgSwatch.next_sibling("text");
+        EXPECT_STREQ(label.text().get(), entry.meaning);
+        const double top = svgSwatch.attribute("y").as_double(), baseline = label.attribute("y").as_double();
+        EXPECT_TRUE(baseline > top && baseline <= top + kSwatchSize) << entry.meaning;  // beside the swatch
+        const auto [x, y] = LegendEntryAt(i, s.png.width);
+        std::vector<Colour> diagonal;  // the swatch's inside from its first pixel to its last, then its frame
+        for (const auto d : {std::int64_t{1}, kSwatchSize - 2, kSwatchSize - 1})
+            diagonal.push_back(
+                s.png.At(static_cast<std::uint32_t>(x + d), static_cast<std::uint32_t>(plateHeight + y + d)));
+        EXPECT_THAT(diagonal, ElementsAre(entry.colour, entry.colour, ShadeColour(CellShade::CrossableContent)));
     }
     // The words are written in the content's dark grey, beyond its own swatch, each letter in a glyph.
     EXPECT_GT(s.png.Count(ShadeColour(CellShade::ImpassableContent), plateHeight), 12 * 12 + 500);
@@ -161,6 +171,11 @@ TEST_F(HtmlViewTest, IsOneFileThatLoadsNothingWithASwitchForEveryLayerAndTheLine
     for (const auto& p : result_.cutLine) cut.push_back({p.x, p.y});
     ASSERT_GT(cut.size(), 2u);
     EXPECT_EQ(data.at("cut"), cut);
+    // Each shade's switch: the colour, then the layer it belongs to (paper to none).
+    const auto layerOf = [&](CellShade shade) { return data.at("shades").at(static_cast<std::size_t>(shade)).at(1); };
+    EXPECT_EQ(Json({layerOf(CellShade::CrossableMargin), layerOf(CellShade::BlockedMargin), layerOf(CellShade::Ramp9),
+                    layerOf(CellShade::Corridor), layerOf(CellShade::Free)}),
+              Json({"margin", "margin", "ramp", "content", nullptr}));
 }
 class BrowserTest : public ::testing::Test {
 protected:

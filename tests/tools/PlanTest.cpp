@@ -1,7 +1,6 @@
 #include "ToolTestSupport.h"
 #include "plan/CutLine.h"
-
-#include <limits>
+#include "support/Extremes.h"
 
 namespace ZalvoPlan {
 namespace {
@@ -77,8 +76,7 @@ struct CutLineCase {
 };
 class CutLineTest : public ::testing::TestWithParam<CutLineCase> {};
 TEST_P(CutLineTest, KeepsOnlyTheCorners) { EXPECT_EQ(RemoveCollinearPoints(GetParam().sparse), GetParam().corners); }
-constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+using ZalvoTest::kMax32, ZalvoTest::kMin32;
 INSTANTIATE_TEST_SUITE_P(
     Paths, CutLineTest,
     ::testing::Values(
@@ -92,10 +90,11 @@ INSTANTIATE_TEST_SUITE_P(
         CutLineCase{"DiagonalRunShrinks", {{0, 0}, {2, 1}, {4, 2}, {5, 2}}, {{0, 0}, {4, 2}, {5, 2}}},
         CutLineCase{"NearlyStraightStays", {{0, 0}, {3, 1}, {7, 2}}, {{0, 0}, {3, 1}, {7, 2}}},
         CutLineCase{"ExtremeRowsDoNotOverflow",
-                    {{0, kMin}, {1, 0}, {2, kMax}, {3, kMax}},
-                    {{0, kMin}, {1, 0}, {2, kMax}, {3, kMax}}},
-        CutLineCase{"ExtremeStraightRowsShrink", {{0, kMin}, {0, 0}, {0, kMax}}, {{0, kMin}, {0, kMax}}},
-        CutLineCase{"LowestTurnBackStays", {{0, kMin + 1}, {0, kMin}, {0, 0}}, {{0, kMin + 1}, {0, kMin}, {0, 0}}}),
+                    {{0, kMin32}, {1, 0}, {2, kMax32}, {3, kMax32}},
+                    {{0, kMin32}, {1, 0}, {2, kMax32}, {3, kMax32}}},
+        CutLineCase{"ExtremeStraightRowsShrink", {{0, kMin32}, {0, 0}, {0, kMax32}}, {{0, kMin32}, {0, kMax32}}},
+        CutLineCase{
+            "LowestTurnBackStays", {{0, kMin32 + 1}, {0, kMin32}, {0, 0}}, {{0, kMin32 + 1}, {0, kMin32}, {0, 0}}}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
 }  // namespace

@@ -141,10 +141,21 @@ TEST_F(BatchTest, AllGoodPlatesExitWithZeroAndQuietSaysNothing) {
     EXPECT_THAT(Entries(out_), UnorderedElementsAre("blobs", "closed", "summary.csv", "summary.json"));
 }
 
+TEST_F(BatchTest, ASummaryThatCannotBeWrittenIsAnOutputFailureAndLeavesWhatIsInItsPlace) {
+    fs::create_directories(out_ / "summary.csv" / "keep");
+    const auto run = Run({(kExamples / "closed.pbm").string(), (kExamples / "text.pgm").string()});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_THAT(run.err, HasSubstr("summary.csv: something other than a file is in its place"));
+    EXPECT_TRUE(fs::is_directory(out_ / "summary.csv" / "keep"));
+}
+
 // A stop signal as the handler asks for it: no new plate, every plate in the summary, a signalled exit.
 class BatchStopTest : public BatchTest {
 protected:
-    void TearDown() override { SetFileSystemStepHook(nullptr), ClearStopRequest(); }
+    void TearDown() override {
+        SetFileSystemStepHook(nullptr);
+        ClearStopRequest();
+    }
 };
 TEST_F(BatchStopTest, AStopBeforeTheFirstPlateListsEveryPlateAsInterrupted) {
     RequestStop(SIGTERM);
@@ -175,9 +186,9 @@ constexpr std::int64_t kLarge = kProgressPixelThreshold;  // fewer pixels are pl
 constexpr auto kAutomatic = ProgressChoice::Automatic;
 const std::vector<ShowCase> kShowCases{{kAutomatic, false, true, kLarge, true},
                                        {kAutomatic, false, true, kLarge - 1, false},
-                                       {kAutomatic, true, true, kLarge, false},
-                                       {kAutomatic, false, false, kLarge, false},
-                                       {ProgressChoice::Off, false, true, kLarge, false}};
+                                       {kAutomatic, true, true, kLarge, false},             // --quiet
+                                       {kAutomatic, false, false, kLarge, false},           // not a terminal
+                                       {ProgressChoice::Off, false, true, kLarge, false}};  // --no-progress
 INSTANTIATE_TEST_SUITE_P(Cases, ShouldShowProgressTest, ::testing::ValuesIn(kShowCases));
 
 // A display on a clock the test moves by hand.
