@@ -144,11 +144,12 @@ for program in $programs; do
     if is_pytest "$program"; then python_flags=(-DZALVO_PYTHON=ON -DPython_EXECUTABLE=/usr/bin/python3); fi
 done
 
-# The build targets a list of programs needs: a pytest file needs the module.
+# The build targets a list of programs needs: a pytest file needs the module,
+# and the planner, which the Python tests run beside plan() to compare them.
 targets_of() {
     local program
     for program in "$@"; do
-        if is_pytest "$program"; then echo _zalvo; else echo "${program%%:*}"; fi
+        if is_pytest "$program"; then printf '%s\n' _zalvo zalvo-plan; else echo "${program%%:*}"; fi
     done | sort -u
 }
 
